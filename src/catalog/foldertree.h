@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The three folder tree files: names and nesting (tree.lsf), contents file names
+// (itree.lsf) and expanded/selected states (etree.lsf), as plain structures.
+#pragma once
+
+#include "catalogpaths.h"
+#include "mtree.h"
+#include "saveresult.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One folder in pre-order: level 0 is a top-level folder.
+struct FolderRecord
+{
+    int Level = 0;
+    QByteArray Name;
+    std::optional<MTree> Record; // none: "NULL" in the index file, or no index line
+    bool Expanded = false;
+    bool Selected = false;
+
+    friend bool operator==(const FolderRecord &, const FolderRecord &) = default;
+};
+
+struct TreeParseResult
+{
+    QList<FolderRecord> folders;
+    std::optional<QString> error; // "Invalid level (L) for item \"name\"": loading stopped
+};
+
+// The indented-line rules: tabs or blanks at the start count levels; CR, LF or CR LF end
+// lines; the first zero byte ends the text; the first line is top-level whatever its
+// indentation; a line more than one level deeper than the one before is an error.
+TreeParseResult parseTreeText(QByteArrayView bytes);
+
+// Gives folder i the record named by line i ("NULL": none). Lines past the last folder are
+// ignored; folders past the last line get no record.
+void applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes);
+
+// Gives folder i the states of byte i (bit 0 expanded, bit 1 selected); folders past the
+// last byte get neither.
+void applyStateBytes(QList<FolderRecord> &folders, QByteArrayView bytes);
+
+struct FolderTreeBytes
+{
+    QByteArray tree, index, state;
+};
+
+// The three files' bytes for folders in pre-order; every text line ends with CR LF.
+FolderTreeBytes serializeFolderTree(const QList<FolderRecord> &folders);
+
+struct FolderTreeLoad
+{
+    enum Status { Loaded, TreeFileMissing, InvalidLevel };
+    Status status = Loaded;
+    QList<FolderRecord> folders;
+    QString errorMessage; // for InvalidLevel
+    bool indexRead = false;
+    bool stateRead = false;
+};
+
+FolderTreeLoad loadFolderTree(const CatalogPaths &paths);
+
+// Writes the three files as one unit: none is replaced unless all three could be written.
+SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders);

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Finding, and if need be creating, the work directory that holds the catalog.
+#pragma once
+
+#include "catalogpaths.h"
+
+#include <QString>
+
+class SettingsStore;
+
+// The directory of the running program, ending with "/".
+QString ResolveProgramDir(const QString &applicationDirPath);
+
+// ProgramDir + "tree" when that folder exists (a portable copy), else
+// dataHome + "/Linkshelf/tree".
+QString defaultWorkDirectory(const QString &programDir, const QString &dataHome);
+
+struct WorkDirResolution
+{
+    CatalogPaths paths;
+    bool newCatalog = false;  // the directory did not exist: the caller makes "Hot Files"
+    bool usable = true;       // false: the directory could not be created
+    QString errorString;      // why, when not usable
+};
+
+// Reads WorkDir under HKEY_LOCAL_MACHINE/SOFTWARE/Quorvane/Linkshelf, writes the default
+// there when it cannot be read, and creates a missing directory. A stored value gets one
+// level created (its parent must exist); the default also gets its missing parents.
+WorkDirResolution ResolveWorkDir(SettingsStore &store, const QString &programDir, const QString &dataHome);

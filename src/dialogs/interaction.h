@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every modal question, prompt and file dialog the commands need, behind one interface, so
+// that tests answer from a script and the real program shows the dialogs.
+#pragma once
+
+#include "entryproperties.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Interaction
+{
+public:
+    virtual ~Interaction() = default;
+
+    // A question in the box titled "Linkshelf Message" with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString &text) = 0;
+    // A notice in the box titled "Linkshelf Message" with OK.
+    virtual void showMessage(const QString &text) = 0;
+    // The error box: "Error ! " + message, titled "LS Error !", OK only.
+    virtual void showError(const QString &message) = 0;
+    // The text prompt; the confirmed text (at most 511 characters), or none when cancelled.
+    virtual std::optional<QString> askForString(const QString &caption, const QString &prompt) = 0;
+    // The open dialog ("All files"), several files; starts in initialDir and leaves there the
+    // folder of the chosen files. Empty when cancelled.
+    virtual QStringList chooseFiles(QString &initialDir) = 0;
+    // The folder chooser titled "Select a directory"; empty when cancelled.
+    virtual QString chooseDirectory() = 0;
+    // The entry properties dialog, filled with values; true and the edited values on OK.
+    virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir) = 0;
+    // The about box.
+    virtual void showAbout() = 0;
+};

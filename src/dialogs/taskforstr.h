@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The text prompt: one line of text for a folder name or a URL.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QGroupBox;
+class QPlainTextEdit;
+class QToolButton;
+
+inline constexpr int MaxAskedLength = 511;
+
+class TAskForStr final : public QDialog
+{
+    Q_OBJECT
+public:
+    TAskForStr(const QString &caption, const QString &prompt, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TAskForStr)
+
+    QString takenText() const; // the text taken at OK or Enter, at most 511 characters
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void OKButClick();
+    void PasteButClick();
+    void takeText();
+
+    QGroupBox *m_nameBox = nullptr;
+    QPlainTextEdit *m_strEdit = nullptr;
+    QToolButton *m_pasteBut = nullptr;
+    QString m_taken;
+};
+
+// Shows the prompt modally; on confirmation stores the text in askedStr and returns true,
+// otherwise leaves askedStr as it was.
+bool ShowAskForStr(QWidget *parent, const QString &caption, const QString &prompt, QString &askedStr);
