@@ -1,1 +1,165 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The three folder tree files: indented names, contents file names and state bytes, each
+// entry i belonging to folder i of the tree in pre-order.
+#include "foldertree.h"
+
+#include "atomicfile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QByteArray LineBreak = QByteArrayLiteral("\r\n");
+const QByteArray NoRecord = QByteArrayLiteral("NULL");
+
+constexpr char ExpandedBit = 1;
+constexpr char SelectedBit = 2;
+
+// Splits text into lines ended by CR, LF or CR LF. A break at the very end does not start
+// another, empty line; an empty line elsewhere is a line of its own.
+template <typename OnLine> void forEachLine(QByteArrayView text, OnLine onLine)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        if (!onLine(text.sliced(start, end - start)))
+            return;
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+}
+
+QByteArrayView upToFirstZero(QByteArrayView bytes)
+{
+    const void *zero = std::memchr(bytes.data(), 0, size_t(bytes.size()));
+    return zero ? bytes.first(static_cast<const char *>(zero) - bytes.data()) : bytes;
+}
+
+qsizetype indentationOf(QByteArrayView line)
+{
+    qsizetype level = 0;
+    while (level < line.size() && (line[level] == '\t' || line[level] == ' '))
+        ++level;
+    return level;
+}
+
+QString invalidLevelMessage(qsizetype level, QByteArrayView name)
+{
+    return QStringLiteral("Invalid level (%1) for item \"%2\"").arg(level).arg(QString::fromLocal8Bit(name));
+}
+
+std::optional<QByteArray> readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+TreeParseResult parseTreeText(QByteArrayView bytes)
+{
+    TreeParseResult result;
+    forEachLine(upToFirstZero(bytes), [&result](QByteArrayView line) {
+        const qsizetype indentation = indentationOf(line);
+        const QByteArrayView name = line.sliced(indentation);
+        // The first folder is top-level however far its line is indented; every later line
+        // is measured against the level that the folder before it really got.
+        qsizetype level = result.folders.isEmpty() ? 0 : indentation;
+        if (!result.folders.isEmpty() && level > result.folders.constLast().Level + 1) {
+            result.error = invalidLevelMessage(level, name);
+            return false;
+        }
+        // Indentation beyond what a valid level could need has already been refused above,
+        // so the level fits in an int.
+        result.folders.append(FolderRecord{int(level), name.toByteArray(), std::nullopt, false, false});
+        return true;
+    });
+    return result;
+}
+
+// Index lines are taken whole, however long: a longer line cannot come from our writer, and
+// cutting it would only name another, wrong contents file.
+void applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes)
+{
+    qsizetype i = 0;
+    forEachLine(bytes, [&folders, &i](QByteArrayView line) {
+        if (i >= folders.size())
+            return false;
+        if (line == QByteArrayView(NoRecord))
+            folders[i].Record.reset();
+        else
+            folders[i].Record = MTree{line.toByteArray()};
+        ++i;
+        return true;
+    });
+}
+
+void applyStateBytes(QList<FolderRecord> &folders, QByteArrayView bytes)
+{
+    const qsizetype count = std::min(folders.size(), bytes.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        folders[i].Expanded = bytes[i] & ExpandedBit;
+        folders[i].Selected = bytes[i] & SelectedBit;
+    }
+}
+
+FolderTreeBytes serializeFolderTree(const QList<FolderRecord> &folders)
+{
+    FolderTreeBytes out;
+    out.state.reserve(folders.size());
+    for (const FolderRecord &folder : folders) {
+        out.tree.append(QByteArray(std::max(folder.Level, 0), '\t')).append(folder.Name).append(LineBreak);
+        out.index.append(folder.Record ? folder.Record->FileName : NoRecord).append(LineBreak);
+        out.state.append(char((folder.Expanded ? ExpandedBit : 0) | (folder.Selected ? SelectedBit : 0)));
+    }
+    return out;
+}
+
+// Without the index file the tree is shown but nothing is expanded or selected: the state
+// bytes are only read after the records, so a missing index stops the load there.
+FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
+{
+    FolderTreeLoad load;
+    const std::optional<QByteArray> treeText = readWholeFile(paths.TreeFilePath);
+    if (!treeText) {
+        load.status = FolderTreeLoad::TreeFileMissing;
+        return load;
+    }
+    TreeParseResult parsed = parseTreeText(*treeText);
+    load.folders = std::move(parsed.folders);
+    if (parsed.error) {
+        load.status = FolderTreeLoad::InvalidLevel;
+        load.errorMessage = *parsed.error;
+        return load;
+    }
+    const std::optional<QByteArray> indexText = readWholeFile(paths.ITreeFilePath);
+    if (!indexText)
+        return load;
+    applyIndexText(load.folders, *indexText);
+    load.indexRead = true;
+    const std::optional<QByteArray> stateBytes = readWholeFile(paths.ETreeFilePath);
+    if (!stateBytes)
+        return load;
+    applyStateBytes(load.folders, *stateBytes);
+    load.stateRead = true;
+    return load;
+}
+
+SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders)
+{
+    FolderTreeBytes bytes = serializeFolderTree(folders);
+    return writeFilesAtomically({{paths.ITreeFilePath, std::move(bytes.index)},
+                                 {paths.TreeFilePath, std::move(bytes.tree)},
+                                 {paths.ETreeFilePath, std::move(bytes.state)}});
+}
