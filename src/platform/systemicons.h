@@ -8,10 +8,18 @@
 #include <QMimeDatabase>
 #include <QString>
 
+#include <functional>
+
 class SystemIcons final
 {
 public:
-    SystemIcons();
+    // What an existing file shows, as a key for iconIndexOfKey; empty when path names no
+    // existing regular file. The one place where a path's icon touches the file system.
+    using IconKeyOfPath = std::function<QString(const QString &path)>;
+
+    SystemIcons(); // reads files through iconKeyOfExistingFile
+    // Reads files through iconKeyOfPath instead, so that a test can make the disk slow or fail.
+    explicit SystemIcons(IconKeyOfPath iconKeyOfPath);
     Q_DISABLE_COPY_MOVE(SystemIcons)
 
     // The icon of the file at path when it is an existing file (a directory does not
@@ -29,15 +37,30 @@ public:
     // The icon of a MIME type name, such as "text/html".
     int iconIndexOfMimeType(const QString &mimeName);
 
+    // The key of an existing file: "mime:" and its type by content and name, or "desktop:"
+    // and the Icon= entry of a .desktop file; empty when path names no existing regular file.
+    // Thread-safe, so that a worker can resolve many files off the UI thread; touches the
+    // file system and nothing else.
+    static QString iconKeyOfExistingFile(const QString &path);
+
+    // The icon of a key from iconKeyOfExistingFile. UI thread only, like the whole table.
+    int iconIndexOfKey(const QString &key);
+
     QIcon icon(int index) const; // a null QIcon for an index out of range
     int count() const;
 
 private:
     int indexOfIcon(const QString &key, const QIcon &icon);
-    QIcon iconForMimeType(const QString &mimeName) const;
-    int iconIndexOfDesktopFile(const QString &path);
+    int iconIndexOfMimeTypeUncached(const QString &mimeName);
+    int iconIndexOfDesktopIcon(const QString &iconEntry);
+    int iconIndexOfThemeNames(const QStringList &names);
+    int standardFileIconIndex();
 
+    IconKeyOfPath m_iconKeyOfPath;
     QMimeDatabase m_mimeDatabase;
     QList<QIcon> m_icons;
-    QHash<QString, int> m_indexByKey; // "mime:<name>" or "desktop:<Icon=>" to image index
+    // Both what was asked ("ext:", "mime:", "desktop:") and the icon it came to ("theme:",
+    // "file:", "standard:"), so that each type is looked up once and types that share an
+    // icon share its index.
+    QHash<QString, int> m_indexByKey;
 };

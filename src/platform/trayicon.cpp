@@ -1,1 +1,55 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The notification-area icon: shown while the program is minimised to the tray.
+#include "trayicon.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyle>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// The program's own icon lives in a resource of the window layer; a library or test without
+// it still gets an icon, since a tray entry without one is invisible on most desktops.
+QIcon applicationIcon()
+{
+    const QIcon own(QStringLiteral(":/icons/linkshelf.svg"));
+    if (!own.isNull())
+        return own;
+    if (!QApplication::windowIcon().isNull())
+        return QApplication::windowIcon();
+    return QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(QObject *parent)
+    : QObject(parent)
+    , m_icon(new QSystemTrayIcon(applicationIcon(), this))
+{
+    m_icon->setToolTip(QStringLiteral("Linkshelf"));
+    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            Q_EMIT restoreRequested();
+    });
+}
+
+bool TrayIcon::isAvailable()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::activate()
+{
+    m_icon->show();
+}
+
+void TrayIcon::deactivate()
+{
+    m_icon->hide();
+}
+
+bool TrayIcon::isActive() const
+{
+    return m_icon->isVisible();
+}
