@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the byte-exact catalog fixtures by hand from the file formats, byte by byte, so the
+# tests compare our reader and writer against the formats and not against themselves.
+# Integers are 32-bit little-endian; text lines end with CR LF.
+set -euo pipefail
+cd "$(dirname "$0")"
+export LC_ALL=C
+
+# tree.lsf of a "Hot Files" folder with a subfolder News, which has a subfolder Daily,
+# followed by a top-level folder Tools.
+printf 'Hot Files\r\n\tNews\r\n\t\tDaily\r\nTools\r\n' > tree-example.lsf
+# itree.lsf for it: News has no record.
+printf 'cat0.lsf\r\nNULL\r\ncat1.lsf\r\ncat2.lsf\r\n' > itree-example.lsf
+# etree.lsf for it: Hot Files and News expanded, Daily selected, Tools neither.
+printf '\x01\x01\x02\x00' > etree-example.lsf
+
+# A folder without entries: N = 0.
+printf '\x00\x00\x00\x00' > contents-empty.lsf
+
+# One file entry with an empty program and description: 4 + 16 + 19 bytes.
+{
+    printf '\x01\x00\x00\x00'                    # N = 1
+    printf '\x13\x00\x00\x00/home/ana/notes.txt' # Path, 19 bytes
+    printf '\x00\x00\x00\x00'                    # Program, empty
+    printf '\x00\x00\x00\x00'                    # Description, empty
+    printf '\x00\x00\x00\x00'                    # Kind 0, a file entry
+} > contents-file-entry.lsf
+
+# A URL entry whose description has two lines joined by CR LF.
+{
+    printf '\x01\x00\x00\x00'
+    printf '\x14\x00\x00\x00https://example.org/'         # 20 bytes
+    printf '\x00\x00\x00\x00'
+    printf '\x17\x00\x00\x00first line\r\nsecond line'    # 23 bytes
+    printf '\x01\x00\x00\x00'                             # Kind 1, a URL entry
+} > contents-multiline.lsf
+
+# Kind 2, which the program never writes, next to an ordinary file entry.
+{
+    printf '\x02\x00\x00\x00'
+    printf '\x0a\x00\x00\x00/tmp/a.txt'
+    printf '\x00\x00\x00\x00'
+    printf '\x00\x00\x00\x00'
+    printf '\x02\x00\x00\x00'                             # Kind 2
+    printf '\x0a\x00\x00\x00/tmp/b.txt'
+    printf '\x08\x00\x00\x00/bin/vim'
+    printf '\x04\x00\x00\x00note'
+    printf '\x00\x00\x00\x00'
+} > contents-kind2.lsf
+
+# Texts that are not valid UTF-8 (Latin-1 e-acute, a lone 0xFF, a broken two-byte sequence).
+{
+    printf '\x01\x00\x00\x00'
+    printf '\x0f\x00\x00\x00/srv/caf\xe9/\xff.txt'        # 15 bytes
+    printf '\x08\x00\x00\x00/opt/\xc3\x28b'               # 8 bytes
+    printf '\x06\x00\x00\x00\x80\x81 end'                 # 6 bytes
+    printf '\x00\x00\x00\x00'
+} > contents-non-utf8.lsf
