@@ -1,1 +1,92 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The real Interaction: message boxes, the text prompt, file dialogs and the dialogs.
+#include "desktopinteraction.h"
+
+#include "tabout.h"
+#include "taskforstr.h"
+#include "tfileprop.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+// The program's own boxes have no icon, and every window of the program waits while one
+// shows.
+QMessageBox::StandardButton showBox(QWidget *parent, const QString &title, const QString &text,
+                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton first)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, buttons, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(first);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+const QString MessageTitle = QStringLiteral("Linkshelf Message");
+
+} // namespace
+
+DesktopInteraction::DesktopInteraction(QWidget *parent, SettingsStore &iniFile, Shell &shell)
+    : m_parent(parent)
+    , m_iniFile(iniFile)
+    , m_shell(shell)
+{}
+
+bool DesktopInteraction::askYesNo(const QString &text)
+{
+    return showBox(m_parent, MessageTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+           QMessageBox::Yes;
+}
+
+void DesktopInteraction::showMessage(const QString &text)
+{
+    showBox(m_parent, MessageTitle, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void DesktopInteraction::showError(const QString &message)
+{
+    showBox(m_parent, QStringLiteral("LS Error !"), QStringLiteral("Error ! ") + message, QMessageBox::Ok,
+            QMessageBox::Ok);
+}
+
+std::optional<QString> DesktopInteraction::askForString(const QString &caption, const QString &prompt)
+{
+    QString asked;
+    if (!ShowAskForStr(m_parent, caption, prompt, asked))
+        return std::nullopt;
+    return asked;
+}
+
+QStringList DesktopInteraction::chooseFiles(QString &initialDir)
+{
+    const QStringList files =
+        QFileDialog::getOpenFileNames(m_parent, QString(), initialDir, QStringLiteral("All files (*)"));
+    // The next use starts where the user last chose files.
+    if (!files.isEmpty())
+        initialDir = QFileInfo(files.first()).absolutePath();
+    return files;
+}
+
+QString DesktopInteraction::chooseDirectory()
+{
+    return QFileDialog::getExistingDirectory(m_parent, QStringLiteral("Select a directory"));
+}
+
+bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir)
+{
+    TFileProp dialog(
+        m_iniFile, [this](QString &initialDir) { return chooseFiles(initialDir); }, fileDialogInitialDir,
+        m_parent);
+    dialog.fill(values);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    values = dialog.values();
+    return true;
+}
+
+void DesktopInteraction::showAbout()
+{
+    TAbout about(m_shell, m_parent);
+    about.exec();
+}

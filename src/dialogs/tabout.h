@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLayout;
 class Shell;
 
 class TAbout final : public QDialog
@@ -15,4 +16,16 @@ public:
 
     // The four targets, in label order: two web addresses and two "mailto:" links.
     static QStringList linkTargets();
+
+private:
+    QLayout *createBannerRow();
+    QLayout *createLinkRows();
+    QLayout *createButtonRow();
+
+    void Label2Click();
+    void Label4Click();
+    void Label6Click();
+    void Label8Click();
+
+    Shell &m_shell;
 };

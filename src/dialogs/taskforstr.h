@@ -24,13 +24,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createControls();
+    void layOutControls();
+    void connectControls();
     void OKButClick();
     void PasteButClick();
     void takeText();
+    bool strEditKey(QEvent *event);
 
     QGroupBox *m_nameBox = nullptr;
     QPlainTextEdit *m_strEdit = nullptr;
     QToolButton *m_pasteBut = nullptr;
+    QToolButton *m_okBut = nullptr;
+    QToolButton *m_cancelBut = nullptr;
     QString m_taken;
 };
 

@@ -7,8 +7,11 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class SettingsStore;
+
+inline constexpr int MaxEntryTextLength = 1023;
 
 class TFileProp final : public QDialog
 {
@@ -25,7 +28,39 @@ public:
     void fill(const EntryProperties &values);
     EntryProperties values() const; // what OK stored: Program empty when "Default" is checked
 
+    // The folder of menu entries that the Start-menu browse opens in: the user's own, or with
+    // allUsers the first system-wide one that exists. Empty when there is none.
+    static QString applicationsFolder(bool allUsers);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
 private:
     struct Ui;
-    Ui *m_ui;
+
+    void createPathBox();
+    void createProgramBox();
+    void createDescriptionBox();
+    void createButtons();
+    void layOutDialog();
+    void connectControls();
+
+    void OKButClick();
+    void PathButClick();
+    void ProgSelButClick();
+    void SMenuButClick();
+    void DefRButClick();
+    void SpecRButClick();
+    void enableProgramControls();
+
+    void restoreStoredState();
+    void saveStoredState();
+
+    std::unique_ptr<Ui> m_ui;
+    SettingsStore &m_iniFile;
+    FileChooser m_chooseFiles;
+    QString &m_initialDir;
+    EntryProperties m_values;
+    bool m_stateRestored = false;
 };

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A label that shows an address as a link (blue, underlined, hand cursor) and reports clicks.
+#pragma once
+
+#include <QLabel>
+
+class LinkLabel final : public QLabel
+{
+    Q_OBJECT
+public:
+    LinkLabel(const QString &objectName, const QString &text, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(LinkLabel)
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
