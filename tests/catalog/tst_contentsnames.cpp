@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Contents file names: the lowest free cat0.lsf to cat1999.lsf, compared byte for byte.
+#include "contentsnames.h"
+#include "testenvironment.h"
+
+#include <QTest>
+
+namespace {
+
+QByteArray catName(int n)
+{
+    return "cat" + QByteArray::number(n) + ".lsf";
+}
+
+QList<QByteArray> catNames(int from, int to)
+{
+    QList<QByteArray> names;
+    for (int n = from; n <= to; ++n)
+        names.append(catName(n));
+    return names;
+}
+
+} // namespace
+
+class TestContentsNames : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void isFree_data();
+    void isFree();
+    void firstFree_data();
+    void firstFree();
+    void namesAreReusedLowestFirst();
+};
+
+void TestContentsNames::isFree_data()
+{
+    QTest::addColumn<QList<QByteArray>>("taken");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("free");
+
+    QTest::newRow("nothing taken") << QList<QByteArray>{} << QByteArray("cat0.lsf") << true;
+    QTest::newRow("taken") << QList<QByteArray>{"cat3.lsf", "cat0.lsf"} << QByteArray("cat0.lsf") << false;
+    QTest::newRow("case differs") << QList<QByteArray>{"CAT0.LSF"} << QByteArray("cat0.lsf") << true;
+    QTest::newRow("leading zero differs") << QList<QByteArray>{"cat00.lsf"} << QByteArray("cat0.lsf") << true;
+    QTest::newRow("trailing blank differs")
+        << QList<QByteArray>{"cat0.lsf "} << QByteArray("cat0.lsf") << true;
+    QTest::newRow("prefix differs") << QList<QByteArray>{"cat0.ls"} << QByteArray("cat0.lsf") << true;
+    QTest::newRow("empty name taken by an empty record") << QList<QByteArray>{""} << QByteArray("") << false;
+}
+
+void TestContentsNames::isFree()
+{
+    QFETCH(QList<QByteArray>, taken);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, free);
+    QCOMPARE(IsContentsNameFree(taken, name), free);
+}
+
+void TestContentsNames::firstFree_data()
+{
+    QTest::addColumn<QList<QByteArray>>("taken");
+    QTest::addColumn<QByteArray>("expected"); // empty: none free
+
+    QTest::newRow("new catalog") << QList<QByteArray>{} << QByteArray("cat0.lsf");
+    QTest::newRow("gap is filled first")
+        << QList<QByteArray>{"cat0.lsf", "cat2.lsf"} << QByteArray("cat1.lsf");
+    QTest::newRow("other spellings block nothing")
+        << QList<QByteArray>{"Cat0.lsf", "cat00.lsf", "cat0.LSF", "", "cat-0.lsf"} << QByteArray("cat0.lsf");
+    QTest::newRow("duplicates") << QList<QByteArray>{"cat0.lsf", "cat0.lsf", "cat1.lsf"}
+                                << QByteArray("cat2.lsf");
+    QTest::newRow("only the last is free") << catNames(0, 1998) << QByteArray("cat1999.lsf");
+    QTest::newRow("all 2000 taken") << catNames(0, 1999) << QByteArray();
+    QTest::newRow("names past the range do not help") << catNames(0, 2500) << QByteArray();
+}
+
+void TestContentsNames::firstFree()
+{
+    QFETCH(QList<QByteArray>, taken);
+    QFETCH(QByteArray, expected);
+
+    const std::optional<QByteArray> name = firstFreeContentsName(taken);
+    QCOMPARE(name.value_or(QByteArray()), expected);
+    if (name)
+        QVERIFY(IsContentsNameFree(taken, *name));
+}
+
+void TestContentsNames::namesAreReusedLowestFirst()
+{
+    QList<QByteArray> taken{"cat0.lsf", "cat2.lsf"};
+    for (const char *expected : {"cat1.lsf", "cat3.lsf", "cat4.lsf"}) {
+        const std::optional<QByteArray> name = firstFreeContentsName(taken);
+        QCOMPARE(name.value_or(QByteArray()), QByteArray(expected));
+        taken.append(*name);
+    }
+    taken.removeOne("cat2.lsf"); // the folder holding cat2.lsf was deleted
+    QCOMPARE(firstFreeContentsName(taken).value_or(QByteArray()), QByteArray("cat2.lsf"));
+}
+
+LINKSHELF_TEST_CORE_MAIN(TestContentsNames)
+#include "tst_contentsnames.moc"
