@@ -178,15 +178,23 @@ QByteArray uriOfParameter(const QString &parameter)
     return uriOfLocalFile(file.get());
 }
 
+bool canStart(GDesktopAppInfo *application)
+{
+    const char *commandLine = g_app_info_get_commandline(G_APP_INFO(application));
+    return (commandLine && *commandLine) ||
+           g_desktop_app_info_get_boolean(application, G_KEY_FILE_DESKTOP_KEY_DBUS_ACTIVATABLE);
+}
+
 // A launcher file chosen as the program (from the applications menu) runs what it describes.
 int startDesktopFile(const QString &path, const QString &parameter)
 {
     if (!isReadable(path))
         return Shell::AccessDenied;
-    // GIO refuses a launcher that is malformed, hidden or whose Exec program is missing.
+    // GIO refuses a launcher that is malformed, hidden or whose Exec program is missing, but
+    // takes one without Exec, which only D-Bus activation could start.
     const GObjectPtr<GDesktopAppInfo> application(
         g_desktop_app_info_new_from_filename(QFile::encodeName(path).constData()));
-    if (!application)
+    if (!application || !canStart(application.get()))
         return Shell::BadFormat;
     return launchWithUri(G_APP_INFO(application.get()), uriOfParameter(parameter));
 }
