@@ -3,6 +3,7 @@
 #include "trayicon.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -13,9 +14,9 @@ namespace {
 // it still gets an icon, since a tray entry without one is invisible on most desktops.
 QIcon applicationIcon()
 {
-    const QIcon own(QStringLiteral(":/icons/linkshelf.svg"));
-    if (!own.isNull())
-        return own;
+    const QString own = QStringLiteral(":/icons/linkshelf.svg");
+    if (QFile::exists(own))
+        return QIcon(own);
     if (!QApplication::windowIcon().isNull())
         return QApplication::windowIcon();
     return QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
