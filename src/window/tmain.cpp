@@ -1,1 +1,349 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "tmain.h"
+
+#include "entrylistmodel.h"
+#include "interaction.h"
+#include "maintree.h"
+#include "settingsstore.h"
+#include "shell.h"
+#include "trayicon.h"
+#include "workdirectory.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QToolBar>
+
+namespace {
+// Where the window's layout and options live, after the program file's name.
+const QString windowKey = QStringLiteral("Software\\linkshelf\\TMain");
+const QString sortKey = QStringLiteral("Software\\LINKSHELF\\Sort");
+} // namespace
+
+TMain::TMain(const Services &services, QWidget *parent)
+    : QMainWindow(parent)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("TMain"));
+    m_model = new EntryListModel(*services.icons, this);
+    restoreSortState();
+    createControls();
+    createMenus();
+    createPopups();
+
+    m_session = std::make_unique<CatalogSession>(
+        CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, *services.interaction,
+        *services.shell, *services.icons);
+    m_entryOpener = std::make_unique<EntryOpener>(*m_session);
+    m_folderCommands = std::make_unique<FolderCommands>(*m_session);
+    m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
+    m_entryCommands->setOneClickCheck(m_oneClickCheck);
+    connectTree();
+    connectList();
+    registerStoredSettings();
+
+    m_progTrayIcon = new TrayIcon(this);
+    connect(m_progTrayIcon, &TrayIcon::restoreRequested, this, &TMain::ShowFromTray);
+    setAcceptDrops(true);
+    qApp->installEventFilter(this); // the window sees every key before the focused control
+    startCatalog();
+}
+
+TMain::~TMain()
+{
+    qApp->removeEventFilter(this);
+    // After "Exit" the window never closed: its settings are saved as it goes.
+    if (!m_formStorage->hasSaved())
+        m_formStorage->save(this);
+    saveSortState();
+}
+
+void TMain::startCatalog()
+{
+    const WorkDirResolution resolved =
+        ResolveWorkDir(*m_services.registry, m_services.programDir, m_services.dataHome);
+    m_session->setPaths(resolved.paths);
+    if (!resolved.usable) {
+        m_services.interaction->showMessage(
+            QStringLiteral("The catalog folder could not be created, so nothing can be saved.\n%1")
+                .arg(resolved.errorString));
+        m_session->computeUrlIconIndex();
+        return;
+    }
+    if (resolved.newCatalog)
+        m_folderCommands->CreateFolder(nullptr, QStringLiteral("Hot Files"));
+    m_session->computeUrlIconIndex();
+    m_session->LoadFolderTree();
+    if (m_treeSortCheck->isChecked())
+        m_mainTree->setAutoSort(true);
+}
+
+void TMain::connectTree()
+{
+    connect(m_mainTree, &MainTree::folderSelected, this,
+            [this](FolderItem *folder) { m_folderCommands->MainTreeChange(folder); });
+    connect(m_mainTree, &MainTree::folderRenamed, this, [this] { m_session->SaveFolderTree(); });
+    connect(m_mainTree, &MainTree::deleteKeyReleased, this, &TMain::Delete1Click);
+    connect(m_mainTree, &MainTree::folderClicked, this, [this] {
+        const int row = m_mainList->firstSelectedRow();
+        if (row < 0)
+            m_desc->clear();
+        else
+            m_entryCommands->MainListChange();
+    });
+    connect(m_mainTree, &MainTree::entriesDropped, this, [this](FolderItem *target, const QList<MFile> &entries) {
+        m_folderCommands->MainTreeDragDrop(target, entries);
+    });
+    connect(m_mainTree, &MainTree::urlsDropped, this,
+            [this](const QList<QUrl> &urls) { m_entryCommands->DropFiles(urls); });
+    connect(m_mainTree, &MainTree::popupRequested, this, [this](const QPoint &at) { m_treePopup->popup(at); });
+}
+
+void TMain::connectList()
+{
+    EntryCommands *commands = m_entryCommands.get();
+    connect(m_mainList, &MainList::itemClicked, this, [commands] { commands->MainListClick(); });
+    connect(m_mainList, &MainList::itemDoubleClicked, this, &TMain::MainListDblClick);
+    connect(m_mainList, &MainList::selectionChanged, this, [commands] { commands->MainListChange(); });
+    connect(m_mainList, &MainList::keyReleased, this, [commands](int key) { commands->MainListKeyUp(key); });
+    connect(m_mainList, &MainList::focusLost, this, [commands] { commands->MainListExit(); });
+    connect(m_mainList, &MainList::mouseReleased, this, [commands] { commands->MainListMouseUp(); });
+    connect(m_mainList, &MainList::popupRequested, this, [this](const QPoint &at) { m_filePopup->popup(at); });
+    connect(m_mainList, &MainList::headerClicked, this, [this](int column) {
+        const bool same = column == m_model->sortColumn();
+        const Qt::SortOrder order = same && m_model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                       : Qt::AscendingOrder;
+        m_model->sort(column, same ? order : Qt::AscendingOrder);
+        m_mainList->showSortIndicator();
+    });
+}
+
+void TMain::registerStoredSettings()
+{
+    m_formStorage = std::make_unique<FormStorage>(*m_services.registry, SettingsStore::Root::CurrentUser, windowKey);
+    FormStorage &s = *m_formStorage;
+    const auto boolProperty = [&s](const QString &name, auto read, auto apply) {
+        s.addProperty(name, [read] { return FormStorage::boolText(read()); },
+                      [apply, read](const QString &text) { apply(FormStorage::boolFromText(text, read())); });
+    };
+    s.addProperty(QStringLiteral("MainTree.Width"), [this] { return QString::number(m_mainTree->width()); },
+                  [this](const QString &v) {
+                      const int width = v.toInt();
+                      if (width > 0)
+                          m_splitter1->setSizes({width, std::max(100, m_splitter1->width() - width)});
+                  });
+    s.addProperty(QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir; },
+                  [this](const QString &v) { m_fileDialogInitialDir = v; });
+    s.addProperty(QStringLiteral("MainList.ViewStyle"), [this] { return MainList::viewStyleName(m_mainList->viewStyle()); },
+                  [this](const QString &v) {
+                      if (const auto style = MainList::viewStyleFromName(v))
+                          m_mainList->setViewStyle(*style);
+                  });
+    s.addProperty(QStringLiteral("GroupBox1.Height"), [this] { return QString::number(m_groupBox1->height()); },
+                  [this](const QString &v) {
+                      const int height = v.toInt();
+                      if (height > 0)
+                          m_splitter2->setSizes({std::max(100, m_splitter2->height() - height), height});
+                  });
+    s.addProperty(QStringLiteral("MainList.Columns"), [this] { return m_mainList->columnWidths(); },
+                  [this](const QString &v) { m_mainList->setColumnWidths(v); });
+    boolProperty(QStringLiteral("HideOpts.Checked"), [this] { return m_hideOpts->isChecked(); },
+                 [this](bool on) { m_hideOpts->setChecked(on); });
+    boolProperty(QStringLiteral("ToolBar2.Visible"), [this] { return !m_toolBar2->isHidden(); },
+                 [this](bool on) { m_toolBar2->setVisible(on); });
+    boolProperty(QStringLiteral("HideInfo.Checked"), [this] { return m_hideInfo->isChecked(); },
+                 [this](bool on) { m_hideInfo->setChecked(on); });
+    boolProperty(QStringLiteral("ToolBar3.Visible"), [this] { return !m_toolBar3->isHidden(); },
+                 [this](bool on) { m_toolBar3->setVisible(on); });
+    boolProperty(QStringLiteral("TrayCheck.Checked"), [this] { return m_trayCheck->isChecked(); },
+                 [this](bool on) { m_trayCheck->setChecked(on); });
+    boolProperty(QStringLiteral("OneClickCheck.Checked"), [this] { return m_oneClickCheck->isChecked(); },
+                 [this](bool on) { m_oneClickCheck->setChecked(on); });
+    boolProperty(QStringLiteral("TreeSortCheck.Checked"), [this] { return m_treeSortCheck->isChecked(); },
+                 [this](bool on) {
+                     m_treeSortCheck->setChecked(on);
+                     TreeSortCheckClick();
+                 });
+}
+
+void TMain::restoreSortState()
+{
+    const SettingsStore &store = *m_services.registry;
+    const bool ascending = FormStorage::boolFromText(
+        store.readString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("Ascending")).value_or(QString()), true);
+    const int column = store.readString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("SortCol"))
+                           .value_or(QStringLiteral("0"))
+                           .toInt();
+    m_model->sort(std::clamp(column, 0, EntryListModel::ColumnCount - 1),
+                  ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TMain::saveSortState()
+{
+    SettingsStore &store = *m_services.registry;
+    store.writeString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("Ascending"),
+                      FormStorage::boolText(m_model->sortOrder() == Qt::AscendingOrder));
+    store.writeString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("SortCol"),
+                      QString::number(m_model->sortColumn()));
+}
+
+QString TMain::helpPagePath() const
+{
+    // Beside the program in a build or portable copy, in the shared data when installed.
+    const QString beside = m_services.programDir + QStringLiteral("help/index.htm");
+    const QString installed = m_services.programDir + QStringLiteral("../share/linkshelf/help/index.htm");
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return QFileInfo(installed).absoluteFilePath();
+    return beside;
+}
+
+void TMain::AddRootBtnClick() { m_folderCommands->AddFolder(); }
+void TMain::Addsubfolder1Click() { m_folderCommands->AddSubfolder(); }
+void TMain::Delete1Click() { m_folderCommands->DeleteFolder(); }
+void TMain::ExitAltF41Click() { QCoreApplication::exit(0); } // ends without the close event
+void TMain::RxSpeedButton1Click() { m_mainList->setViewStyle(MainList::ViewStyle::Icon); }
+void TMain::RxSpeedButton2Click() { m_mainList->setViewStyle(MainList::ViewStyle::SmallIcon); }
+void TMain::RxSpeedButton3Click() { m_mainList->setViewStyle(MainList::ViewStyle::List); }
+void TMain::GridButtonClick() { m_mainList->setViewStyle(MainList::ViewStyle::Report); }
+void TMain::ArrangeButClick() { m_mainList->arrangeIcons(); }
+void TMain::Addfile1Click() { m_entryCommands->AddFiles(); }
+void TMain::AddDirButClick() { m_entryCommands->AddDirectory(); }
+void TMain::RxSpeedButton6Click() { m_entryCommands->AddUrl(); }
+void TMain::PasteURLlink1Click() { m_entryCommands->PasteURLlink1Click(); }
+void TMain::Delete2Click() { m_entryCommands->Delete2Click(); }
+void TMain::Properties1Click() { m_entryCommands->Properties1Click(); }
+void TMain::MainListDblClick() { m_entryOpener->OpenEntry(); }
+void TMain::AboutButClick() { m_services.interaction->showAbout(); }
+
+void TMain::HTMLhelp1Click()
+{
+    m_services.shell->open(helpPagePath(), QString()); // a missing page simply opens nothing
+}
+
+void TMain::HideOptsClick()
+{
+    const bool hide = !m_hideOpts->isChecked();
+    m_hideOpts->setChecked(hide);
+    m_toolBar2->setVisible(!hide);
+}
+
+void TMain::HideInfoClick()
+{
+    const bool hide = !m_hideInfo->isChecked();
+    m_hideInfo->setChecked(hide);
+    m_toolBar3->setVisible(!hide);
+}
+
+void TMain::HideOptsButClick()
+{
+    m_toolBar2->hide();
+    m_hideOpts->setChecked(true);
+}
+
+void TMain::HideInfoButClick()
+{
+    m_toolBar3->hide();
+    m_hideInfo->setChecked(true);
+}
+
+void TMain::TreeSortCheckClick()
+{
+    m_mainTree->setAutoSort(m_treeSortCheck->isChecked());
+}
+
+void TMain::FormKeyUp(int key, Qt::KeyboardModifiers modifiers)
+{
+    // Only Shift is looked at: Ctrl+F7 acts as F7, Ctrl+Ins as Ins.
+    const bool shift = modifiers & Qt::ShiftModifier;
+    if (key == Qt::Key_F7)
+        shift ? m_folderCommands->AddSubfolder() : m_folderCommands->AddFolder();
+    if (key == Qt::Key_Insert)
+        shift ? m_entryCommands->AddUrl() : m_entryCommands->AddFiles();
+}
+
+bool TMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QWidget *target = static_cast<QWidget *>(watched);
+        // Each release reaches the filter once per widget it passes: take it at the widget
+        // that has the focus, and only while no dialog or menu of the window is open.
+        if (!key->isAutoRepeat() && target->window() == this && target == QApplication::focusWidget()
+            && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+            FormKeyUp(key->key(), key->modifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_settingsApplied)
+        return;
+    m_settingsApplied = true;
+    m_formStorage->restore(this);
+    m_mainList->showSortIndicator();
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    m_formStorage->save(this);
+    FormClose();
+    event->accept();
+}
+
+void TMain::FormClose()
+{
+    m_session->SaveFolderTree();
+    m_session->FreeListRecords();
+}
+
+void TMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        HideToTray();
+}
+
+void TMain::HideToTray()
+{
+    // Without a notification area a hidden window could never be brought back.
+    if (!m_trayCheck->isChecked() || !TrayIcon::isAvailable())
+        return;
+    hide();
+    m_progTrayIcon->activate();
+}
+
+void TMain::ShowFromTray()
+{
+    showNormal();
+    raise();
+    activateWindow();
+    m_progTrayIcon->deactivate();
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMain::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    event->acceptProposedAction();
+    m_entryCommands->DropFiles(event->mimeData()->urls());
+}
+
+QMenu *TMain::createPopupMenu()
+{
+    return nullptr; // a hidden toolbar comes back only through its menu item
+}

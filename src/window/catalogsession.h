@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the folder and entry commands share: the controls the catalog lives on, the files
+// behind them, the desktop services, and the reading and writing between the two.
+#pragma once
+
+#include "catalogpaths.h"
+#include "entryrow.h"
+#include "foldertree.h"
+
+#include <QList>
+#include <QString>
+
+#include <stdexcept>
+#include <vector>
+
+class EntryListModel;
+class FolderItem;
+class Interaction;
+class MainList;
+class MainTree;
+class QLabel;
+class QPlainTextEdit;
+class Shell;
+class SystemIcons;
+
+// The controls of the main window that hold the catalog while the program runs.
+struct CatalogControls
+{
+    MainTree *tree = nullptr;
+    MainList *list = nullptr;
+    QPlainTextEdit *desc = nullptr;     // "Desc", the description pane
+    QLabel *numFiles = nullptr;         // "NumFiles"
+    QLabel *selFiles = nullptr;         // "SelFiles"
+};
+
+// A folder tree file that cannot be loaded at all: the window cannot be built.
+class CatalogLoadError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CatalogSession final
+{
+public:
+    CatalogSession(CatalogControls controls, Interaction &interaction, Shell &shell, SystemIcons &icons);
+    Q_DISABLE_COPY_MOVE(CatalogSession)
+
+    const CatalogControls &controls() const { return m_controls; }
+    EntryListModel &model() const;
+    Interaction &interaction() const { return m_interaction; }
+    Shell &shell() const { return m_shell; }
+    SystemIcons &icons() const { return m_icons; }
+
+    void setPaths(const CatalogPaths &paths) { m_paths = paths; }
+    const CatalogPaths &paths() const { return m_paths; }
+
+    // The icon of "htm" files, shown by URL entries without a program; computed once.
+    void computeUrlIconIndex();
+    int UrlIconIndex() const { return m_urlIconIndex; }
+    int EntryIconIndex(const MFile &file);
+    // A list row for a record, with its icon.
+    EntryRow rowWithIcon(MFile file);
+
+    // The selected folder when it has a record, else null: entry commands act only there.
+    FolderItem *folderTakingEntries() const;
+
+    // Fills the list with the folder's entries (the selected folder when none is given).
+    void LoadFolderContents(FolderItem *folder = nullptr);
+    // Writes the list into the selected folder's contents file; false when it could not.
+    bool SaveFolderContents();
+    // Replaces the tree by the three tree files and restores expanded and selected folders.
+    // Throws CatalogLoadError for a tree file with an invalid level.
+    void LoadFolderTree();
+    bool SaveFolderTree();
+    // Empties the list (its records go with its rows) and the description pane.
+    void FreeListRecords();
+    void UpdateFileCounts();
+
+private:
+    void reportSave(const SaveResult &result);
+
+    CatalogControls m_controls;
+    Interaction &m_interaction;
+    Shell &m_shell;
+    SystemIcons &m_icons;
+    CatalogPaths m_paths;
+    int m_urlIconIndex = -1;
+    bool m_saveFailureShown = false;
+};

@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "entrycommands.h"
+
+#include "catalogsession.h"
+#include "clipboardtext.h"
+#include "entrylistmodel.h"
+#include "entryopener.h"
+#include "folderitem.h"
+#include "interaction.h"
+#include "mainlist.h"
+#include "maintree.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+namespace {
+MFile fileEntry(const QString &path)
+{
+    return MFile{MFile::FileKind, path.toLocal8Bit(), {}, {}};
+}
+
+MFile urlEntry(const QString &url)
+{
+    return MFile{MFile::UrlKind, url.toLocal8Bit(), {}, {}};
+}
+
+QString textForEditing(const QByteArray &text)
+{
+    QString s = QString::fromLocal8Bit(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+QByteArray textForStoring(const QString &text)
+{
+    QString s = text;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(u'\n', QStringLiteral("\r\n"));
+    return s.toLocal8Bit();
+}
+} // namespace
+
+std::optional<QString> pastableLink(const QString &clipboardText)
+{
+    const QString text = clipboardText.left(MaxEntryTextLength);
+    if (text.startsWith(QLatin1String("http")) || text.startsWith(QLatin1String("ftp")))
+        return text;
+    return std::nullopt;
+}
+
+EntryCommands::EntryCommands(CatalogSession &session, EntryOpener &opener, QString &fileDialogInitialDir)
+    : m_session(session)
+    , m_opener(opener)
+    , m_fileDialogInitialDir(fileDialogInitialDir)
+{
+}
+
+void EntryCommands::AddFiles(const std::optional<QString> &path)
+{
+    if (!m_session.folderTakingEntries())
+        return;
+    const QStringList names = path ? QStringList{*path} : m_session.interaction().chooseFiles(m_fileDialogInitialDir);
+    std::vector<MFile> files;
+    files.reserve(size_t(names.size()));
+    for (const QString &name : names)
+        files.push_back(fileEntry(name));
+    addEntries(std::move(files));
+}
+
+void EntryCommands::AddUrl(const std::optional<QString> &text)
+{
+    if (!m_session.folderTakingEntries())
+        return;
+    const std::optional<QString> url =
+        text ? text : m_session.interaction().askForString(QStringLiteral("Add URL"), QStringLiteral("Enter URL location"));
+    if (!url)
+        return;
+    std::vector<MFile> files;
+    files.push_back(urlEntry(*url));
+    addEntries(std::move(files));
+}
+
+void EntryCommands::AddDirectory()
+{
+    if (!m_session.folderTakingEntries())
+        return;
+    const QString directory = m_session.interaction().chooseDirectory();
+    if (directory.isEmpty())
+        return;
+    // Every file, hidden and system ones included, no subdirectories, in the order the file
+    // system gives them.
+    const QDir dir(directory);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    std::vector<MFile> files;
+    files.reserve(size_t(names.size()));
+    for (const QString &name : names)
+        files.push_back(fileEntry(dir.filePath(name)));
+    addEntries(std::move(files));
+}
+
+void EntryCommands::DropFiles(const QList<QUrl> &urls)
+{
+    if (!m_session.folderTakingEntries())
+        return;
+    std::vector<MFile> files;
+    files.reserve(size_t(urls.size()));
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile())
+            files.push_back(fileEntry(url.toLocalFile())); // the full path, never cut
+        else if (url.isValid() && !url.scheme().isEmpty())
+            files.push_back(urlEntry(url.toString()));
+    }
+    addEntries(std::move(files));
+}
+
+void EntryCommands::PasteURLlink1Click()
+{
+    const std::optional<QString> text = clipboardText();
+    if (!text) {
+        m_session.interaction().showMessage(QStringLiteral("Clipboard contains no text"));
+        return;
+    }
+    if (const std::optional<QString> link = pastableLink(*text))
+        AddUrl(*link);
+    else
+        m_session.interaction().showMessage(QStringLiteral("Clipboard contains no HTTP or FTP link"));
+}
+
+void EntryCommands::Delete2Click()
+{
+    const QList<int> rows = m_session.controls().list->selectedRows();
+    if (rows.isEmpty())
+        return;
+    if (!m_session.interaction().askYesNo(QStringLiteral("Do you really want to delete all selected files ?")))
+        return;
+    m_session.model().removeRowsAt(rows);
+    m_session.controls().desc->clear();
+    m_session.SaveFolderContents();
+}
+
+void EntryCommands::Properties1Click()
+{
+    MainList *list = m_session.controls().list;
+    const int count = list->selectedCount();
+    if (count == 0)
+        return;
+    if (count > 1) {
+        m_session.interaction().showMessage(
+            QStringLiteral("Can not set properties for a group of files.\nPlease, select a single file."));
+        return;
+    }
+    const int row = list->firstSelectedRow();
+    MFile file = m_session.model().rowAt(row).file;
+    EntryProperties values{QString::fromLocal8Bit(file.Path), QString::fromLocal8Bit(file.Program),
+                           textForEditing(file.Description)};
+    if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir))
+        return;
+    file.Path = values.Path.left(MaxEntryTextLength).toLocal8Bit();
+    file.Program = values.Program.left(MaxEntryTextLength).toLocal8Bit();
+    file.Description = textForStoring(values.Description.left(MaxEntryTextLength));
+    m_session.controls().desc->setPlainText(textForEditing(file.Description));
+    const int newRow = m_session.model().replaceRow(row, m_session.rowWithIcon(std::move(file)));
+    list->selectRows({newRow});
+    m_session.SaveFolderContents();
+}
+
+void EntryCommands::MainListKeyUp(int key)
+{
+    if (key == Qt::Key_Delete)
+        Delete2Click();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        m_opener.OpenEntry();
+}
+
+void EntryCommands::MainListChange()
+{
+    if (m_session.controls().list->firstSelectedRow() >= 0)
+        showDescriptionOfFirstSelected();
+}
+
+void EntryCommands::MainListClick()
+{
+    MainList *list = m_session.controls().list;
+    if (list->firstSelectedRow() < 0)
+        return;
+    showDescriptionOfFirstSelected();
+    m_session.controls().selFiles->setText(QString::number(list->selectedCount()));
+    if (m_oneClickCheck && m_oneClickCheck->isChecked())
+        m_opener.OpenEntry();
+}
+
+void EntryCommands::MainListExit()
+{
+    m_session.UpdateFileCounts();
+}
+
+void EntryCommands::MainListMouseUp()
+{
+    m_session.UpdateFileCounts();
+}
+
+void EntryCommands::addEntries(std::vector<MFile> files)
+{
+    if (files.empty())
+        return;
+    std::vector<EntryRow> rows;
+    rows.reserve(files.size());
+    for (MFile &file : files)
+        rows.push_back(m_session.rowWithIcon(std::move(file)));
+    const QList<int> positions = m_session.model().insertSorted(std::move(rows));
+    QAbstractItemView *view = m_session.controls().list->currentView();
+    view->scrollTo(m_session.model().index(positions.constLast(), 0));
+    m_session.SaveFolderContents();
+}
+
+void EntryCommands::showDescriptionOfFirstSelected()
+{
+    const int row = m_session.controls().list->firstSelectedRow();
+    m_session.controls().desc->setPlainText(textForEditing(m_session.model().rowAt(row).file.Description));
+}

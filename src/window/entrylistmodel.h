@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The entries of the selected folder, kept sorted by the chosen column, shared by the
+// icon views and the report view.
+#pragma once
+
+#include "entryrow.h"
+
+#include <QAbstractTableModel>
+#include <QCollator>
+#include <QList>
+
+#include <vector>
+
+class SystemIcons;
+
+class EntryListModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { FileNameColumn = 0, DescriptionColumn = 1, ColumnCount = 2 };
+
+    explicit EntryListModel(const SystemIcons &icons, QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(EntryListModel)
+
+    // Entries dragged inside the window travel as a contents file under this type, so a
+    // drop from outside is never mistaken for one.
+    static QString entriesMimeType();
+    static QList<MFile> entriesFromMime(const QMimeData *mime);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    void sort(int column, Qt::SortOrder order) override;
+
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    // Replaces every row in one reset; the rows are put in the list's sort order first.
+    void resetRows(std::vector<EntryRow> rows);
+    // Inserts each row at its sorted place (after equal ones); returns the rows' new positions.
+    QList<int> insertSorted(std::vector<EntryRow> rows);
+    // Removes the given rows, in any order.
+    void removeRowsAt(QList<int> rows);
+    // Replaces a row's record and icon, moves it to its sorted place; returns its new position.
+    int replaceRow(int row, EntryRow replacement);
+    void setIconIndex(int row, int iconIndex);
+
+    const EntryRow &rowAt(int row) const { return m_rows[size_t(row)]; }
+    int count() const { return int(m_rows.size()); }
+
+    // The whole list as a contents file, in the order shown.
+    QByteArray serialized() const;
+    // The records of the given rows, top to bottom.
+    QList<MFile> filesAt(QList<int> rows) const;
+
+private:
+    const QString &sortText(const EntryRow &row) const;
+    bool lessThan(const EntryRow &a, const EntryRow &b) const; // in the current direction
+    std::vector<int> sortedOrder(const std::vector<EntryRow> &rows) const;
+    static std::vector<EntryRow> permuted(std::vector<EntryRow> rows, const std::vector<int> &order);
+    int sortedPosition(const EntryRow &row) const;
+
+    const SystemIcons &m_icons;
+    std::vector<EntryRow> m_rows;
+    QCollator m_collator;
+    int m_sortColumn = FileNameColumn;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "entryopener.h"
+
+#include "catalogsession.h"
+#include "entrylistmodel.h"
+#include "interaction.h"
+#include "mainlist.h"
+#include "shell.h"
+
+EntryOpener::EntryOpener(CatalogSession &session)
+    : m_session(session)
+{
+}
+
+void EntryOpener::OpenEntry()
+{
+    const int row = m_session.controls().list->firstSelectedRow();
+    if (row < 0)
+        return;
+    const MFile &file = m_session.model().rowAt(row).file;
+    const QString path = QString::fromLocal8Bit(file.Path);
+    // With its own program, the entry's path reaches it as exactly one argument.
+    const int result = file.Program.isEmpty()
+                           ? m_session.shell().open(path, QString())
+                           : m_session.shell().open(QString::fromLocal8Bit(file.Program), path);
+    ShowShellError(result);
+}
+
+void EntryOpener::ShowShellError(int result)
+{
+    const QString message = shellErrorMessage(result);
+    if (!message.isEmpty())
+        m_session.interaction().showError(message);
+}
+
+QString EntryOpener::shellErrorMessage(int result)
+{
+    if (result > 32)
+        return {};
+    switch (result) {
+    case Shell::OutOfResources:
+        return QStringLiteral("Out of memory !");
+    case Shell::FileNotFound:
+        return QStringLiteral("File not found !");
+    case Shell::PathNotFound:
+        return QStringLiteral("Path not found !");
+    case Shell::AccessDenied:
+        return QStringLiteral("Access is denied !");
+    case Shell::BadFormat:
+        return QStringLiteral("Bad EXE file !");
+    default:
+        return QStringLiteral("Shell execute error !");
+    }
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One row of the entry list: the record it owns and what the views show of it.
+#pragma once
+
+#include "mfile.h"
+
+#include <QString>
+
+struct EntryRow
+{
+    MFile file;
+    QString caption;     // derived from the record, never stored
+    QString description; // the description as one line, for the "Description" column
+    int iconIndex = -1;  // index into the shared SystemIcons table
+};
+
+// The caption of an entry: the whole Path of a URL entry, the file-name part of a file
+// entry's Path (after its last "/" or "\\", so catalogs made on Windows still show names).
+QString entryCaption(const MFile &file);
+
+// The description as the list's column shows it: line breaks become blanks.
+QString descriptionColumnText(const QByteArray &description);
+
+// Builds the row for a record, without its icon.
+EntryRow makeEntryRow(MFile file);

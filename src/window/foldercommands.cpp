@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "foldercommands.h"
+
+#include "atomicfile.h"
+#include "catalogsession.h"
+#include "contentsfile.h"
+#include "contentsnames.h"
+#include "entrylistmodel.h"
+#include "interaction.h"
+#include "mainlist.h"
+#include "maintree.h"
+#include "systemicons.h"
+
+#include <QFile>
+
+FolderCommands::FolderCommands(CatalogSession &session)
+    : m_session(session)
+{
+}
+
+void FolderCommands::AddFolder()
+{
+    const auto name = m_session.interaction().askForString(QStringLiteral("New folder"),
+                                                           QStringLiteral("Enter a new folder name"));
+    if (name)
+        CreateFolder(nullptr, *name);
+}
+
+void FolderCommands::AddSubfolder()
+{
+    const auto name = m_session.interaction().askForString(QStringLiteral("New subfolder"),
+                                                           QStringLiteral("Enter a new subfolder name"));
+    if (name)
+        CreateFolder(m_session.controls().tree->selectedFolder(), *name);
+}
+
+FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name)
+{
+    QByteArray fileName;
+    if (!AssignContentsFile(fileName))
+        return nullptr;
+    MainTree *tree = m_session.controls().tree;
+    FolderItem *folder = tree->appendFolder(parent, FolderItem::withoutLeadingIndent(name).toLocal8Bit(),
+                                            MTree{fileName});
+    if (parent)
+        parent->setExpanded(true);
+    selectFolder(folder);
+    tree->scrollToItem(folder);
+    m_session.UpdateFileCounts();
+    return folder;
+}
+
+bool FolderCommands::AssignContentsFile(QByteArray &fileName)
+{
+    QList<QByteArray> taken;
+    for (const FolderItem *folder : m_session.controls().tree->foldersInPreOrder())
+        if (folder->record)
+            taken.append(folder->record->FileName);
+    const std::optional<QByteArray> free = firstFreeContentsName(taken);
+    if (!free) {
+        m_session.interaction().showMessage(
+            QStringLiteral("The folder was not added: the catalog already holds %1 folders, "
+                           "the most it can keep.")
+                .arg(MaxContentsFiles));
+        return false;
+    }
+    // A folder whose file could not be made would lose every entry given to it.
+    const SaveResult made = writeContentsFile(m_session.paths().ContentsFilePath(MTree{*free}), emptyContents());
+    if (!made) {
+        m_session.interaction().showMessage(
+            QStringLiteral("The folder was not added: its file could not be created.\n%1").arg(made.errorString));
+        return false;
+    }
+    fileName = *free;
+    return true;
+}
+
+void FolderCommands::DeleteFolder()
+{
+    MainTree *tree = m_session.controls().tree;
+    FolderItem *folder = tree->selectedFolder();
+    if (!folder)
+        return;
+    if (!m_session.interaction().askYesNo(QStringLiteral("Do you really want to delete this folder ?"))) {
+        m_session.UpdateFileCounts();
+        return;
+    }
+    if (!folder->record)
+        return;
+    QFile::remove(m_session.paths().ContentsFilePath(*folder->record));
+    // The neighbour a user expects to land on: the next folder, else the one before, else
+    // the parent.
+    QTreeWidgetItem *parent = folder->parent() ? folder->parent() : tree->invisibleRootItem();
+    const int at = parent->indexOfChild(folder);
+    QTreeWidgetItem *neighbour = parent->child(at + 1) ? parent->child(at + 1)
+                                 : at > 0              ? parent->child(at - 1)
+                                                       : folder->parent();
+    {
+        const QSignalBlocker blocker(tree);
+        delete folder; // its subfolders and their records go with it
+        tree->setCurrentItem(neighbour);
+    }
+    // Written at once, so that an exit without closing cannot bring the folder back.
+    MainTreeChange(static_cast<FolderItem *>(neighbour));
+    m_session.UpdateFileCounts();
+}
+
+void FolderCommands::MainTreeChange(FolderItem *folder)
+{
+    if (folder)
+        m_session.LoadFolderContents(folder);
+    else
+        m_session.FreeListRecords(); // no folder left: the list shows nothing
+    m_session.SaveFolderTree();
+    m_session.UpdateFileCounts();
+}
+
+void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries)
+{
+    MainTree *tree = m_session.controls().tree;
+    FolderItem *source = tree->selectedFolder();
+    m_session.controls().list->clearSelection();
+    selectFolder(target);
+    CopyEntriesToFolder(target, entries);
+    // The list and the tree name the same folder again: the one the entries came from.
+    if (source && source != target)
+        selectFolder(source);
+}
+
+void FolderCommands::CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries)
+{
+    if (!target->record)
+        return;
+    // The list holds the target's entries as the selection read them from its file.
+    std::vector<EntryRow> rows;
+    rows.reserve(size_t(entries.size()));
+    for (const MFile &file : entries)
+        rows.push_back(m_session.rowWithIcon(file));
+    m_session.model().insertSorted(std::move(rows));
+    m_session.SaveFolderContents();
+}
+
+void FolderCommands::selectFolder(FolderItem *folder)
+{
+    MainTree *tree = m_session.controls().tree;
+    if (tree->selectedFolder() != folder)
+        tree->setCurrentItem(folder); // the selection events read and write the catalog
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The commands on folders: add, add under, delete, and copying dropped entries to a folder.
+#pragma once
+
+#include "mfile.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class CatalogSession;
+class FolderItem;
+
+class FolderCommands final
+{
+public:
+    explicit FolderCommands(CatalogSession &session);
+    Q_DISABLE_COPY_MOVE(FolderCommands)
+
+    void AddFolder();
+    void AddSubfolder();
+    void DeleteFolder();
+
+    // Adds a folder with its own new contents file and selects it. Refused with a message
+    // (and null returned) when no contents file can be had for it.
+    FolderItem *CreateFolder(FolderItem *parent, const QString &name);
+
+    // The selection has moved: show the folder's entries and write the tree files.
+    void MainTreeChange(FolderItem *folder);
+    // Copies entries dragged from the list onto target; the list then shows the source again.
+    void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
+
+private:
+    bool AssignContentsFile(QByteArray &fileName);
+    void CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries);
+    void selectFolder(FolderItem *folder);
+
+    CatalogSession &m_session;
+};

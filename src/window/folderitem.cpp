@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "folderitem.h"
+
+#include <QCollator>
+
+namespace {
+const QCollator &folderCollator()
+{
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseSensitive);
+        return c;
+    }();
+    return collator;
+}
+} // namespace
+
+FolderItem::FolderItem(const QByteArray &nameBytes, std::optional<MTree> record_)
+    : record(std::move(record_))
+    , m_loadedName(nameBytes)
+{
+    setText(0, QString::fromLocal8Bit(nameBytes));
+    setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDropEnabled);
+}
+
+QByteArray FolderItem::nameBytes() const
+{
+    const QString caption = text(0);
+    if (caption == QString::fromLocal8Bit(m_loadedName))
+        return m_loadedName;
+    return caption.toLocal8Bit();
+}
+
+void FolderItem::rename(const QString &caption)
+{
+    setText(0, caption);
+}
+
+FolderItem *FolderItem::parentFolder() const
+{
+    return static_cast<FolderItem *>(parent());
+}
+
+FolderItem *FolderItem::childFolder(int index) const
+{
+    return static_cast<FolderItem *>(child(index));
+}
+
+int FolderItem::level() const
+{
+    int level = 0;
+    for (const QTreeWidgetItem *p = parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
+
+bool FolderItem::operator<(const QTreeWidgetItem &other) const
+{
+    return folderCollator().compare(text(0), other.text(0)) < 0;
+}
+
+QString FolderItem::withoutLeadingIndent(const QString &name)
+{
+    qsizetype i = 0;
+    while (i < name.size() && (name[i] == u' ' || name[i] == u'\t'))
+        ++i;
+    return name.mid(i);
+}

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A node of the folder tree: its caption and the folder's record, when it has one.
+#pragma once
+
+#include "mtree.h"
+
+#include <QByteArray>
+#include <QTreeWidgetItem>
+
+#include <optional>
+
+class FolderItem final : public QTreeWidgetItem
+{
+public:
+    FolderItem(const QByteArray &nameBytes, std::optional<MTree> record);
+
+    std::optional<MTree> record; // none: the folder shows no entries and takes none
+
+    // The name as the tree file stores it. The bytes read from the file are kept while the
+    // caption is unchanged, so a name in another code page is written back byte for byte.
+    QByteArray nameBytes() const;
+    void rename(const QString &caption);
+
+    FolderItem *parentFolder() const;
+    FolderItem *childFolder(int index) const;
+    int level() const;
+
+    // Locale-aware, case-sensitive order of captions, used while the tree sorts itself.
+    bool operator<(const QTreeWidgetItem &other) const override;
+
+    // Folder names cannot begin with blanks or tabs: in the tree file those mark the depth.
+    static QString withoutLeadingIndent(const QString &name);
+
+private:
+    QByteArray m_loadedName;
+};

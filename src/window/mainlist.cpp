@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mainlist.h"
+
+#include "entrylistmodel.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QTableView>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+constexpr int FileNameWidth = 200;
+constexpr int DescriptionWidth = 600;
+
+struct StyleName
+{
+    MainList::ViewStyle style;
+    const char *name;
+};
+// Stored by name, as the window's other enumerated settings are.
+constexpr StyleName styleNames[] = {
+    {MainList::ViewStyle::Icon, "vsIcon"},
+    {MainList::ViewStyle::SmallIcon, "vsSmallIcon"},
+    {MainList::ViewStyle::List, "vsList"},
+    {MainList::ViewStyle::Report, "vsReport"},
+};
+} // namespace
+
+QString MainList::viewStyleName(ViewStyle style)
+{
+    for (const StyleName &entry : styleNames)
+        if (entry.style == style)
+            return QString::fromLatin1(entry.name);
+    return {};
+}
+
+std::optional<MainList::ViewStyle> MainList::viewStyleFromName(const QString &name)
+{
+    for (const StyleName &entry : styleNames)
+        if (name == QLatin1String(entry.name))
+            return entry.style;
+    return std::nullopt;
+}
+
+MainList::MainList(EntryListModel &model, QWidget *parent)
+    : QStackedWidget(parent)
+    , m_model(model)
+{
+    setObjectName(QStringLiteral("MainList"));
+    buildIconView();
+    buildReportView();
+    addWidget(m_iconView);
+    addWidget(m_reportView);
+    setViewStyle(ViewStyle::Report);
+}
+
+void MainList::buildIconView()
+{
+    m_iconView = new QListView(this);
+    m_iconView->setObjectName(QStringLiteral("MainListIcons"));
+    m_iconView->setAccessibleName(QStringLiteral("Entries"));
+    m_iconView->setModel(&m_model);
+    m_iconView->setMovement(QListView::Static);
+    m_iconView->setResizeMode(QListView::Adjust);
+    m_iconView->setUniformItemSizes(true);
+    m_iconView->setLayoutMode(QListView::Batched); // big folders lay out without a pause
+    m_iconView->setBatchSize(2000);
+    watch(m_iconView);
+    connect(m_iconView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainList::selectionChanged);
+}
+
+void MainList::buildReportView()
+{
+    m_reportView = new QTableView(this);
+    m_reportView->setObjectName(QStringLiteral("MainListReport"));
+    m_reportView->setAccessibleName(QStringLiteral("Entries"));
+    m_reportView->setModel(&m_model);
+    QItemSelectionModel *own = m_reportView->selectionModel();
+    m_reportView->setSelectionModel(m_iconView->selectionModel()); // one selection for all views
+    delete own;
+    m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_reportView->setShowGrid(true);
+    m_reportView->setWordWrap(false);
+    m_reportView->verticalHeader()->hide();
+    m_reportView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_reportView->verticalHeader()->setDefaultSectionSize(m_reportView->fontMetrics().height() + 6);
+    m_reportView->setIconSize({16, 16});
+    QHeaderView *header = m_reportView->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    m_reportView->setColumnWidth(EntryListModel::FileNameColumn, FileNameWidth);
+    m_reportView->setColumnWidth(EntryListModel::DescriptionColumn, DescriptionWidth);
+    connect(header, &QHeaderView::sectionClicked, this, &MainList::headerClicked);
+    watch(m_reportView);
+}
+
+void MainList::watch(QAbstractItemView *view)
+{
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setDragEnabled(true);
+    view->setDragDropMode(QAbstractItemView::DragOnly);
+    view->setDefaultDropAction(Qt::CopyAction);
+    view->setCursor(Qt::PointingHandCursor);
+    view->viewport()->setCursor(Qt::PointingHandCursor);
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+}
+
+void MainList::setViewStyle(ViewStyle style)
+{
+    m_style = style;
+    if (style == ViewStyle::Report) {
+        setCurrentWidget(m_reportView);
+        return;
+    }
+    const bool large = style == ViewStyle::Icon;
+    m_iconView->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+    m_iconView->setFlow(style == ViewStyle::List ? QListView::TopToBottom : QListView::LeftToRight);
+    m_iconView->setWrapping(true);
+    m_iconView->setWordWrap(large);
+    m_iconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
+    const int line = fontMetrics().height();
+    m_iconView->setGridSize(large ? QSize(100, 32 + 2 * line + 12) : QSize(style == ViewStyle::List ? 220 : 180, std::max(line, 16) + 6));
+    m_iconView->setMovement(QListView::Static);
+    setCurrentWidget(m_iconView);
+}
+
+void MainList::arrangeIcons()
+{
+    m_iconView->doItemsLayout();
+    m_iconView->scrollToTop();
+}
+
+QList<int> MainList::selectedRows() const
+{
+    QList<int> rows;
+    const QModelIndexList indexes = m_iconView->selectionModel()->selectedRows(EntryListModel::FileNameColumn);
+    rows.reserve(indexes.size());
+    for (const QModelIndex &index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int MainList::firstSelectedRow() const
+{
+    const QList<int> rows = selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst();
+}
+
+int MainList::selectedCount() const
+{
+    return int(m_iconView->selectionModel()->selectedRows(EntryListModel::FileNameColumn).size());
+}
+
+void MainList::selectRows(const QList<int> &rows)
+{
+    QItemSelection selection;
+    for (int row : rows)
+        selection.select(m_model.index(row, 0), m_model.index(row, EntryListModel::ColumnCount - 1));
+    m_iconView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.isEmpty())
+        m_iconView->selectionModel()->setCurrentIndex(m_model.index(rows.constFirst(), 0),
+                                                      QItemSelectionModel::NoUpdate);
+}
+
+void MainList::clearSelection()
+{
+    m_iconView->selectionModel()->clearSelection();
+}
+
+QString MainList::columnWidths() const
+{
+    return QStringLiteral("%1,%2")
+        .arg(m_reportView->columnWidth(EntryListModel::FileNameColumn))
+        .arg(m_reportView->columnWidth(EntryListModel::DescriptionColumn));
+}
+
+void MainList::setColumnWidths(const QString &widths)
+{
+    const QStringList parts = widths.split(u',');
+    for (int column = 0; column < std::min(int(parts.size()), int(EntryListModel::ColumnCount)); ++column) {
+        bool ok = false;
+        const int width = parts[column].trimmed().toInt(&ok);
+        if (ok && width > 0 && width < 10000)
+            m_reportView->setColumnWidth(column, width);
+    }
+}
+
+void MainList::showSortIndicator()
+{
+    m_reportView->horizontalHeader()->setSortIndicator(m_model.sortColumn(), m_model.sortOrder());
+}
+
+QAbstractItemView *MainList::currentView() const
+{
+    return static_cast<QAbstractItemView *>(currentWidget());
+}
+
+bool MainList::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool onViewport = watched == m_iconView->viewport() || watched == m_reportView->viewport();
+    switch (event->type()) {
+    case QEvent::KeyRelease: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!onViewport && !key->isAutoRepeat())
+            Q_EMIT keyReleased(key->key());
+        break;
+    }
+    case QEvent::FocusOut:
+        if (!onViewport)
+            Q_EMIT focusLost();
+        break;
+    case QEvent::MouseButtonRelease:
+        if (onViewport) {
+            Q_EMIT mouseReleased();
+            // The release that ends a double click is no second click.
+            const bool endsDoubleClick = std::exchange(m_inDoubleClick, false);
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !endsDoubleClick)
+                Q_EMIT itemClicked();
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (onViewport && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            m_inDoubleClick = true;
+            Q_EMIT itemDoubleClicked();
+        }
+        break;
+    case QEvent::ContextMenu:
+        if (onViewport) {
+            Q_EMIT popupRequested(static_cast<QContextMenuEvent *>(event)->globalPos());
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}

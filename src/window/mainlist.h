@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The entry list: one model shown by an icon view (large icons, small icons, list) and by a
+// report view with the columns "FileName" and "Description", sharing one selection.
+#pragma once
+
+#include <QList>
+#include <QStackedWidget>
+
+#include <optional>
+
+class EntryListModel;
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QTableView;
+
+class MainList final : public QStackedWidget
+{
+    Q_OBJECT
+public:
+    enum class ViewStyle { Icon, SmallIcon, List, Report };
+    static QString viewStyleName(ViewStyle style);
+    static std::optional<ViewStyle> viewStyleFromName(const QString &name);
+
+    explicit MainList(EntryListModel &model, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(MainList)
+
+    void setViewStyle(ViewStyle style);
+    ViewStyle viewStyle() const { return m_style; }
+    // Lays the icons out again from the top left.
+    void arrangeIcons();
+
+    QList<int> selectedRows() const; // top to bottom
+    int firstSelectedRow() const;    // the selected row nearest the top, or -1
+    int selectedCount() const;
+    void selectRows(const QList<int> &rows);
+    void clearSelection();
+
+    // Column widths as "200,600".
+    QString columnWidths() const;
+    void setColumnWidths(const QString &widths);
+    // Shows the model's sort column and direction in the report's header.
+    void showSortIndicator();
+
+    EntryListModel &model() const { return m_model; }
+    QListView *iconView() const { return m_iconView; }
+    QTableView *reportView() const { return m_reportView; }
+    QAbstractItemView *currentView() const;
+
+Q_SIGNALS:
+    void itemClicked();
+    void itemDoubleClicked();
+    void selectionChanged();
+    void keyReleased(int key);
+    void focusLost();
+    void mouseReleased();
+    void popupRequested(const QPoint &globalPos);
+    void headerClicked(int column);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildIconView();
+    void buildReportView();
+    void watch(QAbstractItemView *view);
+
+    EntryListModel &m_model;
+    QListView *m_iconView = nullptr;
+    QTableView *m_reportView = nullptr;
+    ViewStyle m_style = ViewStyle::Report;
+    bool m_inDoubleClick = false;
+};

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "maintree.h"
+
+#include "entrylistmodel.h"
+
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+
+#include <vector>
+
+MainTree::MainTree(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setObjectName(QStringLiteral("MainTree"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setIndentation(19);
+    setCursor(Qt::PointingHandCursor);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setAutoExpandDelay(800);
+    setUniformRowHeights(true);
+    setAccessibleName(QStringLiteral("Folders"));
+
+    m_closedFolder = QIcon(QStringLiteral(":/icons/folder-closed.svg"));
+    // The selected folder always shows the closed folder, whatever its state.
+    m_openFolder.addFile(QStringLiteral(":/icons/folder-open.svg"), {}, QIcon::Normal);
+    m_openFolder.addFile(QStringLiteral(":/icons/folder-closed.svg"), {}, QIcon::Selected);
+
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { setFolderImage(item, true); });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *item) { setFolderImage(item, false); });
+    connect(this, &QTreeWidget::itemChanged, this, &MainTree::onItemChanged);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (current && !current->isSelected())
+            current->setSelected(true);
+        Q_EMIT folderSelected(static_cast<FolderItem *>(current));
+    });
+}
+
+FolderItem *MainTree::selectedFolder() const
+{
+    return static_cast<FolderItem *>(currentItem());
+}
+
+QList<FolderItem *> MainTree::foldersInPreOrder() const
+{
+    QList<FolderItem *> folders;
+    std::vector<QTreeWidgetItem *> pending;
+    for (int i = topLevelItemCount() - 1; i >= 0; --i)
+        pending.push_back(topLevelItem(i));
+    while (!pending.empty()) {
+        QTreeWidgetItem *item = pending.back();
+        pending.pop_back();
+        folders.append(static_cast<FolderItem *>(item));
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            pending.push_back(item->child(i));
+    }
+    return folders;
+}
+
+FolderItem *MainTree::topFolder(int index) const
+{
+    return static_cast<FolderItem *>(topLevelItem(index));
+}
+
+QList<FolderRecord> MainTree::toRecords() const
+{
+    QList<FolderRecord> records;
+    const FolderItem *selected = selectedFolder();
+    for (const FolderItem *folder : foldersInPreOrder())
+        records.append({folder->level(), folder->nameBytes(), folder->record, folder->isExpanded(),
+                        folder == selected});
+    return records;
+}
+
+QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
+{
+    const QSignalBlocker blocker(this);
+    clear();
+    QList<FolderItem *> created;
+    created.reserve(folders.size());
+    std::vector<FolderItem *> ancestors; // ancestors[L] is the last folder made at level L
+    QList<QTreeWidgetItem *> topLevel;
+    for (const FolderRecord &record : folders) {
+        auto *item = new FolderItem(record.Name, record.Record);
+        item->setIcon(0, m_closedFolder);
+        const size_t level = std::min(size_t(std::max(record.Level, 0)), ancestors.size());
+        if (level == 0)
+            topLevel.append(item);
+        else
+            ancestors[level - 1]->addChild(item);
+        ancestors.resize(level);
+        ancestors.push_back(item);
+        created.append(item);
+    }
+    addTopLevelItems(topLevel);
+    return created;
+}
+
+FolderItem *MainTree::appendFolder(FolderItem *parent, const QByteArray &name, std::optional<MTree> record)
+{
+    auto *item = new FolderItem(name, std::move(record));
+    item->setIcon(0, m_closedFolder);
+    const QSignalBlocker blocker(this);
+    if (parent)
+        parent->addChild(item);
+    else
+        addTopLevelItem(item);
+    return item;
+}
+
+void MainTree::setAutoSort(bool on)
+{
+    m_autoSort = on;
+    setSortingEnabled(on);
+    if (on)
+        sortItems(0, Qt::AscendingOrder);
+}
+
+void MainTree::keyReleaseEvent(QKeyEvent *event)
+{
+    QTreeWidget::keyReleaseEvent(event);
+    if (event->key() == Qt::Key_Delete && !event->isAutoRepeat() && state() != EditingState)
+        Q_EMIT deleteKeyReleased();
+}
+
+void MainTree::mousePressEvent(QMouseEvent *event)
+{
+    // A right click opens the pop-up menu without selecting the node under the pointer:
+    // its commands act on the selected folder.
+    if (event->button() == Qt::RightButton)
+        return;
+    QTreeWidget::mousePressEvent(event);
+}
+
+void MainTree::contextMenuEvent(QContextMenuEvent *event)
+{
+    Q_EMIT popupRequested(event->globalPos());
+}
+
+void MainTree::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT folderClicked();
+}
+
+void MainTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    if (mime->hasFormat(EntryListModel::entriesMimeType()) || mime->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    QTreeWidget::dragMoveEvent(event); // scrolling and expanding while the pointer rests
+    const QMimeData *mime = event->mimeData();
+    if (mime->hasFormat(EntryListModel::entriesMimeType()) || mime->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainTree::dropEvent(QDropEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    if (mime->hasFormat(EntryListModel::entriesMimeType())) {
+        event->acceptProposedAction();
+        // A drop below the last folder has no target: nothing changes.
+        if (auto *target = static_cast<FolderItem *>(itemAt(event->position().toPoint())))
+            Q_EMIT entriesDropped(target, EntryListModel::entriesFromMime(mime));
+    } else if (mime->hasUrls()) {
+        event->acceptProposedAction();
+        Q_EMIT urlsDropped(mime->urls());
+    } else {
+        event->ignore();
+    }
+}
+
+void MainTree::onItemChanged(QTreeWidgetItem *item, int column)
+{
+    if (m_renaming || column != 0)
+        return;
+    const QString cleaned = FolderItem::withoutLeadingIndent(item->text(0));
+    if (cleaned != item->text(0)) {
+        m_renaming = true;
+        item->setText(0, cleaned);
+        m_renaming = false;
+    }
+    Q_EMIT folderRenamed(static_cast<FolderItem *>(item));
+}
+
+void MainTree::setFolderImage(QTreeWidgetItem *item, bool open)
+{
+    const QSignalBlocker blocker(this); // an image is no rename
+    item->setIcon(0, open ? m_openFolder : m_closedFolder);
+}

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The folder tree: one node per folder, each carrying its record; folder images follow
+// expanding and collapsing; entries dragged from the list can be dropped on a folder.
+#pragma once
+
+#include "folderitem.h"
+#include "foldertree.h"
+#include "mfile.h"
+
+#include <QIcon>
+#include <QList>
+#include <QTreeWidget>
+#include <QUrl>
+
+class MainTree final : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit MainTree(QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(MainTree)
+
+    FolderItem *selectedFolder() const;
+    QList<FolderItem *> foldersInPreOrder() const;
+    FolderItem *topFolder(int index) const;
+
+    // The tree as the tree files store it, in pre-order.
+    QList<FolderRecord> toRecords() const;
+    // Replaces every node by the given folders, without selecting or expanding any.
+    // Returns the new nodes in pre-order.
+    QList<FolderItem *> replaceFolders(const QList<FolderRecord> &folders);
+
+    // Adds a folder at the end of parent's children (or of the top level); with auto sort
+    // on, the tree sorts itself again.
+    FolderItem *appendFolder(FolderItem *parent, const QByteArray &name, std::optional<MTree> record);
+
+    void setAutoSort(bool on);
+    bool autoSort() const { return m_autoSort; }
+
+Q_SIGNALS:
+    void folderSelected(FolderItem *folder); // the selection has moved (may be none)
+    void folderClicked();
+    void folderRenamed(FolderItem *folder);
+    void deleteKeyReleased();
+    void entriesDropped(FolderItem *target, const QList<MFile> &entries);
+    void urlsDropped(const QList<QUrl> &urls);
+    void popupRequested(const QPoint &globalPos);
+
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void onItemChanged(QTreeWidgetItem *item, int column);
+    void setFolderImage(QTreeWidgetItem *item, bool open);
+
+    QIcon m_closedFolder;
+    QIcon m_openFolder;
+    bool m_autoSort = false;
+    bool m_renaming = false;
+};

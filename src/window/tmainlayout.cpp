@@ -1,0 +1,283 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Building the main window's controls: toolbars, panes, menus and pop-up menus.
+#include "tmain.h"
+
+#include "entrylistmodel.h"
+#include "maintree.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+QIcon glyph(const QString &name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
+
+QToolButton *closeButton(const char *name, const QString &hint, int height)
+{
+    auto *button = new QToolButton;
+    button->setObjectName(QLatin1String(name));
+    button->setText(QStringLiteral("X"));
+    QFont bold = button->font();
+    bold.setBold(true);
+    button->setFont(bold);
+    button->setAutoRaise(true);
+    button->setFixedSize(25, height);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    return button;
+}
+
+QLabel *panelCaption(const char *name, const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setObjectName(QLatin1String(name));
+    label->setMinimumWidth(55);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLabel *counter(const char *name)
+{
+    auto *label = new QLabel(QStringLiteral("0"));
+    label->setObjectName(QLatin1String(name));
+    label->setFixedWidth(33);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+} // namespace
+
+void TMain::createControls()
+{
+    setWindowTitle(QStringLiteral("Linkshelf"));
+    setWindowIcon(glyph(QStringLiteral("linkshelf")));
+    createToolBar1();
+    addToolBarBreak();
+    m_toolBar2 = createOptionsToolBar();
+    addToolBar(m_toolBar2);
+    addToolBarBreak();
+    m_toolBar3 = createInfoToolBar();
+    addToolBar(m_toolBar3);
+
+    m_mainTree = new MainTree;
+    m_mainList = new MainList(*m_model);
+    m_splitter1 = new QSplitter(Qt::Horizontal);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setHandleWidth(3);
+    m_splitter1->setChildrenCollapsible(false);
+    m_splitter1->addWidget(m_mainTree);
+    m_splitter1->addWidget(m_mainList);
+    m_splitter1->setStretchFactor(1, 1);
+    m_splitter1->setSizes({185, 390});
+
+    m_groupBox1 = new QGroupBox(QStringLiteral("Description"));
+    m_groupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    m_desc = new QPlainTextEdit;
+    m_desc->setObjectName(QStringLiteral("Desc"));
+    m_desc->setAccessibleName(QStringLiteral("Description"));
+    m_desc->setReadOnly(true);
+    m_desc->setFocusPolicy(Qt::ClickFocus);
+    m_desc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto *descLayout = new QVBoxLayout(m_groupBox1);
+    descLayout->setContentsMargins(4, 2, 4, 4);
+    descLayout->addWidget(m_desc);
+
+    m_splitter2 = new QSplitter(Qt::Vertical);
+    m_splitter2->setObjectName(QStringLiteral("Splitter2"));
+    m_splitter2->setHandleWidth(5);
+    m_splitter2->setChildrenCollapsible(false);
+    m_splitter2->addWidget(m_splitter1);
+    m_splitter2->addWidget(m_groupBox1);
+    m_splitter2->setStretchFactor(0, 1);
+    m_splitter2->setSizes({300, 66});
+    setCentralWidget(m_splitter2);
+    resize(578, 400 + menuBar()->sizeHint().height());
+}
+
+QToolButton *TMain::toolButton(QToolBar *bar, const char *name, const QString &hint, const QString &icon,
+                               void (TMain::*handler)())
+{
+    auto *button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(glyph(icon));
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setAutoRaise(true);
+    button->setFixedSize(25, 25);
+    button->setIconSize({18, 18});
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QToolButton::clicked, this, handler);
+    bar->addWidget(button);
+    return button;
+}
+
+void TMain::createToolBar1()
+{
+    m_toolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar1->setMovable(false);
+    m_toolBar1->setFloatable(false);
+    auto *bar = m_toolBar1;
+    toolButton(bar, "AddRootBtn", QStringLiteral("Add folder..."), QStringLiteral("add-folder"), &TMain::AddRootBtnClick);
+    toolButton(bar, "AddSubBut", QStringLiteral("Add subfolder..."), QStringLiteral("add-subfolder"), &TMain::Addsubfolder1Click);
+    toolButton(bar, "RxSpeedButton4", QStringLiteral("Delete selected folder"), QStringLiteral("delete-folder"), &TMain::Delete1Click);
+    bar->addSeparator();
+    toolButton(bar, "RxSpeedButton1", QStringLiteral("Large Icons"), QStringLiteral("view-large"), &TMain::RxSpeedButton1Click);
+    toolButton(bar, "RxSpeedButton2", QStringLiteral("Small Icons"), QStringLiteral("view-small"), &TMain::RxSpeedButton2Click);
+    toolButton(bar, "RxSpeedButton3", QStringLiteral("List"), QStringLiteral("view-list"), &TMain::RxSpeedButton3Click);
+    toolButton(bar, "GridButton", QStringLiteral("Grid"), QStringLiteral("view-grid"), &TMain::GridButtonClick);
+    toolButton(bar, "ArrangeBut", QStringLiteral("Arrange Icons"), QStringLiteral("arrange"), &TMain::ArrangeButClick);
+    bar->addSeparator();
+    toolButton(bar, "RxSpeedButton5", QStringLiteral("Add file..."), QStringLiteral("add-file"), &TMain::Addfile1Click);
+    toolButton(bar, "AddDirBut", QStringLiteral("Add directory..."), QStringLiteral("add-directory"), &TMain::AddDirButClick);
+    toolButton(bar, "RxSpeedButton6", QStringLiteral("Add URL..."), QStringLiteral("add-url"), &TMain::RxSpeedButton6Click);
+    toolButton(bar, "PasteURLBut", QStringLiteral("Paste URL link from clipboard"), QStringLiteral("paste-url"), &TMain::PasteURLlink1Click);
+    toolButton(bar, "RxSpeedButton7", QStringLiteral("Delete file or link"), QStringLiteral("delete-entry"), &TMain::Delete2Click);
+    toolButton(bar, "RxSpeedButton8", QStringLiteral("File or link properties"), QStringLiteral("properties"), &TMain::Properties1Click);
+    bar->addSeparator();
+    toolButton(bar, "HHelpBut", QStringLiteral("HTML Help"), QStringLiteral("help"), &TMain::HTMLhelp1Click);
+    toolButton(bar, "AboutBut", QStringLiteral("About Linkshelf..."), QStringLiteral("about"), &TMain::AboutButClick);
+}
+
+QToolBar *TMain::createOptionsToolBar()
+{
+    auto *bar = new QToolBar(QStringLiteral("ToolBar2"), this);
+    bar->setObjectName(QStringLiteral("ToolBar2"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->addWidget(panelCaption("Panel3", QStringLiteral("Options:  ")));
+    auto *panel2 = new QWidget;
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    auto *layout = new QHBoxLayout(panel2);
+    layout->setContentsMargins(2, 0, 2, 0);
+    m_oneClickCheck = new QCheckBox(QStringLiteral("One click execute"));
+    m_oneClickCheck->setObjectName(QStringLiteral("OneClickCheck"));
+    m_oneClickCheck->setFocusPolicy(Qt::ClickFocus);
+    m_trayCheck = new QCheckBox(QStringLiteral("Minimize to tray"));
+    m_trayCheck->setObjectName(QStringLiteral("TrayCheck"));
+    m_trayCheck->setChecked(true);
+    m_treeSortCheck = new QCheckBox(QStringLiteral("Auto sort tree"));
+    m_treeSortCheck->setObjectName(QStringLiteral("TreeSortCheck"));
+    connect(m_treeSortCheck, &QCheckBox::clicked, this, &TMain::TreeSortCheckClick);
+    for (QCheckBox *check : {m_oneClickCheck, m_trayCheck, m_treeSortCheck})
+        layout->addWidget(check);
+    bar->addWidget(panel2);
+    QToolButton *hide = closeButton("HideOptsBut", QStringLiteral("Hide Options toolbar"), 22);
+    connect(hide, &QToolButton::clicked, this, &TMain::HideOptsButClick);
+    bar->addWidget(hide);
+    return bar;
+}
+
+QToolBar *TMain::createInfoToolBar()
+{
+    auto *bar = new QToolBar(QStringLiteral("ToolBar3"), this);
+    bar->setObjectName(QStringLiteral("ToolBar3"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->addWidget(panelCaption("Panel4", QStringLiteral("Info:  ")));
+    auto *panel1 = new QWidget;
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    auto *layout = new QHBoxLayout(panel1);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(4);
+    auto label = [](const char *name, const QString &text) {
+        auto *l = new QLabel(text);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    m_numFiles = counter("NumFiles");
+    m_selFiles = counter("SelFiles");
+    layout->addWidget(label("Label1", QStringLiteral("Total:")));
+    layout->addWidget(m_numFiles);
+    layout->addWidget(label("Label3", QStringLiteral("files, selected")));
+    layout->addWidget(m_selFiles);
+    layout->addWidget(label("Label2", QStringLiteral("files")));
+    bar->addWidget(panel1);
+    QToolButton *hide = closeButton("HideInfoBut", QStringLiteral("Hide Information toolbar"), 18);
+    connect(hide, &QToolButton::clicked, this, &TMain::HideInfoButClick);
+    bar->addWidget(hide);
+    return bar;
+}
+
+QAction *TMain::menuItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)())
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+QAction *TMain::checkItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)())
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(true);
+    // The handler decides the check mark from the state before the click, as it does when
+    // called from elsewhere; so the action's own toggle is undone first.
+    connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+        action->setChecked(!checked);
+        (this->*handler)();
+    });
+    return action;
+}
+
+void TMain::createMenus()
+{
+    QMenu *folder = menuBar()->addMenu(QStringLiteral("Folder"));
+    menuItem(folder, "AddanewfolderF71", QStringLiteral("Add a new folder (F7)"), &TMain::AddRootBtnClick);
+    menuItem(folder, "AddanewsubfolderShiftF71", QStringLiteral("Add a new subfolder (Shift-F7)"), &TMain::Addsubfolder1Click);
+    menuItem(folder, "DeleteDel1", QStringLiteral("Delete (Del)"), &TMain::Delete1Click);
+    menuItem(folder, "ExitAltF41", QStringLiteral("Exit (Alt-F4)"), &TMain::ExitAltF41Click);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
+    menuItem(view, "LargeIcons1", QStringLiteral("Large Icons"), &TMain::RxSpeedButton1Click);
+    menuItem(view, "SmallIcons1", QStringLiteral("Small Icons"), &TMain::RxSpeedButton2Click);
+    menuItem(view, "List1", QStringLiteral("List"), &TMain::RxSpeedButton3Click);
+    menuItem(view, "ArrangeIcons1", QStringLiteral("Arrange Icons"), &TMain::ArrangeButClick);
+    m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide Options toolbar"), &TMain::HideOptsClick);
+    m_hideInfo = checkItem(view, "HideInfo", QStringLiteral("Hide Info toolbar"), &TMain::HideInfoClick);
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    menuItem(file, "InsertfilesIns1", QStringLiteral("Insert files (Ins)"), &TMain::Addfile1Click);
+    menuItem(file, "InsertDirectory1", QStringLiteral("Insert Directory..."), &TMain::AddDirButClick);
+    menuItem(file, "InsertURLlink1", QStringLiteral("Insert URL link (Shift-Ins)"), &TMain::RxSpeedButton6Click);
+    menuItem(file, "PasteURLlink2", QStringLiteral("Paste URL link"), &TMain::PasteURLlink1Click);
+    menuItem(file, "DeleteDel2", QStringLiteral("Delete (Del)"), &TMain::Delete2Click);
+    menuItem(file, "Properties2", QStringLiteral("Properties..."), &TMain::Properties1Click);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    menuItem(help, "HTMLhelp1", QStringLiteral("HTML help..."), &TMain::HTMLhelp1Click);
+    menuItem(help, "About1", QStringLiteral("About..."), &TMain::AboutButClick);
+}
+
+void TMain::createPopups()
+{
+    m_treePopup = new QMenu(this);
+    m_treePopup->setObjectName(QStringLiteral("TreePopup"));
+    menuItem(m_treePopup, "Addsubfolder1", QStringLiteral("Add subfolder"), &TMain::Addsubfolder1Click);
+    menuItem(m_treePopup, "Addfolder1", QStringLiteral("Add folder"), &TMain::AddRootBtnClick);
+    menuItem(m_treePopup, "Delete1", QStringLiteral("Delete"), &TMain::Delete1Click);
+
+    m_filePopup = new QMenu(this);
+    m_filePopup->setObjectName(QStringLiteral("FilePopup"));
+    QAction *open = menuItem(m_filePopup, "Open1", QStringLiteral("Open"), &TMain::MainListDblClick);
+    QFont bold = open->font();
+    bold.setBold(true);
+    open->setFont(bold);
+    m_filePopup->setDefaultAction(open);
+    menuItem(m_filePopup, "Delete2", QStringLiteral("Delete"), &TMain::Delete2Click);
+    menuItem(m_filePopup, "Addfile1", QStringLiteral("Add file..."), &TMain::Addfile1Click);
+    menuItem(m_filePopup, "Properties1", QStringLiteral("Properties..."), &TMain::Properties1Click);
+    menuItem(m_filePopup, "PasteURLlink1", QStringLiteral("Paste URL link"), &TMain::PasteURLlink1Click);
+}
