@@ -37,6 +37,8 @@ template <typename OnLine> void forEachLine(QByteArrayView text, OnLine onLine)
 
 QByteArrayView upToFirstZero(QByteArrayView bytes)
 {
+    if (bytes.isEmpty()) // an empty view may carry no pointer at all, which memchr must not see
+        return bytes;
     const void *zero = std::memchr(bytes.data(), 0, size_t(bytes.size()));
     return zero ? bytes.first(static_cast<const char *>(zero) - bytes.data()) : bytes;
 }

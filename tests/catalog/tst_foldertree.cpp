@@ -145,7 +145,10 @@ void TestFolderTree::treeReaderRules()
     QFETCH(QList<QByteArray>, names);
     QFETCH(QString, error);
 
-    const TreeParseResult result = parseTreeText(QByteArray(text.constData(), text.size()));
+    // An exact-size copy catches a read past the end; an empty text is also tried as a view
+    // without any data pointer.
+    const QByteArray exact(text.constData(), text.size());
+    const TreeParseResult result = parseTreeText(text.isEmpty() ? QByteArrayView() : QByteArrayView(exact));
     QList<int> gotLevels;
     QList<QByteArray> gotNames;
     for (const FolderRecord &folder : result.folders) {
