@@ -18,11 +18,6 @@ CrLfTextField::CrLfTextField(QPlainTextEdit *edit, int maxLength)
     connect(edit, &QPlainTextEdit::textChanged, this, &CrLfTextField::onTextChanged);
 }
 
-qsizetype CrLfTextField::crlfLength(const QString &text)
-{
-    return text.size() + text.count(QLatin1Char('\n'));
-}
-
 QString CrLfTextField::text(const QPlainTextEdit *edit)
 {
     // Blocks are joined by hand: toPlainText() would turn non-breaking spaces into blanks, and
@@ -51,7 +46,7 @@ void CrLfTextField::onTextChanged()
 {
     if (m_cutting)
         return;
-    qsizetype excess = crlfLength(text(m_edit)) - m_maxLength;
+    qsizetype excess = text(m_edit).size() - m_maxLength;
     if (excess <= 0)
         return;
     // Take characters off the end of what was just inserted; a line break gives back two.

@@ -17,8 +17,6 @@ public:
     CrLfTextField(QPlainTextEdit *edit, int maxLength);
     Q_DISABLE_COPY_MOVE(CrLfTextField)
 
-    // The length of text once its line breaks are written as CR LF.
-    static qsizetype crlfLength(const QString &text);
     // The edit's text, exactly as typed (no blank is normalised), line breaks as CR LF.
     static QString text(const QPlainTextEdit *edit);
     // Shows text, whose line breaks may be CR LF, LF or CR.

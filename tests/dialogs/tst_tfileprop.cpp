@@ -1,0 +1,391 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The entry properties dialog: radio and enabled states, what OK and Cancel store, the
+// length limits, the browse buttons and the Start-menu browse, and the stored placement.
+#include "settingsstore.h"
+#include "testenvironment.h"
+#include "tfileprop.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// The open dialog, answered from a script: it records the folder it started in and, like the
+// real one, leaves the chosen files' folder as the next starting folder.
+struct ScriptedChooser
+{
+    QStringList answer;
+    QStringList startedIn;
+
+    TFileProp::FileChooser function()
+    {
+        return [this](QString &initialDir) {
+            startedIn.append(initialDir);
+            if (!answer.isEmpty())
+                initialDir = answer.first().section(QLatin1Char('/'), 0, -2);
+            return answer;
+        };
+    }
+};
+
+template <typename T> T *child(QWidget *dialog, const char *name)
+{
+    T *found = dialog->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+void click(QAbstractButton *button)
+{
+    // On the indicator, which a radio button takes as a hit whatever its width in the layout.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const EntryProperties WithProgram{QStringLiteral("/home/u/notes.txt"), QStringLiteral("/usr/bin/editor"),
+                                  QStringLiteral("first line\r\nsecond line")};
+const EntryProperties WithoutProgram{QStringLiteral("https://www.example.org/"), QString(), QString()};
+
+} // namespace
+
+class TestTFileProp : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TFileProp> shownDialog(const EntryProperties &values)
+    {
+        auto dialog = std::make_unique<TFileProp>(*m_ini, m_chooser.function(), m_initialDir);
+        dialog->fill(values);
+        dialog->show();
+        return dialog;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_ini;
+    ScriptedChooser m_chooser;
+    QString m_initialDir;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_ini = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("linkshelf.ini")));
+        m_chooser = ScriptedChooser();
+        m_initialDir = QStringLiteral("/srv/earlier");
+        qunsetenv("XDG_DATA_DIRS");
+    }
+
+    void captionsAndHints()
+    {
+        auto dialog = shownDialog(WithoutProgram);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("File properties"));
+        QCOMPARE(child<QToolButton>(dialog.get(), "OKBut")->text(), QStringLiteral("  OK"));
+        QCOMPARE(child<QToolButton>(dialog.get(), "CancelBut")->text(), QStringLiteral("  Cancel"));
+        QCOMPARE(child<QToolButton>(dialog.get(), "PathBut")->toolTip(), QStringLiteral("Browse..."));
+        QCOMPARE(child<QToolButton>(dialog.get(), "ProgSelBut")->toolTip(), QStringLiteral("Browse..."));
+        QCOMPARE(child<QToolButton>(dialog.get(), "SMenuBut")->toolTip(),
+                 QStringLiteral("Browse Start Menu"));
+        QCOMPARE(child<QCheckBox>(dialog.get(), "AllUsers")->text(),
+                 QStringLiteral("Open Start Menu for all users (NT only)"));
+        QCOMPARE(child<QRadioButton>(dialog.get(), "DefRBut")->text(), QStringLiteral("Default"));
+        QCOMPARE(child<QRadioButton>(dialog.get(), "SpecRBut")->text(), QStringLiteral("Special"));
+    }
+
+    void radioAndEnabledStates_data()
+    {
+        QTest::addColumn<EntryProperties>("values");
+        QTest::addColumn<bool>("special");
+        QTest::newRow("with a program") << WithProgram << true;
+        QTest::newRow("without a program") << WithoutProgram << false;
+    }
+
+    void radioAndEnabledStates()
+    {
+        QFETCH(EntryProperties, values);
+        QFETCH(bool, special);
+        auto dialog = shownDialog(values);
+        auto *def = child<QRadioButton>(dialog.get(), "DefRBut");
+        auto *spec = child<QRadioButton>(dialog.get(), "SpecRBut");
+        const auto programControlsEnabled = [&](bool enabled) {
+            for (const char *name : {"FileAssoc", "ProgSelBut", "SMenuBut"})
+                QCOMPARE(child<QWidget>(dialog.get(), name)->isEnabled(), enabled);
+            QVERIFY(child<QCheckBox>(dialog.get(), "AllUsers")->isEnabled());
+        };
+        QCOMPARE(spec->isChecked(), special);
+        QCOMPARE(def->isChecked(), !special);
+        programControlsEnabled(special);
+        QCOMPARE(child<QLineEdit>(dialog.get(), "FileAssoc")->text(), values.Program);
+
+        click(special ? def : spec);
+        QCOMPARE(spec->isChecked(), !special);
+        programControlsEnabled(!special);
+        click(special ? spec : def);
+        programControlsEnabled(special);
+    }
+
+    void defaultAndOkEmptiesProgram()
+    {
+        auto dialog = shownDialog(WithProgram);
+        click(child<QRadioButton>(dialog.get(), "DefRBut"));
+        QCOMPARE(child<QLineEdit>(dialog.get(), "FileAssoc")->text(), WithProgram.Program); // still shown
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY(!dialog->isVisible());
+        EntryProperties expected = WithProgram;
+        expected.Program.clear();
+        QCOMPARE(dialog->values(), expected);
+    }
+
+    void okStoresEditedFields()
+    {
+        auto dialog = shownDialog(WithoutProgram);
+        auto *path = child<QLineEdit>(dialog.get(), "FilePath");
+        path->selectAll();
+        QTest::keyClicks(path, QStringLiteral("/data/report.pdf"));
+        click(child<QRadioButton>(dialog.get(), "SpecRBut"));
+        QTest::keyClicks(child<QLineEdit>(dialog.get(), "FileAssoc"), QStringLiteral("/usr/bin/viewer"));
+        auto *desc = child<QPlainTextEdit>(dialog.get(), "FileDesc");
+        QTest::keyClicks(desc, QStringLiteral("line one"));
+        QTest::keyClick(desc, Qt::Key_Return); // a line break here, not OK
+        QTest::keyClicks(desc, QStringLiteral("line two"));
+        QVERIFY(dialog->isVisible());
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
+        const EntryProperties expected{QStringLiteral("/data/report.pdf"), QStringLiteral("/usr/bin/viewer"),
+                                       QStringLiteral("line one\r\nline two")};
+        QCOMPARE(dialog->values(), expected);
+    }
+
+    void descriptionLineBreaksRoundTrip_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::newRow("CR LF") << QStringLiteral("a\r\nb\r\n\r\nc");
+        QTest::newRow("LF") << QStringLiteral("a\nb\n\nc");
+    }
+
+    void descriptionLineBreaksRoundTrip()
+    {
+        QFETCH(QString, given);
+        auto dialog = shownDialog({QStringLiteral("p"), QString(), given});
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
+        QCOMPARE(dialog->values().Description, QStringLiteral("a\r\nb\r\n\r\nc"));
+    }
+
+    void textsAreLimitedTo1023Characters()
+    {
+        auto dialog = shownDialog(WithProgram);
+        auto *desc = child<QPlainTextEdit>(dialog.get(), "FileDesc");
+        desc->selectAll();
+        desc->insertPlainText(QString(2000, QLatin1Char('d')));
+        QCOMPARE(desc->toPlainText().size(), MaxEntryTextLength); // refused in the field, visibly
+        auto *path = child<QLineEdit>(dialog.get(), "FilePath");
+        path->clear();
+        QTest::keyClicks(path, QString(1030, QLatin1Char('p')));
+        QCOMPARE(path->text().size(), MaxEntryTextLength);
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
+        QCOMPARE(dialog->values().Description, QString(MaxEntryTextLength, QLatin1Char('d')));
+        QCOMPARE(dialog->values().Path.size(), MaxEntryTextLength);
+    }
+
+    void descriptionLimitCountsLineBreaksAsTwo()
+    {
+        auto dialog = shownDialog(WithoutProgram);
+        auto *desc = child<QPlainTextEdit>(dialog.get(), "FileDesc");
+        desc->insertPlainText(QStringLiteral("ab\n").repeated(400)); // 1,600 characters as CR LF
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
+        const QString stored = dialog->values().Description;
+        QVERIFY(stored.size() <= MaxEntryTextLength && stored.size() >= MaxEntryTextLength - 1);
+        QVERIFY(!stored.endsWith(QLatin1Char('\r')));
+    }
+
+    void cancelChangesNothing_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    void cancelChangesNothing()
+    {
+        QFETCH(bool, closeBox);
+        auto dialog = shownDialog(WithProgram);
+        QTest::keyClicks(child<QLineEdit>(dialog.get(), "FilePath"), QStringLiteral("-edited"));
+        QTest::keyClicks(child<QPlainTextEdit>(dialog.get(), "FileDesc"), QStringLiteral("more"));
+        click(child<QRadioButton>(dialog.get(), "DefRBut"));
+        if (closeBox)
+            dialog->close();
+        else
+            QTest::mouseClick(child<QToolButton>(dialog.get(), "CancelBut"), Qt::LeftButton);
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QCOMPARE(dialog->values(), WithProgram);
+    }
+
+    void browseButtonsTakeTheFirstChosenFile_data()
+    {
+        QTest::addColumn<QString>("buttonName");
+        QTest::addColumn<QString>("fieldName");
+        QTest::newRow("path") << "PathBut"
+                              << "FilePath";
+        QTest::newRow("program") << "ProgSelBut"
+                                 << "FileAssoc";
+    }
+
+    void browseButtonsTakeTheFirstChosenFile()
+    {
+        QFETCH(QString, buttonName);
+        QFETCH(QString, fieldName);
+        auto dialog = shownDialog(WithProgram);
+        auto *button = dialog->findChild<QToolButton *>(buttonName);
+        auto *field = dialog->findChild<QLineEdit *>(fieldName);
+        const QString before = field->text();
+        QTest::mouseClick(button, Qt::LeftButton); // cancelled: nothing changes
+        QCOMPARE(field->text(), before);
+        m_chooser.answer = {QStringLiteral("/opt/a/first.bin"), QStringLiteral("/opt/a/second.bin")};
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(field->text(), QStringLiteral("/opt/a/first.bin"));
+        QCOMPARE(m_chooser.startedIn,
+                 QStringList({QStringLiteral("/srv/earlier"), QStringLiteral("/srv/earlier")}));
+    }
+
+    void startMenuBrowseStartsInTheApplicationsFolder_data()
+    {
+        QTest::addColumn<bool>("allUsers");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("user, chosen") << false << true;
+        QTest::newRow("user, cancelled") << false << false;
+        QTest::newRow("all users, chosen") << true << true;
+        QTest::newRow("all users, cancelled") << true << false;
+    }
+
+    void startMenuBrowseStartsInTheApplicationsFolder()
+    {
+        QFETCH(bool, allUsers);
+        QFETCH(bool, chosen);
+        const QString userApps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+        QVERIFY(QDir().mkpath(userApps));
+        // The first system folder has no menu entries; the second has.
+        const QString systemData = m_dir->filePath(QStringLiteral("share"));
+        QVERIFY(QDir().mkpath(systemData + QStringLiteral("/applications")));
+        qputenv("XDG_DATA_DIRS",
+                (m_dir->filePath(QStringLiteral("empty")) + QLatin1Char(':') + systemData).toLocal8Bit());
+        const QString expected = allUsers ? systemData + QStringLiteral("/applications") : userApps;
+        if (chosen)
+            m_chooser.answer = {expected + QStringLiteral("/tool")};
+
+        auto dialog = shownDialog(WithProgram);
+        child<QCheckBox>(dialog.get(), "AllUsers")->setChecked(allUsers);
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "SMenuBut"), Qt::LeftButton);
+        QCOMPARE(m_chooser.startedIn, QStringList(expected));
+        QCOMPARE(m_initialDir, QStringLiteral("/srv/earlier")); // the open dialog's folder is back
+        QCOMPARE(child<QLineEdit>(dialog.get(), "FileAssoc")->text(),
+                 chosen ? expected + QStringLiteral("/tool") : WithProgram.Program);
+    }
+
+    void startMenuBrowseWithoutAFolderOpensInTheUsualPlace()
+    {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)).removeRecursively();
+        qputenv("XDG_DATA_DIRS", m_dir->filePath(QStringLiteral("nothing")).toLocal8Bit());
+        auto dialog = shownDialog(WithProgram);
+        for (bool allUsers : {false, true}) {
+            m_chooser.startedIn.clear();
+            child<QCheckBox>(dialog.get(), "AllUsers")->setChecked(allUsers);
+            QTest::mouseClick(child<QToolButton>(dialog.get(), "SMenuBut"), Qt::LeftButton);
+            QCOMPARE(m_chooser.startedIn, QStringList(QStringLiteral("/srv/earlier")));
+        }
+    }
+
+    void chosenMenuEntryGivesItsProgram_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QString>("program");
+        QTest::newRow("absolute, quoted, field code")
+            << QByteArray("[Desktop Entry]\nName=Tool\nExec=\"/opt/my tools/tool\" --new %U\n")
+            << "/opt/my tools/tool";
+        QTest::newRow("name on PATH") << QByteArray("[Desktop Entry]\nExec=sh -c true\n")
+                                      << QStandardPaths::findExecutable(QStringLiteral("sh"));
+        QTest::newRow("other group's Exec ignored")
+            << QByteArray(
+                   "[Desktop Action New]\nExec=/wrong\n[Desktop Entry]\nExec[de]=/nein\nExec=/right %f\n")
+            << "/right";
+        QTest::newRow("no Exec: the entry itself")
+            << QByteArray("[Desktop Entry]\nName=Broken\n") << QString();
+    }
+
+    void chosenMenuEntryGivesItsProgram()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(QString, program);
+        const QString file = m_dir->filePath(QStringLiteral("apps/tool.desktop"));
+        writeFile(file, entry);
+        m_chooser.answer = {file};
+        auto dialog = shownDialog(WithProgram);
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "ProgSelBut"), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>(dialog.get(), "FileAssoc")->text(), program.isEmpty() ? file : program);
+    }
+
+    void placementAndAllUsersSurviveReopening_data()
+    {
+        QTest::addColumn<QString>("closedBy");
+        QTest::newRow("OK") << "OKBut";
+        QTest::newRow("Cancel") << "CancelBut";
+        QTest::newRow("close box") << QString();
+    }
+
+    void placementAndAllUsersSurviveReopening()
+    {
+        QFETCH(QString, closedBy);
+        const QRect placement(40, 50, 520, 400);
+        {
+            auto first = shownDialog(WithProgram);
+            QVERIFY(!child<QCheckBox>(first.get(), "AllUsers")->isChecked());
+            first->setGeometry(placement);
+            child<QCheckBox>(first.get(), "AllUsers")->setChecked(true);
+            if (closedBy.isEmpty())
+                first->close();
+            else
+                QTest::mouseClick(first->findChild<QToolButton *>(closedBy), Qt::LeftButton);
+        }
+        // A new store on the same file: the values were written to disk, not only kept.
+        m_ini = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("linkshelf.ini")));
+        QVERIFY(m_ini->readString(SettingsStore::Root::None, QStringLiteral("TFileProp"),
+                                  QStringLiteral("AllUsers_Checked")));
+        auto second = shownDialog(WithProgram);
+        QCOMPARE(second->geometry(), placement);
+        QVERIFY(child<QCheckBox>(second.get(), "AllUsers")->isChecked());
+    }
+
+    void controlsKeepTheirPlacesWhenResized()
+    {
+        auto dialog = shownDialog(WithProgram);
+        auto *ok = child<QToolButton>(dialog.get(), "OKBut");
+        auto *desc = child<QPlainTextEdit>(dialog.get(), "FileDesc");
+        const int okRightGap = dialog->width() - ok->mapTo(dialog.get(), QPoint(ok->width(), 0)).x();
+        const int descHeight = desc->height();
+        dialog->resize(dialog->width() + 200, dialog->height() + 150);
+        QTest::qWait(0);
+        QCOMPARE(dialog->width() - ok->mapTo(dialog.get(), QPoint(ok->width(), 0)).x(), okRightGap);
+        QVERIFY(desc->height() > descHeight);
+        QVERIFY(ok->mapTo(dialog.get(), QPoint(0, ok->height())).y() <= dialog->height());
+    }
+};
+
+LINKSHELF_TEST_MAIN(TestTFileProp)
+#include "tst_tfileprop.moc"
