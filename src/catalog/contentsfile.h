@@ -20,7 +20,8 @@ struct ContentsReadResult
 };
 
 // Parses the bytes of a contents file. Never reads outside bytes, never allocates from an
-// untrusted count before checking it against the bytes left. Fewer than four bytes: no entries.
+// untrusted count before checking it against the bytes left. Fewer than four bytes: no entries,
+// damaged. A text ends at its first zero byte; Kind values are kept whatever they are.
 ContentsReadResult parseContents(QByteArrayView bytes);
 
 // Serialises entries in the given order: a 32-bit count, then path, program, description

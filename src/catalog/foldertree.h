@@ -63,6 +63,10 @@ struct FolderTreeLoad
     bool stateRead = false;
 };
 
+// TreeFileMissing: nothing else is read. InvalidLevel: folders holds the folders before the
+// bad line, without records or states; saving them would drop the rest of the tree. A missing
+// index file leaves every folder without a record and the state file unread, so nothing is
+// expanded or selected; a missing state file only leaves the states unset.
 FolderTreeLoad loadFolderTree(const CatalogPaths &paths);
 
 // Writes the three files as one unit: none is replaced unless all three could be written.

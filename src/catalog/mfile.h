@@ -20,5 +20,7 @@ struct MFile
     friend bool operator==(const MFile &, const MFile &) = default;
 };
 
-// The longest text the writer stores for each of an entry's three fields.
+// The longest text the entry fields accept for each of an entry's three texts. The file
+// format takes any length and the writer stores texts whole, so longer texts read from a
+// file are kept as they are.
 inline constexpr qsizetype MaxEntryTextLength = 1023;
