@@ -77,7 +77,7 @@ TreeParseResult parseTreeText(QByteArrayView bytes)
         const QByteArrayView name = line.sliced(indentation);
         // The first folder is top-level however far its line is indented; every later line
         // is measured against the level that the folder before it really got.
-        qsizetype level = result.folders.isEmpty() ? 0 : indentation;
+        const qsizetype level = result.folders.isEmpty() ? 0 : indentation;
         if (!result.folders.isEmpty() && level > result.folders.constLast().Level + 1) {
             result.error = invalidLevelMessage(level, name);
             return false;
