@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Answers the window's questions, prompts and file dialogs from a script, and records what
+// the user would have seen.
+#pragma once
+
+#include "interaction.h"
+
+#include <QList>
+
+#include <QStringList>
+
+#include <optional>
+
+class ScriptedInteraction final : public Interaction
+{
+public:
+    QList<bool> yesNoAnswers;
+    QList<std::optional<QString>> stringAnswers;
+    QList<QStringList> fileAnswers;
+    QList<QString> directoryAnswers;
+    QList<std::optional<EntryProperties>> propertyAnswers;
+
+    QStringList questions;
+    QStringList messages;
+    QStringList errors;
+    QStringList prompts;           // "caption|prompt"
+    QStringList fileDialogStarts;  // the initial directory of each open dialog
+    QList<EntryProperties> propertiesShown;
+    int directoryDialogs = 0;
+    int aboutBoxes = 0;
+    QStringList unexpected;        // asked with nothing scripted
+
+    bool askYesNo(const QString &text) override
+    {
+        questions.append(text);
+        return take(yesNoAnswers, QStringLiteral("question: ") + text).value_or(false);
+    }
+    void showMessage(const QString &text) override { messages.append(text); }
+    void showError(const QString &message) override { errors.append(message); }
+    std::optional<QString> askForString(const QString &caption, const QString &prompt) override
+    {
+        prompts.append(caption + u'|' + prompt);
+        return take(stringAnswers, QStringLiteral("prompt: ") + caption).value_or(std::nullopt);
+    }
+    QStringList chooseFiles(QString &initialDir) override
+    {
+        fileDialogStarts.append(initialDir);
+        return take(fileAnswers, QStringLiteral("open dialog")).value_or(QStringList());
+    }
+    QString chooseDirectory() override
+    {
+        ++directoryDialogs;
+        return take(directoryAnswers, QStringLiteral("folder chooser")).value_or(QString());
+    }
+    bool editProperties(EntryProperties &values, QString &) override
+    {
+        propertiesShown.append(values);
+        const auto answer = take(propertyAnswers, QStringLiteral("properties")).value_or(std::nullopt);
+        if (!answer)
+            return false;
+        values = *answer;
+        return true;
+    }
+    void showAbout() override { ++aboutBoxes; }
+
+private:
+    template<typename T>
+    std::optional<T> take(QList<T> &queue, const QString &what)
+    {
+        if (queue.isEmpty()) {
+            unexpected.append(what);
+            return std::nullopt;
+        }
+        return queue.takeFirst();
+    }
+};

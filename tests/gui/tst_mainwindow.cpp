@@ -1,0 +1,387 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window driven as a user drives it, with the catalog files checked on disk.
+#include "contentsfile.h"
+#include "entrylistmodel.h"
+#include "foldertree.h"
+#include "maintree.h"
+#include "testenvironment.h"
+#include "windowfixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
+#include <QCollator>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+const QByteArray emptyFolder("\0\0\0\0", 4);
+
+void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    widget->setFocus();
+    QTest::keyRelease(widget, key, modifiers);
+}
+
+QStringList topCaptions(const MainTree *tree)
+{
+    QStringList captions;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        captions.append(tree->topLevelItem(i)->text(0));
+    return captions;
+}
+
+QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &contentsFile)
+{
+    return parseContents(f.readCatalogFile(contentsFile)).entries;
+}
+
+MFile fileEntry(const char *path)
+{
+    return MFile{MFile::FileKind, path, {}, {}};
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartMakesHotFilesBeforeShowing()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        QCOMPARE(topCaptions(w.mainTree()), QStringList{QStringLiteral("Hot Files")});
+        QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), emptyFolder);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\n"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\n"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), QByteArray("\x02", 1));
+        QVERIFY(f.interaction.errors.isEmpty());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Linkshelf"));
+    }
+
+    void folderKeysWorkWhereverTheFocusIs()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *desc = w.findChild<QWidget *>(QStringLiteral("Desc"));
+
+        f.interaction.stringAnswers = {QStringLiteral("Beta")};
+        releaseKey(desc, Qt::Key_F7);
+        QCOMPARE(f.interaction.prompts.last(), QStringLiteral("New folder|Enter a new folder name"));
+        QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Hot Files"), QStringLiteral("Beta")}));
+        QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Beta"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat1.lsf")), emptyFolder);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nBeta\r\n"));
+
+        f.interaction.stringAnswers = {std::nullopt}; // cancelled: nothing changes
+        releaseKey(w.mainTree(), Qt::Key_F7);
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 2);
+        QVERIFY(!QFile::exists(f.catalogFile(QStringLiteral("cat2.lsf"))));
+
+        f.interaction.stringAnswers = {QString()}; // Ctrl is not looked at; an empty name is kept
+        releaseKey(w.mainList()->currentView(), Qt::Key_F7, Qt::ControlModifier);
+        QCOMPARE(topCaptions(w.mainTree()).last(), QString());
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat2.lsf")), emptyFolder);
+
+        // Shift+F7 under a collapsed folder: it opens, and the new folder is its last child.
+        w.mainTree()->setCurrentItem(w.mainTree()->topFolder(0));
+        f.interaction.stringAnswers = {QStringLiteral("News"), QStringLiteral("Daily")};
+        releaseKey(w.mainTree(), Qt::Key_F7, Qt::ShiftModifier);
+        w.mainTree()->topFolder(0)->setExpanded(false);
+        w.mainTree()->setCurrentItem(w.mainTree()->topFolder(0));
+        releaseKey(w.mainTree(), Qt::Key_F7, Qt::ShiftModifier);
+        QCOMPARE(f.interaction.prompts.last(), QStringLiteral("New subfolder|Enter a new subfolder name"));
+        FolderItem *hot = w.mainTree()->topFolder(0);
+        QVERIFY(hot->isExpanded());
+        QCOMPARE(hot->childCount(), 2);
+        QCOMPARE(w.mainTree()->selectedFolder(), hot->childFolder(1));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\n\tNews\r\n\tDaily\r\nBeta\r\n\r\n"));
+        QVERIFY(f.interaction.unexpected.isEmpty());
+    }
+
+    void leadingBlanksCannotReachTheTreeFile()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        f.interaction.stringAnswers = {QStringLiteral(" \tIndented")};
+        w.AddRootBtnClick();
+        QCOMPARE(topCaptions(w.mainTree()).last(), QStringLiteral("Indented"));
+        // A rename in place reaches the files at once, so "Exit" cannot lose it.
+        w.mainTree()->topFolder(1)->setText(0, QStringLiteral("  Renamed"));
+        QCOMPARE(topCaptions(w.mainTree()).last(), QStringLiteral("Renamed"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nRenamed\r\n"));
+    }
+
+    void deletingAFolderTakesOnlyItsOwnContentsFile()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        FolderCommands &folders = w.folderCommands();
+        FolderItem *a = folders.CreateFolder(nullptr, QStringLiteral("A"));   // cat1
+        folders.CreateFolder(a, QStringLiteral("A1"));                        // cat2
+        folders.CreateFolder(nullptr, QStringLiteral("B"));                   // cat3
+        w.mainTree()->setCurrentItem(a);
+
+        f.interaction.yesNoAnswers = {false};
+        w.Delete1Click();
+        QCOMPARE(f.interaction.questions.last(), QStringLiteral("Do you really want to delete this folder ?"));
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 3);
+
+        f.interaction.yesNoAnswers = {true};
+        releaseKey(w.mainTree(), Qt::Key_Delete);
+        QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Hot Files"), QStringLiteral("B")}));
+        QVERIFY(!QFile::exists(f.catalogFile(QStringLiteral("cat1.lsf"))));
+        QVERIFY(QFile::exists(f.catalogFile(QStringLiteral("cat2.lsf"))));
+        QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("B"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nB\r\n"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\ncat3.lsf\r\n"));
+
+        // The freed name is handed out again, lowest first.
+        QCOMPARE(folders.CreateFolder(nullptr, QStringLiteral("C"))->record->FileName, QByteArray("cat1.lsf"));
+    }
+
+    void deletingTheLastFolderEmptiesTheList()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.entryCommands().AddUrl(QStringLiteral("https://example.com/"));
+        f.interaction.yesNoAnswers = {true};
+        w.Delete1Click();
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 0);
+        QCOMPARE(w.mainList()->model().count(), 0);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray());
+        w.entryCommands().AddUrl(QStringLiteral("https://example.org/")); // no folder: nothing happens
+        QCOMPARE(w.mainList()->model().count(), 0);
+        QVERIFY(f.interaction.messages.isEmpty());
+    }
+
+    void draggingEntriesCopiesThemOntoAFolder()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        FolderItem *hot = w.mainTree()->topFolder(0);
+        FolderItem *other = w.folderCommands().CreateFolder(nullptr, QStringLiteral("Other"));
+        w.entryCommands().AddFiles(QStringLiteral("/x/target.txt"));
+        w.mainTree()->setCurrentItem(hot);
+        for (const char *path : {"/a/1.txt", "/a/2.txt", "/a/3.txt", "/a/4.txt"})
+            w.entryCommands().AddFiles(QString::fromLatin1(path));
+        const QByteArray sourceBefore = f.readCatalogFile(QStringLiteral("cat0.lsf"));
+        w.mainList()->selectRows({0, 2, 3});
+
+        dropSelectionOn(w, other);
+        QCOMPARE(w.mainTree()->selectedFolder(), hot); // the list and the tree agree again
+        QCOMPARE(w.mainList()->selectedCount(), 0);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), sourceBefore);
+        const QList<MFile> copied = entriesOnDisk(f, QStringLiteral("cat1.lsf"));
+        QCOMPARE(copied, (QList<MFile>{fileEntry("/a/1.txt"), fileEntry("/a/3.txt"), fileEntry("/a/4.txt"),
+                                       fileEntry("/x/target.txt")}));
+
+        w.mainList()->selectRows({1});
+        dropSelectionOn(w, hot); // onto its own folder: the entry is there twice
+        QCOMPARE(w.mainList()->model().count(), 5);
+        QCOMPARE(entriesOnDisk(f, QStringLiteral("cat0.lsf")).count(fileEntry("/a/2.txt")), 2);
+    }
+
+    void autoSortKeepsTheTreeInOrder()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.folderCommands().CreateFolder(nullptr, QStringLiteral("charlie"));
+        w.folderCommands().CreateFolder(nullptr, QStringLiteral("Beta"));
+        auto *check = w.findChild<QCheckBox *>(QStringLiteral("TreeSortCheck"));
+        check->click(); // locale-aware: "charlie" after "Beta", though 'c' > 'B' as bytes too
+        QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Beta"), QStringLiteral("charlie"),
+                                                         QStringLiteral("Hot Files")}));
+        w.folderCommands().CreateFolder(nullptr, QStringLiteral("alpha"));
+        QCOMPARE(topCaptions(w.mainTree()).first(), QStringLiteral("alpha"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+                 QByteArray("alpha\r\nBeta\r\ncharlie\r\nHot Files\r\n"));
+        check->click(); // off: the order stays
+        w.folderCommands().CreateFolder(nullptr, QStringLiteral("Aardvark"));
+        QCOMPARE(topCaptions(w.mainTree()).last(), QStringLiteral("Aardvark"));
+    }
+
+    void storedSettingsSurviveARestart()
+    {
+        WindowFixture f;
+        {
+            TMain &w = f.open();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.RxSpeedButton3Click();
+            w.findChild<QToolButton *>(QStringLiteral("HideOptsBut"))->click();
+            w.HideInfoClick();
+            w.findChild<QCheckBox *>(QStringLiteral("OneClickCheck"))->setChecked(true);
+            w.findChild<QCheckBox *>(QStringLiteral("TrayCheck"))->setChecked(false);
+            w.findChild<QCheckBox *>(QStringLiteral("TreeSortCheck"))->click();
+            Q_EMIT w.findChild<QTableView *>()->horizontalHeader()->sectionClicked(1);
+            f.closeWindow();
+        }
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Zeta\r\nHot Files\r\n");
+        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat1.lsf\r\ncat0.lsf\r\n");
+        TMain &w = f.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.mainList()->viewStyle(), MainList::ViewStyle::List);
+        QVERIFY(w.findChild<QToolBar *>(QStringLiteral("ToolBar2"))->isHidden());
+        QVERIFY(w.findChild<QToolBar *>(QStringLiteral("ToolBar3"))->isHidden());
+        QVERIFY(w.findChild<QAction *>(QStringLiteral("HideOpts"))->isChecked());
+        QVERIFY(w.findChild<QAction *>(QStringLiteral("HideInfo"))->isChecked());
+        QVERIFY(w.findChild<QCheckBox *>(QStringLiteral("OneClickCheck"))->isChecked());
+        QVERIFY(!w.findChild<QCheckBox *>(QStringLiteral("TrayCheck"))->isChecked());
+        QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Hot Files"), QStringLiteral("Zeta")}));
+        QCOMPARE(w.mainList()->model().sortColumn(), int(EntryListModel::DescriptionColumn));
+
+        // The menu item brings a hidden toolbar back and takes its check mark away.
+        w.findChild<QAction *>(QStringLiteral("HideOpts"))->trigger();
+        QVERIFY(!w.findChild<QToolBar *>(QStringLiteral("ToolBar2"))->isHidden());
+        QVERIFY(!w.findChild<QAction *>(QStringLiteral("HideOpts"))->isChecked());
+    }
+
+    void exitWithoutClosingKeepsTheLastSelectionChange()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        FolderItem *a = w.folderCommands().CreateFolder(nullptr, QStringLiteral("A"));
+        w.folderCommands().CreateFolder(a, QStringLiteral("A1"));
+        const QByteArray stateAtSelection = f.readCatalogFile(QStringLiteral("etree.lsf"));
+        a->setExpanded(false);
+        w.ExitAltF41Click();
+        f.window.reset();
+        QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), stateAtSelection);
+        QCOMPARE(f.registry.readString(SettingsStore::Root::CurrentUser, QStringLiteral("Software\\linkshelf\\TMain"),
+                                       QStringLiteral("MainList_ViewStyle")),
+                 std::optional<QString>(QStringLiteral("vsReport")));
+
+        TMain &again = f.open();
+        a->setExpanded(false); // stale pointer is not used: check the new tree instead
+        QVERIFY(again.mainTree()->topFolder(1)->isExpanded());
+        again.mainTree()->topFolder(1)->setExpanded(false);
+        f.closeWindow(); // closing writes the state as it is now
+        QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), QByteArray("\x00\x00\x02", 3));
+    }
+
+    void damagedOrMissingTreeFilesAtStart()
+    {
+        WindowFixture f;
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Top\r\n\t\tToo deep\r\n");
+        try {
+            f.open();
+            QFAIL("an invalid level must end the start");
+        } catch (const CatalogLoadError &e) {
+            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Invalid level (2) for item \"Too deep\""));
+        }
+
+        QFile::remove(f.catalogFile(QStringLiteral("tree.lsf")));
+        TMain &w = f.open();
+        QCOMPARE(f.interaction.errors, QStringList{QStringLiteral("File itree.dat not found !")});
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 0);
+    }
+
+    void foldersWithoutRecordsTakeNoEntries()
+    {
+        WindowFixture f;
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Plain\r\nLost\r\n");
+        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
+        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
+        TMain &w = f.open();
+        QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Lost"));
+        f.interaction.fileAnswers = {{QStringLiteral("/tmp/x")}};
+        w.Addfile1Click(); // no dialog: the folder cannot hold entries
+        QCOMPARE(f.interaction.fileDialogStarts.size(), 0);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\nNULL\r\n"));
+        // Its name blocks nothing: the next folder still gets the lowest free name.
+        QCOMPARE(w.folderCommands().CreateFolder(nullptr, QStringLiteral("New"))->record->FileName,
+                 QByteArray("cat1.lsf"));
+    }
+
+    void aFullCatalogRefusesAnotherFolder()
+    {
+        WindowFixture f;
+        QByteArray tree, index;
+        for (int i = 0; i < 2000; ++i) {
+            tree += "F" + QByteArray::number(i) + "\r\n";
+            index += "cat" + QByteArray::number(i) + ".lsf\r\n";
+        }
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
+        f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
+        TMain &w = f.open();
+        QVERIFY(!w.folderCommands().CreateFolder(nullptr, QStringLiteral("One too many")));
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 2000);
+        QCOMPARE(f.interaction.messages.size(), 1);
+        QVERIFY(f.interaction.messages.first().contains(QStringLiteral("2000")));
+    }
+
+    void theReportSortsByAHeaderClick()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        QAbstractItemModelTester tester(&w.mainList()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (const char *url : {"b", "B", "a", "A", "c"})
+            w.entryCommands().AddUrl(QString::fromLatin1(url));
+        auto *header = w.findChild<QTableView *>()->horizontalHeader();
+        Q_EMIT header->sectionClicked(0);
+        const auto captions = [&w] {
+            QStringList list;
+            for (int row = 0; row < w.mainList()->model().count(); ++row)
+                list.append(w.mainList()->model().rowAt(row).caption);
+            return list;
+        };
+        // Descending by the desktop's collation, case-sensitive: "a" and "A" are kept apart.
+        QStringList expected{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("B"),
+                             QStringLiteral("c")};
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        std::sort(expected.begin(), expected.end(),
+                  [&collator](const QString &a, const QString &b) { return collator.compare(a, b) > 0; });
+        QCOMPARE(captions(), expected);
+        w.entryCommands().AddUrl(QStringLiteral("d")); // written in the order shown
+        QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.first().Path, QByteArray("d"));
+        Q_EMIT header->sectionClicked(0);
+        std::reverse(expected.begin(), expected.end());
+        expected.prepend(QStringLiteral("d"));
+        QCOMPARE(captions().mid(0, 5), expected.mid(1, 5)); // ascending again, "d" last
+        QCOMPARE(captions().last(), QStringLiteral("d"));
+    }
+
+    void theStatusCountersAndDescriptionFollowTheList()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.entryCommands().AddUrl(QStringLiteral("https://example.com/"));
+        w.entryCommands().AddUrl(QStringLiteral("https://example.org/"));
+        auto *numFiles = w.findChild<QLabel *>(QStringLiteral("NumFiles"));
+        QCOMPARE(numFiles->text(), QStringLiteral("0")); // adds leave the counters to the next event
+        w.mainList()->selectRows({0, 1});
+        w.entryCommands().MainListMouseUp();
+        QCOMPARE(numFiles->text(), QStringLiteral("2"));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("SelFiles"))->text(), QStringLiteral("2"));
+    }
+
+private:
+    static void dropSelectionOn(TMain &w, FolderItem *target)
+    {
+        EntryListModel &model = w.mainList()->model();
+        QModelIndexList indexes;
+        for (int row : w.mainList()->selectedRows())
+            indexes.append(model.index(row, 0));
+        std::unique_ptr<QMimeData> mime(model.mimeData(indexes));
+        const QPoint at = w.mainTree()->visualItemRect(target).center();
+        QDropEvent drop(at, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.mainTree()->viewport(), &drop);
+    }
+};
+
+LINKSHELF_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
