@@ -20,7 +20,9 @@ MainTree::MainTree(QWidget *parent)
     setCursor(Qt::PointingHandCursor);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setDragDropMode(QAbstractItemView::DropOnly);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setAutoExpandDelay(800);
     setUniformRowHeights(true);
