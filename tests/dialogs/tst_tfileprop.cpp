@@ -123,22 +123,22 @@ private Q_SLOTS:
         QFETCH(EntryProperties, values);
         QFETCH(bool, special);
         auto dialog = shownDialog(values);
-        auto *def = child<QRadioButton>(dialog.get(), "DefRBut");
-        auto *spec = child<QRadioButton>(dialog.get(), "SpecRBut");
+        auto *defaultBut = child<QRadioButton>(dialog.get(), "DefRBut");
+        auto *specialBut = child<QRadioButton>(dialog.get(), "SpecRBut");
         const auto programControlsEnabled = [&](bool enabled) {
             for (const char *name : {"FileAssoc", "ProgSelBut", "SMenuBut"})
                 QCOMPARE(child<QWidget>(dialog.get(), name)->isEnabled(), enabled);
             QVERIFY(child<QCheckBox>(dialog.get(), "AllUsers")->isEnabled());
         };
-        QCOMPARE(spec->isChecked(), special);
-        QCOMPARE(def->isChecked(), !special);
+        QCOMPARE(specialBut->isChecked(), special);
+        QCOMPARE(defaultBut->isChecked(), !special);
         programControlsEnabled(special);
         QCOMPARE(child<QLineEdit>(dialog.get(), "FileAssoc")->text(), values.Program);
 
-        click(special ? def : spec);
-        QCOMPARE(spec->isChecked(), !special);
+        click(special ? defaultBut : specialBut);
+        QCOMPARE(specialBut->isChecked(), !special);
         programControlsEnabled(!special);
-        click(special ? spec : def);
+        click(special ? specialBut : defaultBut);
         programControlsEnabled(special);
     }
 
