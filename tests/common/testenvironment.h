@@ -3,8 +3,8 @@
 // ever touches the user's real catalog or settings.
 #pragma once
 
-#include <QApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +36,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+
 // Like QTEST_MAIN, with the private environment set up first.
 #define LINKSHELF_TEST_MAIN(TestObject)                                                          \
     int main(int argc, char **argv)                                                              \
@@ -47,6 +50,7 @@ private:
         QTEST_SET_MAIN_SOURCE_PATH                                                               \
         return QTest::qExec(&tc, argc, argv);                                                    \
     }
+#endif
 
 // For tests that need no widgets.
 #define LINKSHELF_TEST_CORE_MAIN(TestObject)                                                     \
