@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include <algorithm>
@@ -27,6 +28,21 @@ constexpr StyleName styleNames[] = {
     {MainList::ViewStyle::SmallIcon, "vsSmallIcon"},
     {MainList::ViewStyle::List, "vsList"},
     {MainList::ViewStyle::Report, "vsReport"},
+};
+// Every item of the icon styles takes one cell of the grid, so a name gets the cell's whole
+// width whatever the first item's name was (the views assume uniform sizes for speed).
+class FixedSizeDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setItemSize(QSize size) { m_size = size; }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return m_size.isValid() ? m_size : QStyledItemDelegate::sizeHint(option, index);
+    }
+
+private:
+    QSize m_size;
 };
 } // namespace
 
@@ -64,6 +80,7 @@ void MainList::buildIconView()
     m_iconView->setObjectName(QStringLiteral("MainListIcons"));
     m_iconView->setAccessibleName(QStringLiteral("Entries"));
     m_iconView->setModel(&m_model);
+    m_iconView->setItemDelegate(new FixedSizeDelegate(m_iconView));
     m_iconView->setMovement(QListView::Static);
     m_iconView->setResizeMode(QListView::Adjust);
     m_iconView->setUniformItemSizes(true);
@@ -128,7 +145,11 @@ void MainList::setViewStyle(ViewStyle style)
     m_iconView->setWordWrap(large);
     m_iconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
     const int line = fontMetrics().height();
-    m_iconView->setGridSize(large ? QSize(100, 32 + 2 * line + 12) : QSize(style == ViewStyle::List ? 220 : 180, std::max(line, 16) + 6));
+    m_iconView->setTextElideMode(Qt::ElideMiddle); // long file names keep their extension
+    const QSize cell = large ? QSize(112, 32 + 2 * line + 16)
+                             : QSize(style == ViewStyle::List ? 240 : 180, std::max(line, 16) + 4);
+    m_iconView->setGridSize(cell);
+    static_cast<FixedSizeDelegate *>(m_iconView->itemDelegate())->setItemSize(cell - QSize(6, 4));
     m_iconView->setMovement(QListView::Static);
     setCurrentWidget(m_iconView);
 }
