@@ -28,7 +28,6 @@ LinkshelfApplication::LinkshelfApplication(int &argc, char **argv)
     setApplicationName(QStringLiteral("Linkshelf"));
     setOrganizationName(QStringLiteral("Quorvane"));
     setApplicationVersion(QStringLiteral(LINKSHELF_VERSION));
-    setApplicationDisplayName(QStringLiteral("Linkshelf 1.2"));
     setDesktopFileName(QStringLiteral("com.quorvane.Linkshelf"));
     setStyle(new ImmediateToolTipStyle);
 }
@@ -52,6 +51,6 @@ void LinkshelfApplication::setExceptionReporter(std::function<void(const QString
 
 void LinkshelfApplication::showException(const QString &message)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), message, QMessageBox::Ok);
     box.exec();
 }

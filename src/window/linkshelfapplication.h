@@ -19,6 +19,10 @@ public:
     void setExceptionReporter(std::function<void(const QString &)> reporter);
     static void showException(const QString &message);
 
+    // The title of the application's own boxes. It is not made the display name: the
+    // desktop would then add it to every window title.
+    static QString applicationTitle() { return QStringLiteral("Linkshelf 1.2"); }
+
 private:
     std::function<void(const QString &)> m_reporter;
 };
