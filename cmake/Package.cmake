@@ -1,0 +1,33 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Debian package: `cpack -G DEB` in a build folder, or scripts/package.sh.
+set(CPACK_PACKAGE_NAME linkshelf)
+set(CPACK_PACKAGE_VENDOR "Quorvane")
+set(CPACK_PACKAGE_CONTACT "Quorvane <linkshelf@example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "organiser for links to files, folders and web addresses")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.example.com/linkshelf/")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}_${PROJECT_VERSION}")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvane <linkshelf@example.com>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The extended description: one paragraph per " ." line, as debian/control writes it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+ Linkshelf keeps a catalog of links in a tree of named folders. Each folder
+ holds entries: files on a local, removable or network disk, or web and FTP
+ addresses, shown with the icon the desktop gives their type, their name and a
+ description of your own. Opening an entry hands it to the desktop's default
+ program or to a program chosen for that entry.")
+# The libraries' packages come from dpkg-shlibdeps (dpkg-dev); the SVG icon engine and the
+# X11 platform plugin come with libqt6svg6 and libqt6gui6, which it finds. What the program
+# reads at run time without linking it is named here: the MIME database that gives entries
+# their types, and the icon themes that give the types their icons.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, adwaita-icon-theme, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+
+include(CPack)
