@@ -2,15 +2,19 @@
 // Whole-file replacement through a temporary file in the target's own folder.
 #include "atomicfile.h"
 
+#include "filewriter.h"
+
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
-#include <filesystem>
+#include <algorithm>
 #include <optional>
-#include <system_error>
 
 namespace {
+
+// Large files go out in pieces, as a disk that fills up takes some and refuses the rest.
+constexpr qsizetype WriteChunk = qsizetype(1) << 20;
 
 QString failureText(const QString &path, const QString &reason)
 {
@@ -20,64 +24,122 @@ QString failureText(const QString &path, const QString &reason)
 // QSaveFile writes to a temporary file, syncs it to disk and renames it on commit, so the
 // file at path is either the old one or the complete new one. Returns why it failed, or
 // nothing.
-std::optional<QString> commitFile(const QString &path, const QByteArray &bytes)
+std::optional<QString> commitFile(FileWriter &writer, const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    if (std::optional<QString> reason = writer.open(file))
+        return reason;
+    for (qsizetype at = 0; at < bytes.size(); at += WriteChunk) {
+        const QByteArrayView chunk = QByteArrayView(bytes).sliced(at, std::min(WriteChunk, bytes.size() - at));
+        if (std::optional<QString> reason = writer.write(file, chunk)) {
+            file.cancelWriting();
+            return reason;
+        }
+    }
+    if (std::optional<QString> reason = writer.commit(file)) {
         file.cancelWriting();
         return reason;
     }
-    if (!file.commit())
-        return file.errorString();
     return std::nullopt;
 }
 
-QString stagingPath(const QString &path)
+bool isStaged(const QString &target)
 {
-    return path + QStringLiteral(".new");
+    return QFileInfo(stagingPath(target)).isFile();
 }
 
-std::filesystem::path nativePath(const QString &path)
+// Last first: a removal cut short leaves the first files staged, which still reads as a
+// save that died while staging.
+SaveResult removeStagingFiles(FileWriter &writer, const QStringList &targets, qsizetype count)
 {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    for (qsizetype i = count - 1; i >= 0; --i)
+        if (isStaged(targets[i]) && !writer.remove(stagingPath(targets[i])))
+            return SaveResult::failure(failureText(stagingPath(targets[i]), QStringLiteral("cannot be removed")));
+    return SaveResult::success();
 }
 
-void removeStagingFiles(const QList<PendingFile> &files, qsizetype count)
+SaveResult renameStagingFiles(FileWriter &writer, const QStringList &targets, qsizetype from)
 {
-    for (qsizetype i = 0; i < count; ++i)
-        QFile::remove(stagingPath(files[i].path));
+    for (qsizetype i = from; i < targets.size(); ++i)
+        if (std::optional<QString> reason = writer.rename(stagingPath(targets[i]), targets[i]))
+            return SaveResult::failure(failureText(targets[i], *reason));
+    return SaveResult::success();
+}
+
+QStringList targetsOf(const QList<PendingFile> &files)
+{
+    QStringList targets;
+    for (const PendingFile &file : files)
+        targets.append(file.path);
+    return targets;
 }
 
 } // namespace
 
+QString stagingPath(const QString &target)
+{
+    return target + QStringLiteral(".new");
+}
+
 SaveResult writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    const std::optional<QString> reason = commitFile(path, bytes);
+    const std::optional<QString> reason = commitFile(FileWriter::current(), path, bytes);
     return reason ? SaveResult::failure(failureText(path, *reason)) : SaveResult::success();
 }
 
-// QFile::rename refuses to replace an existing file; rename(2), behind std::filesystem,
-// replaces it atomically. The renames cannot fail for want of space, as every byte is on
-// disk by then, so the unit can only be split by a failure no write order could prevent.
+// Which staging files are left says how far a save got, because a save stages the files in
+// order, renames them in the same order only once the last is staged, and removes them last
+// first:
+// - none left: the targets are one save;
+// - the last one and every one after some point (all of them included): every file had been
+//   staged and the renames had begun, so the targets before that point are already new.
+//   Finishing the renames gives the new save whole;
+// - the first ones only: the save died while staging and no target was touched. Dropping
+//   them leaves the old save whole;
+// - any other set: no save of ours leaves it. The staging files are dropped and the targets
+//   left as they are, for the readers' own checks to judge.
+UnitRecovery recoverFilesUnit(const QStringList &targets)
+{
+    FileWriter &writer = FileWriter::current();
+    UnitRecovery recovery;
+    QList<bool> staged;
+    for (const QString &target : targets)
+        staged.append(isStaged(target));
+    const auto first = std::find(staged.cbegin(), staged.cend(), true);
+    if (first == staged.cend())
+        return recovery;
+    const qsizetype begin = first - staged.cbegin();
+    const auto lastStaged = std::find(staged.crbegin(), staged.crend(), true);
+    const qsizetype end = staged.size() - (lastStaged - staged.crbegin()); // one past the last
+    const bool contiguous = std::all_of(staged.cbegin() + begin, staged.cbegin() + end, [](bool s) { return s; });
+    if (contiguous && end == targets.size()) {
+        recovery.action = UnitRecovery::Completed;
+        recovery.result = renameStagingFiles(writer, targets, begin);
+    } else {
+        recovery.action = contiguous && begin == 0 ? UnitRecovery::Discarded : UnitRecovery::Unexpected;
+        recovery.result = removeStagingFiles(writer, targets, targets.size());
+    }
+    return recovery;
+}
+
+// Once a rename has been done the unit is split until the rest are: the remaining staging
+// files are then left in place, so that recoverFilesUnit finishes the save later.
 SaveResult writeFilesAtomically(const QList<PendingFile> &files)
 {
+    FileWriter &writer = FileWriter::current();
+    const QStringList targets = targetsOf(files);
+    const UnitRecovery leftover = recoverFilesUnit(targets);
+    if (!leftover.result)
+        return leftover.result;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        const std::optional<QString> reason = commitFile(stagingPath(files[i].path), files[i].bytes);
+        const std::optional<QString> reason = commitFile(writer, stagingPath(files[i].path), files[i].bytes);
         if (reason) {
-            removeStagingFiles(files, i);
+            removeStagingFiles(writer, targets, i);
             return SaveResult::failure(failureText(files[i].path, *reason));
         }
     }
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        std::error_code error;
-        std::filesystem::rename(nativePath(stagingPath(files[i].path)), nativePath(files[i].path), error);
-        if (error) {
-            removeStagingFiles(files.mid(i), files.size() - i);
-            return SaveResult::failure(failureText(files[i].path, QString::fromStdString(error.message())));
-        }
-    }
-    return SaveResult::success();
+    const SaveResult renamed = renameStagingFiles(writer, targets, 0);
+    if (!renamed && isStaged(targets.constFirst()))
+        removeStagingFiles(writer, targets, targets.size()); // nothing renamed yet: the old unit stands
+    return renamed;
 }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Replaces the file at path by bytes: temp file in the same folder, flushed to disk, renamed.
 SaveResult writeFileAtomically(const QString &path, const QByteArray &bytes);
@@ -18,6 +19,26 @@ struct PendingFile
 };
 
 // Replaces several files as one unit: every new file is written and flushed under a
-// staging name first, and only when all of them succeeded are they renamed into place.
-// If any cannot be written, none of the targets is touched.
+// staging name (the target's path + ".new") first, and only when all of them succeeded are
+// they renamed into place, in the given order. If any cannot be written, none of the targets
+// is touched. A unit that an earlier save left half done is settled first (recoverFilesUnit).
 SaveResult writeFilesAtomically(const QList<PendingFile> &files);
+
+// The staging file of a target, as writeFilesAtomically names it.
+QString stagingPath(const QString &target);
+
+struct UnitRecovery
+{
+    enum Action {
+        Nothing,    // no staging file was left: the targets are one save
+        Completed,  // the renames of a save that had staged every file were finished
+        Discarded,  // a save that died while staging was dropped: the targets are the old save
+        Unexpected, // staging files no save of ours leaves were dropped; the targets are as found
+    };
+    Action action = Nothing;
+    SaveResult result; // a rename or removal that failed: the unit may still be split
+};
+
+// Settles a unit of targets (in the order writeFilesAtomically was given them) that a killed
+// process or a failed rename left with staging files beside it; see atomicfile.cpp for the rule.
+UnitRecovery recoverFilesUnit(const QStringList &targets);
