@@ -6,6 +6,7 @@
 #include "atomicfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -107,6 +108,16 @@ void applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes)
     });
 }
 
+qsizetype countIndexLines(QByteArrayView bytes)
+{
+    qsizetype count = 0;
+    forEachLine(bytes, [&count](QByteArrayView) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
 void applyStateBytes(QList<FolderRecord> &folders, QByteArrayView bytes)
 {
     const qsizetype count = std::min(folders.size(), bytes.size());
@@ -128,12 +139,31 @@ FolderTreeBytes serializeFolderTree(const QList<FolderRecord> &folders)
     return out;
 }
 
+namespace {
+
+// The order in which saveFolderTree stages and renames the three files; recovery relies on it.
+QStringList unitOrder(const CatalogPaths &paths)
+{
+    return {paths.ITreeFilePath, paths.TreeFilePath, paths.ETreeFilePath};
+}
+
+// After a save whose renames could not all be finished (a read-only folder, say), the files
+// still staged are the newer half of the unit: reading them gives the one save the unit holds.
+QString pathToRead(const QString &target, UnitRecovery::Action recovery)
+{
+    const QString staged = stagingPath(target);
+    return recovery == UnitRecovery::Completed && QFileInfo(staged).isFile() ? staged : target;
+}
+
+} // namespace
+
 // Without the index file the tree is shown but nothing is expanded or selected: the state
 // bytes are only read after the records, so a missing index stops the load there.
 FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
 {
     FolderTreeLoad load;
-    const std::optional<QByteArray> treeText = readWholeFile(paths.TreeFilePath);
+    load.recovery = recoverFilesUnit(unitOrder(paths)).action;
+    const std::optional<QByteArray> treeText = readWholeFile(pathToRead(paths.TreeFilePath, load.recovery));
     if (!treeText) {
         load.status = FolderTreeLoad::TreeFileMissing;
         return load;
@@ -145,12 +175,14 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
         load.errorMessage = *parsed.error;
         return load;
     }
-    const std::optional<QByteArray> indexText = readWholeFile(paths.ITreeFilePath);
+    const std::optional<QByteArray> indexText = readWholeFile(pathToRead(paths.ITreeFilePath, load.recovery));
+    const std::optional<QByteArray> stateBytes = readWholeFile(pathToRead(paths.ETreeFilePath, load.recovery));
+    load.countsDiffer = countIndexLines(indexText.value_or(QByteArray())) != load.folders.size()
+                        || stateBytes.value_or(QByteArray()).size() != load.folders.size();
     if (!indexText)
         return load;
     applyIndexText(load.folders, *indexText);
     load.indexRead = true;
-    const std::optional<QByteArray> stateBytes = readWholeFile(paths.ETreeFilePath);
     if (!stateBytes)
         return load;
     applyStateBytes(load.folders, *stateBytes);
@@ -158,6 +190,7 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
     return load;
 }
 
+// The index goes first, so the unit's order is index, tree, state (unitOrder above).
 SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders)
 {
     FolderTreeBytes bytes = serializeFolderTree(folders);

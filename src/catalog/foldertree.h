@@ -3,6 +3,7 @@
 // (itree.lsf) and expanded/selected states (etree.lsf), as plain structures.
 #pragma once
 
+#include "atomicfile.h"
 #include "catalogpaths.h"
 #include "mtree.h"
 #include "saveresult.h"
@@ -41,6 +42,9 @@ TreeParseResult parseTreeText(QByteArrayView bytes);
 // ignored; folders past the last line get no record.
 void applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes);
 
+// The number of lines applyIndexText would read from bytes, however many folders there are.
+qsizetype countIndexLines(QByteArrayView bytes);
+
 // Gives folder i the states of byte i (bit 0 expanded, bit 1 selected); folders past the
 // last byte get neither.
 void applyStateBytes(QList<FolderRecord> &folders, QByteArrayView bytes);
@@ -61,12 +65,20 @@ struct FolderTreeLoad
     QString errorMessage; // for InvalidLevel
     bool indexRead = false;
     bool stateRead = false;
+    // How the staging files of an interrupted save were settled before reading.
+    UnitRecovery::Action recovery = UnitRecovery::Nothing;
+    // The index file has another number of lines, or the state file another number of bytes,
+    // than the tree file has folders (a missing one counts as none): our writer never leaves
+    // that, so the files were damaged or written by something else.
+    bool countsDiffer = false;
 };
 
-// TreeFileMissing: nothing else is read. InvalidLevel: folders holds the folders before the
-// bad line, without records or states; saving them would drop the rest of the tree. A missing
-// index file leaves every folder without a record and the state file unread, so nothing is
-// expanded or selected; a missing state file only leaves the states unset.
+// First settles a save that was interrupted between its renames, so that the three files are
+// always read from one save (see recoverFilesUnit). TreeFileMissing: nothing else is read.
+// InvalidLevel: folders holds the folders before the bad line, without records or states;
+// saving them would drop the rest of the tree. A missing index file leaves every folder without
+// a record and the state file unapplied, so nothing is expanded or selected; a missing state
+// file only leaves the states unset.
 FolderTreeLoad loadFolderTree(const CatalogPaths &paths);
 
 // Writes the three files as one unit: none is replaced unless all three could be written.

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real main window on a disk that refuses writes: the change stays in the window, the
+// next command that can write stores it, and the user hears of the failure once.
+#include "contentsfile.h"
+#include "entrylistmodel.h"
+#include "failingfilewriter.h"
+#include "foldertree.h"
+#include "maintree.h"
+#include "testenvironment.h"
+#include "windowfixture.h"
+
+using Fault = FailingFileWriter::Fault;
+Q_DECLARE_METATYPE(FailingFileWriter::Fault)
+
+namespace {
+
+const QByteArray emptyFolder("\0\0\0\0", 4);
+
+QStringList pathsOnDisk(const WindowFixture &f, const QString &name)
+{
+    QStringList paths;
+    for (const MFile &entry : parseContents(f.readCatalogFile(name)).entries)
+        paths.append(QString::fromLocal8Bit(entry.Path));
+    paths.sort();
+    return paths;
+}
+
+QStringList folderNamesOnDisk(const WindowFixture &f)
+{
+    QStringList names;
+    for (const FolderRecord &folder : loadFolderTree(CatalogPaths::forWorkDirectory(f.workDir())).folders)
+        names.append(QString::fromLocal8Bit(folder.Name));
+    return names;
+}
+
+} // namespace
+
+class TestWindowSaveFailures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void entriesWaitForTheNextWrite_data();
+    void entriesWaitForTheNextWrite();
+    void aNewFolderWaitsForTheNextTreeSave_data();
+    void aNewFolderWaitsForTheNextTreeSave();
+};
+
+void TestWindowSaveFailures::entriesWaitForTheNextWrite_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<qint64>("diskSpace");
+    QTest::newRow("file cannot be created") << Fault::Create << qint64(0);
+    QTest::newRow("write fails") << Fault::Write << qint64(0);
+    QTest::newRow("disk full") << Fault::FullDisk << qint64(0);
+    QTest::newRow("disk full after the count") << Fault::FullDisk << qint64(6);
+    QTest::newRow("sync fails") << Fault::Commit << qint64(0);
+}
+
+void TestWindowSaveFailures::entriesWaitForTheNextWrite()
+{
+    QFETCH(Fault, fault);
+    QFETCH(qint64, diskSpace);
+
+    WindowFixture f;
+    TMain &w = f.open();
+    FailingFileWriter writer;
+    const FileWriterOverride override(writer);
+
+    writer.failFrom(fault, 1, diskSpace);
+    w.entryCommands().AddUrl(QStringLiteral("http://one.example"));
+    w.entryCommands().AddUrl(QStringLiteral("http://two.example"));
+    QCOMPARE(w.mainList()->model().count(), 2);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), emptyFolder);
+    QCOMPARE(f.interaction.messages.size(), 1); // two failed commands, one message
+    const QString &message = f.interaction.messages.first();
+    QVERIFY2(message.contains(QStringLiteral("could not be saved")), qPrintable(message));
+    QVERIFY2(message.contains(FailingFileWriter::reasonFor(fault)), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("cat0.lsf")), qPrintable(message));
+
+    writer.heal();
+    w.entryCommands().AddUrl(QStringLiteral("http://three.example"));
+    QCOMPARE(pathsOnDisk(f, QStringLiteral("cat0.lsf")),
+             (QStringList{QStringLiteral("http://one.example"), QStringLiteral("http://three.example"),
+                          QStringLiteral("http://two.example")}));
+    QCOMPARE(f.interaction.messages.size(), 1);
+
+    // A failure after a success is news again.
+    writer.failFrom(fault, 1, diskSpace);
+    w.entryCommands().AddUrl(QStringLiteral("http://four.example"));
+    QCOMPARE(f.interaction.messages.size(), 2);
+    QCOMPARE(pathsOnDisk(f, QStringLiteral("cat0.lsf")).size(), 3);
+    QVERIFY(f.interaction.errors.isEmpty());
+}
+
+void TestWindowSaveFailures::aNewFolderWaitsForTheNextTreeSave_data()
+{
+    // The new folder's own contents file is the first file written; the tree files follow,
+    // staged and renamed in the order index, tree, state.
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("nth");
+    QTest::addColumn<bool>("treeSplit"); // the save had renamed a file before failing
+    QTest::newRow("index file cannot be created") << Fault::Create << 2 << false;
+    QTest::newRow("tree file write fails") << Fault::Write << 3 << false;
+    QTest::newRow("state file sync fails") << Fault::Commit << 4 << false;
+    QTest::newRow("first rename fails") << Fault::Rename << 1 << false;
+    QTest::newRow("second rename fails") << Fault::Rename << 2 << true;
+    QTest::newRow("last rename fails") << Fault::Rename << 3 << true;
+}
+
+void TestWindowSaveFailures::aNewFolderWaitsForTheNextTreeSave()
+{
+    QFETCH(Fault, fault);
+    QFETCH(int, nth);
+    QFETCH(bool, treeSplit);
+
+    WindowFixture f;
+    TMain &w = f.open();
+    FailingFileWriter writer;
+    {
+        const FileWriterOverride override(writer);
+        writer.failFrom(fault, nth);
+        QVERIFY(w.folderCommands().CreateFolder(nullptr, QStringLiteral("News")));
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 2);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat1.lsf")), emptyFolder);
+        QCOMPARE(f.interaction.messages.size(), 1);
+        QVERIFY2(f.interaction.messages.first().contains(FailingFileWriter::reasonFor(fault)),
+                 qPrintable(f.interaction.messages.first()));
+        // A split save is finished by the next load; any other leaves the old tree whole.
+        const QStringList before{QStringLiteral("Hot Files")};
+        const QStringList after{QStringLiteral("Hot Files"), QStringLiteral("News")};
+        QCOMPARE(folderNamesOnDisk(f), treeSplit ? after : before);
+
+        writer.heal();
+        w.mainTree()->setCurrentItem(w.mainTree()->topLevelItem(0)); // the next selection saves
+    }
+    QCOMPARE(f.interaction.messages.size(), 1);
+    f.closeWindow();
+    TMain &again = f.open();
+    QCOMPARE(again.mainTree()->topLevelItemCount(), 2);
+    QCOMPARE(again.mainTree()->topLevelItem(1)->text(0), QStringLiteral("News"));
+    QCOMPARE(again.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
+}
+
+LINKSHELF_TEST_MAIN(TestWindowSaveFailures)
+#include "tst_windowsavefailures.moc"
