@@ -14,19 +14,19 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvane <linkshelf@example.com>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The extended description: one paragraph per " ." line, as debian/control writes it.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Linkshelf keeps a catalog of links in a tree of named folders. Each folder
- holds entries: files on a local, removable or network disk, or web and FTP
- addresses, shown with the icon the desktop gives their type, their name and a
- description of your own. Opening an entry hands it to the desktop's default
- program or to a program chosen for that entry.")
-# The libraries' packages come from dpkg-shlibdeps (dpkg-dev); the SVG icon engine and the
-# X11 platform plugin come with libqt6svg6 and libqt6gui6, which it finds. What the program
-# reads at run time without linking it is named here: the MIME database that gives entries
-# their types, and the icon themes that give the types their icons.
+# The extended description under the summary line; CPack indents it as debian/control wants.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Linkshelf keeps a catalog of links in a tree of named folders. Each folder
+holds entries: files on a local, removable or network disk, or web and FTP
+addresses, shown with the icon the desktop gives their type, their name and a
+description of your own. Opening an entry hands it to the desktop's default
+program or to a program chosen for that entry.")
+# The linked libraries' packages come from dpkg-shlibdeps (dpkg-dev). What the program loads
+# or reads at run time without linking it is named here: the SVG icon engine plugin that
+# draws every toolbar glyph and folder icon (libqt6svg6; the linker drops the library itself,
+# as no symbol of it is used), and the MIME database that gives entries their types. The X11
+# and offscreen platform plugins come with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, adwaita-icon-theme, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
