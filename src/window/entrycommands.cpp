@@ -107,11 +107,13 @@ void EntryCommands::DropFiles(const QList<QUrl> &urls)
         return;
     std::vector<MFile> files;
     files.reserve(size_t(urls.size()));
+    // Links are kept encoded, as the browser handed them over: decoded, "q=a%20b" would
+    // become a link with a blank in it, no longer the address the user dragged.
     for (const QUrl &url : urls) {
         if (url.isLocalFile())
             files.push_back(fileEntry(url.toLocalFile())); // the full path, never cut
         else if (url.isValid() && !url.scheme().isEmpty())
-            files.push_back(urlEntry(url.toString()));
+            files.push_back(urlEntry(url.toString(QUrl::FullyEncoded)));
     }
     addEntries(std::move(files));
 }
