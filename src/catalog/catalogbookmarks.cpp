@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Export reads contents files; import writes all new contents files before the tree files
+// name them, so that a failure leaves at worst unnamed files, never a folder without its file.
+#include "catalogbookmarks.h"
+
+#include "bookmarkexport.h"
+#include "bookmarkimport.h"
+#include "contentsfile.h"
+#include "contentsnames.h"
+
+#include <QFileInfo>
+
+#include <limits>
+#include <vector>
+
+BookmarkFolder bookmarkTreeOfFolders(const QList<FolderRecord> &folders, std::optional<qsizetype> first,
+                                     const std::function<QList<MFile>(const MTree &)> &entriesOf)
+{
+    BookmarkFolder root;
+    qsizetype begin = 0;
+    qsizetype end = folders.size();
+    if (first) {
+        if (*first < 0 || *first >= folders.size())
+            return root;
+        begin = *first;
+        end = begin + 1;
+        while (end < folders.size() && folders[end].Level > folders[begin].Level)
+            ++end;
+    }
+    // Ancestors of the folder being added, with their levels; a pointer stays valid because
+    // a folder's list of subfolders grows only while no deeper folder is on the stack.
+    std::vector<std::pair<BookmarkFolder *, int>> stack{{&root, std::numeric_limits<int>::min()}};
+    for (qsizetype i = begin; i < end; ++i) {
+        const FolderRecord &record = folders[i];
+        while (stack.size() > 1 && stack.back().second >= record.Level)
+            stack.pop_back();
+        BookmarkFolder &parent = *stack.back().first;
+        BookmarkFolder folder{record.Name, record.Record ? entriesOf(*record.Record) : QList<MFile>(), {}};
+        parent.subfolders.append(std::move(folder));
+        stack.emplace_back(&parent.subfolders.last(), record.Level);
+    }
+    return root;
+}
+
+BookmarkFolder catalogBookmarkTree(const CatalogPaths &paths, const QList<FolderRecord> &folders,
+                                   std::optional<qsizetype> first)
+{
+    return bookmarkTreeOfFolders(folders, first, [&paths](const MTree &record) {
+        return readContentsFile(paths.ContentsFilePath(record)).entries;
+    });
+}
+
+SaveResult exportBookmarkFile(const QString &path, const BookmarkFolder &root)
+{
+    return writeFileAtomically(path, writeBookmarks(bookmarkFormatForFileName(path), root));
+}
+
+namespace {
+
+qsizetype folderCount(const BookmarkFolder &folder)
+{
+    qsizetype count = 1;
+    for (const BookmarkFolder &sub : folder.subfolders)
+        count += folderCount(sub);
+    return count;
+}
+
+class ImportPlanner
+{
+public:
+    ImportPlanner(const CatalogPaths &paths, QList<QByteArray> taken)
+        : m_paths(paths)
+        , m_taken(std::move(taken))
+    {}
+
+    void add(const BookmarkFolder &folder, const QByteArray &name, int level)
+    {
+        // Names were checked to suffice before the first call.
+        const QByteArray fileName = *firstFreeContentsName(m_taken);
+        m_taken.append(fileName);
+        m_plan.folders.append(FolderRecord{level, name, MTree{fileName}, false, false});
+        m_plan.contentsFiles.append(
+            PendingFile{m_paths.ContentsFilePath(MTree{fileName}), serializeContents(folder.entries)});
+        m_plan.entryCount += folder.entries.size();
+        for (const BookmarkFolder &sub : folder.subfolders)
+            add(sub, sub.name, level + 1);
+    }
+
+    BookmarkImportPlan take() { return std::move(m_plan); }
+
+private:
+    const CatalogPaths &m_paths;
+    QList<QByteArray> m_taken;
+    BookmarkImportPlan m_plan;
+};
+
+} // namespace
+
+BookmarkPlanResult planBookmarkImport(const CatalogPaths &paths, const QList<QByteArray> &takenNames,
+                                      const BookmarkFolder &imported, const QByteArray &topName)
+{
+    BookmarkPlanResult result;
+    const qsizetype needed = folderCount(imported);
+    // Only the names a new folder could get count; the tree may hold others.
+    QList<QByteArray> takenCandidates;
+    for (int n = 0; n < MaxContentsFiles; ++n) {
+        const QByteArray name = QByteArrayLiteral("cat") + QByteArray::number(n) + QByteArrayLiteral(".lsf");
+        if (!IsContentsNameFree(takenNames, name))
+            takenCandidates.append(name);
+    }
+    const qsizetype free = MaxContentsFiles - takenCandidates.size();
+    if (needed > free) {
+        result.error =
+            QStringLiteral("The bookmarks need %1 new folders, but the catalog has room for only %2 more "
+                           "(it keeps at most %3 folders). Nothing was imported.")
+                .arg(needed)
+                .arg(free)
+                .arg(MaxContentsFiles);
+        return result;
+    }
+    ImportPlanner planner(paths, takenCandidates);
+    planner.add(imported, topName, 0);
+    result.plan = planner.take();
+    return result;
+}
+
+SaveResult writeBookmarkImport(const BookmarkImportPlan &plan)
+{
+    return writeFilesAtomically(plan.contentsFiles);
+}
+
+QString importFolderName(const QString &path)
+{
+    QString name = QFileInfo(path).completeBaseName();
+    qsizetype i = 0;
+    while (i < name.size() && (name[i] == u' ' || name[i] == u'\t'))
+        ++i;
+    name = name.sliced(i);
+    return name.isEmpty() ? QStringLiteral("Imported bookmarks") : name;
+}
+
+CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const QString &bookmarkFile)
+{
+    CatalogImportResult result;
+    const BookmarkReadResult read = readBookmarkFile(bookmarkFile);
+    if (!read) {
+        result.error = read.error;
+        return result;
+    }
+    FolderTreeLoad tree = loadFolderTree(paths);
+    if (tree.status != FolderTreeLoad::Loaded) {
+        result.error = tree.status == FolderTreeLoad::TreeFileMissing
+                           ? QStringLiteral("The catalog's folder tree file cannot be read.")
+                           : tree.errorMessage;
+        return result;
+    }
+    QList<QByteArray> taken;
+    for (const FolderRecord &folder : std::as_const(tree.folders))
+        if (folder.Record)
+            taken.append(folder.Record->FileName);
+    const BookmarkPlanResult planned =
+        planBookmarkImport(paths, taken, *read.root, importFolderName(bookmarkFile).toLocal8Bit());
+    if (!planned.plan) {
+        result.error = planned.error;
+        return result;
+    }
+    const SaveResult written = writeBookmarkImport(*planned.plan);
+    if (!written) {
+        result.error = written.errorString;
+        return result;
+    }
+    tree.folders.append(planned.plan->folders);
+    const SaveResult saved = saveFolderTree(paths, tree.folders);
+    if (!saved) {
+        result.error = saved.errorString;
+        return result;
+    }
+    result.ok = true;
+    result.entryCount = planned.plan->entryCount;
+    result.folderCount = planned.plan->folders.size();
+    return result;
+}
