@@ -7,6 +7,7 @@
 #include "bookmarkimport.h"
 #include "contentsfile.h"
 #include "contentsnames.h"
+#include "filewriter.h"
 
 #include <QFileInfo>
 
@@ -124,9 +125,20 @@ BookmarkPlanResult planBookmarkImport(const CatalogPaths &paths, const QList<QBy
     return result;
 }
 
+// The new files take names that no folder holds, so when the unit fails part-way (a rename
+// refused after others were done) they are removed again: no half import is left behind
+// for a later save to finish.
 SaveResult writeBookmarkImport(const BookmarkImportPlan &plan)
 {
-    return writeFilesAtomically(plan.contentsFiles);
+    const SaveResult written = writeFilesAtomically(plan.contentsFiles);
+    if (!written) {
+        FileWriter &writer = FileWriter::current();
+        for (const PendingFile &file : plan.contentsFiles) {
+            writer.remove(stagingPath(file.path));
+            writer.remove(file.path);
+        }
+    }
+    return written;
 }
 
 QString importFolderName(const QString &path)

@@ -51,7 +51,7 @@ struct BookmarkPlanResult
 BookmarkPlanResult planBookmarkImport(const CatalogPaths &paths, const QList<QByteArray> &takenNames,
                                       const BookmarkFolder &imported, const QByteArray &topName);
 
-// Writes every contents file of the plan as one unit: all of them or none.
+// Writes every contents file of the plan as one unit: all of them or none of them.
 SaveResult writeBookmarkImport(const BookmarkImportPlan &plan);
 
 // The name for the folder that receives a file's bookmarks: the file's name without its
