@@ -160,8 +160,10 @@ void EntryCommands::Properties1Click()
                            textForEditing(file.Description)};
     if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir))
         return;
-    file.Path = values.Path.left(MaxEntryTextLength).toLocal8Bit();
-    file.Program = values.Program.left(MaxEntryTextLength).toLocal8Bit();
+    // A path or program is stored whole: one longer than the description's limit (a dropped
+    // path can be) would, cut short, name another file.
+    file.Path = values.Path.toLocal8Bit();
+    file.Program = values.Program.toLocal8Bit();
     file.Description = textForStoring(values.Description.left(MaxEntryTextLength));
     m_session.controls().desc->setPlainText(textForEditing(file.Description));
     const int newRow = m_session.model().replaceRow(row, m_session.rowWithIcon(std::move(file)));

@@ -126,6 +126,7 @@ private Q_SLOTS:
     void propertiesNeedExactlyOneEntry();
     void propertiesStoreWhatTheDialogConfirms();
     void propertiesKeepTheKindOfAnEntry();
+    void propertiesNeverCutAPathOrAProgram();
     void dropsFromOutsideAreOneCommand_data();
     void dropsFromOutsideAreOneCommand();
 
@@ -549,6 +550,26 @@ void TestEntryCommands::propertiesKeepTheKindOfAnEntry()
         EntryProperties{QStringLiteral("https://odd.example/2"), QString(), QString()}};
     w2.Properties1Click();
     QCOMPARE(parseContents(g.readCatalogFile(contentsName)).entries.first().Kind, 7);
+}
+
+void TestEntryCommands::propertiesNeverCutAPathOrAProgram()
+{
+    // Paths longer than 1,023 bytes come in by drops; cut, they would name another file.
+    QString longPath = QStringLiteral("/data");
+    while (longPath.size() < 1100)
+        longPath += u'/' + QString(99, u'p');
+    const QString longProgram = longPath + QStringLiteral("/bin/tool");
+    Fixture f;
+    TMain &w = openCatalogWith(f, {fileEntry(longPath)});
+    w.mainList()->selectRows({0});
+    f.interaction.propertyAnswers = {
+        EntryProperties{longPath, longProgram, QStringLiteral("only this changed")}};
+    w.Properties1Click();
+    QCOMPARE(f.interaction.propertiesShown.first().Path, longPath);
+    const MFile stored = entriesOnDisk(f).first();
+    QCOMPARE(stored.Path, longPath.toLocal8Bit());
+    QCOMPARE(stored.Program, longProgram.toLocal8Bit());
+    QCOMPARE(stored.Description, QByteArray("only this changed"));
 }
 
 void TestEntryCommands::dropsFromOutsideAreOneCommand_data()
