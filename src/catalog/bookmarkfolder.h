@@ -15,7 +15,9 @@ struct BookmarkFolder
     QList<MFile> entries;
     QList<BookmarkFolder> subfolders;
 
-    friend bool operator==(const BookmarkFolder &, const BookmarkFolder &) = default;
+    // Defined out of line: a comparison defaulted here would have Qt's check for "==" on the
+    // list of subfolders ask about this type while it is still incomplete.
+    friend bool operator==(const BookmarkFolder &a, const BookmarkFolder &b);
 };
 
 // The folder tree a reader gives: the top level of the file is the root, whose own name is
