@@ -27,7 +27,10 @@ program or to a program chosen for that entry.")
 # and offscreen platform plugins come with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), shared-mime-info")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, adwaita-icon-theme, qt6-wayland")
+# Recommended: the icon themes; Qt's Wayland plugin (else the program runs through XWayland);
+# and Qt's GTK platform theme, through which a GNOME desktop's light or dark theme reaches
+# the program's palette (Qt reads a KDE desktop's colours by itself).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, adwaita-icon-theme, qt6-wayland, qt6-gtk-platformtheme")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
 include(CPack)
