@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Import writes every new contents file before a single folder appears in the tree, and the
+// tree files are then written by the selection of the new folder, as for any new folder.
+#include "bookmarkcommands.h"
+
+#include "bookmarkimport.h"
+#include "catalogbookmarks.h"
+#include "catalogsession.h"
+#include "contentsfile.h"
+#include "entrylistmodel.h"
+#include "folderitem.h"
+#include "interaction.h"
+#include "maintree.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <memory>
+#include <vector>
+
+BookmarkCommands::BookmarkCommands(CatalogSession &session, FileChooser chooser)
+    : m_session(session)
+    , m_chooser(std::move(chooser))
+{}
+
+void BookmarkCommands::ImportBookmarksClick()
+{
+    const QString path = m_chooser(FileRole::Import);
+    if (!path.isEmpty())
+        ImportBookmarks(path);
+}
+
+void BookmarkCommands::ExportBookmarksClick()
+{
+    const QString path = m_chooser(FileRole::Export);
+    if (!path.isEmpty())
+        ExportBookmarks(path, nullptr);
+}
+
+void BookmarkCommands::ExportFolderBookmarksClick()
+{
+    FolderItem *folder = m_session.controls().tree->selectedFolder();
+    if (!folder) {
+        m_session.interaction().showMessage(QStringLiteral("Select the folder to export first."));
+        return;
+    }
+    const QString path = m_chooser(FileRole::Export);
+    if (!path.isEmpty())
+        ExportBookmarks(path, folder);
+}
+
+FolderItem *BookmarkCommands::ImportBookmarks(const QString &path)
+{
+    const auto refuse = [&](const QString &why) -> FolderItem * {
+        m_session.interaction().showMessage(QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2")
+                                                .arg(QDir::toNativeSeparators(path), why));
+        return nullptr;
+    };
+    const BookmarkReadResult read = readBookmarkFile(path);
+    if (!read)
+        return refuse(read.error);
+    MainTree *tree = m_session.controls().tree;
+    QList<QByteArray> taken;
+    for (const FolderItem *folder : tree->foldersInPreOrder())
+        if (folder->record)
+            taken.append(folder->record->FileName);
+    const QByteArray topName = FolderItem::withoutLeadingIndent(importFolderName(path)).toLocal8Bit();
+    const BookmarkPlanResult planned = planBookmarkImport(m_session.paths(), taken, *read.root, topName);
+    if (!planned.plan)
+        return refuse(planned.error);
+    const SaveResult written = writeBookmarkImport(*planned.plan);
+    if (!written)
+        return refuse(written.errorString);
+
+    // The plan lists the folders in pre-order; the stack holds the new folder's ancestors.
+    std::vector<FolderItem *> ancestors;
+    FolderItem *top = nullptr;
+    for (const FolderRecord &record : planned.plan->folders) {
+        ancestors.resize(size_t(record.Level));
+        FolderItem *item =
+            tree->appendFolder(ancestors.empty() ? nullptr : ancestors.back(), record.Name, record.Record);
+        ancestors.push_back(item);
+        if (!top)
+            top = item;
+    }
+    tree->setCurrentItem(top); // the selection events show its entries and write the tree files
+    tree->scrollToItem(top);
+    m_session.UpdateFileCounts();
+    return top;
+}
+
+bool BookmarkCommands::ExportBookmarks(const QString &path, FolderItem *folder)
+{
+    MainTree *tree = m_session.controls().tree;
+    const QList<FolderItem *> items = tree->foldersInPreOrder();
+    std::optional<qsizetype> first;
+    if (folder)
+        first = items.indexOf(folder);
+    // The list is what the user sees of the selected folder, even when its last save failed.
+    const FolderItem *shown = tree->selectedFolder();
+    const BookmarkFolder root = bookmarkTreeOfFolders(tree->toRecords(), first, [&](const MTree &record) {
+        if (shown && shown->record == record)
+            return parseContents(m_session.model().serialized()).entries;
+        return readContentsFile(m_session.paths().ContentsFilePath(record)).entries;
+    });
+    const SaveResult written = exportBookmarkFile(path, root);
+    if (!written)
+        m_session.interaction().showMessage(
+            QStringLiteral("The bookmarks were not exported.\n%1").arg(written.errorString));
+    return written.ok;
+}
+
+BookmarkCommands::FileChooser BookmarkCommands::dialogChooser(QWidget *parent)
+{
+    auto lastDir = std::make_shared<QString>(QDir::homePath());
+    return [parent, lastDir](FileRole role) {
+        const QString html = QStringLiteral("Bookmarks HTML (*.html *.htm)");
+        const QString xbel = QStringLiteral("XBEL bookmarks (*.xbel *.xml)");
+        QString path;
+        if (role == FileRole::Import) {
+            path = QFileDialog::getOpenFileName(
+                parent, QStringLiteral("Import bookmarks"), *lastDir,
+                QStringLiteral("Bookmark files (*.html *.htm *.xbel *.xml);;%1;;%2;;All files (*)")
+                    .arg(html, xbel));
+        } else {
+            QString filter = html;
+            path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export bookmarks"),
+                                                QDir(*lastDir).filePath(QStringLiteral("bookmarks.html")),
+                                                html + QStringLiteral(";;") + xbel, &filter);
+            if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+                path += filter == xbel ? QStringLiteral(".xbel") : QStringLiteral(".html");
+        }
+        if (!path.isEmpty())
+            *lastDir = QFileInfo(path).absolutePath();
+        return path;
+    };
+}

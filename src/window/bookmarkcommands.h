@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The commands that import a bookmark file into the catalog as a new top-level folder and
+// export the catalog, or one folder with its subfolders, as a bookmark file.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class CatalogSession;
+class FolderItem;
+class QWidget;
+
+class BookmarkCommands final
+{
+public:
+    enum class FileRole { Import, Export };
+    // Asks for the file to read (Import) or to write (Export); empty when the user cancelled.
+    using FileChooser = std::function<QString(FileRole role)>;
+
+    BookmarkCommands(CatalogSession &session, FileChooser chooser);
+    Q_DISABLE_COPY_MOVE(BookmarkCommands)
+
+    // The menu items: each asks for the file, then runs the command below.
+    void ImportBookmarksClick();
+    void ExportBookmarksClick();       // the whole catalog
+    void ExportFolderBookmarksClick(); // the selected folder and its subfolders
+
+    // Adds the file's bookmarks as a new top-level folder named after the file, one subfolder
+    // per bookmark folder, and selects it. A file that cannot be read or is damaged, a catalog
+    // without enough free contents file names, or a contents file that cannot be written
+    // leave the catalog unchanged and are told in a message; null is then returned.
+    FolderItem *ImportBookmarks(const QString &path);
+    // Writes folder and its subfolders (all folders when folder is null) to path, as XBEL for
+    // ".xbel" and ".xml" and as Netscape bookmark HTML for any other name. False, after a
+    // message, when the file could not be written.
+    bool ExportBookmarks(const QString &path, FolderItem *folder);
+
+    // Open and save dialogs for the two roles, which start where the last choice was made and
+    // give an exported file the extension of the chosen format when it has none.
+    static FileChooser dialogChooser(QWidget *parent);
+
+private:
+    CatalogSession &m_session;
+    FileChooser m_chooser;
+};

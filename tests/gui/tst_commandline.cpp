@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line: every option, the entries that paths and URLs become, and the mistakes
+// that end the run with a message.
+#include "commandline.h"
+#include "testenvironment.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using Action = CommandLineOptions::Action;
+Q_DECLARE_METATYPE(CommandLineOptions::Action)
+
+namespace {
+
+MFile file(const QByteArray &path)
+{
+    return MFile{MFile::FileKind, path, {}, {}};
+}
+
+MFile url(const QByteArray &text)
+{
+    return MFile{MFile::UrlKind, text, {}, {}};
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void options_data();
+    void options();
+    void mistakes_data();
+    void mistakes();
+    void helpAndVersion();
+
+private:
+    QTemporaryDir m_dir; // the current directory of the parsed command lines
+    QByteArray m_cwd;
+};
+
+void TestCommandLine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_cwd = QFile::encodeName(m_dir.path());
+    QFile existing(m_dir.filePath(QStringLiteral("mailto:notes.txt")));
+    QVERIFY(existing.open(QIODevice::WriteOnly)); // a file whose name looks like a URL
+}
+
+void TestCommandLine::options_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("workDir");
+    QTest::addColumn<QList<MFile>>("add");
+    QTest::addColumn<QString>("importFile");
+    QTest::addColumn<QString>("exportFile");
+
+    const QString cwd = QString::fromLocal8Bit(m_cwd);
+    QTest::newRow("nothing") << QStringList{} << QString() << QList<MFile>{} << QString() << QString();
+    QTest::newRow("another catalog, relative")
+        << QStringList{QStringLiteral("--workdir"), QStringLiteral("cat/../other")}
+        << cwd + QStringLiteral("/other") << QList<MFile>{} << QString() << QString();
+    QTest::newRow("another catalog, absolute, with =")
+        << QStringList{QStringLiteral("--workdir=/data/tree/")} << QStringLiteral("/data/tree")
+        << QList<MFile>{} << QString() << QString();
+    QTest::newRow("adds in order: options, then the other arguments")
+        << QStringList{QStringLiteral("b.txt"), QStringLiteral("--add"), QStringLiteral("/abs/a.pdf"),
+                       QStringLiteral("--add"), QStringLiteral("https://example.org/x?y=1")}
+        << QString()
+        << QList<MFile>{file("/abs/a.pdf"), url("https://example.org/x?y=1"), file(m_cwd + "/b.txt")}
+        << QString() << QString();
+    QTest::newRow("file URLs as a desktop passes them")
+        << QStringList{QStringLiteral("file:///home/u/My%20File%C3%A9.pdf"),
+                       QStringLiteral("file:///x/caf%E9")}
+        << QString() << QList<MFile>{file("/home/u/My File\xC3\xA9.pdf"), file("/x/caf\xE9")} << QString()
+        << QString();
+    QTest::newRow("URLs of other schemes")
+        << QStringList{QStringLiteral("mailto:someone@example.org"), QStringLiteral("ftp://ftp.example.org/")}
+        << QString() << QList<MFile>{url("mailto:someone@example.org"), url("ftp://ftp.example.org/")}
+        << QString() << QString();
+    QTest::newRow("an existing file whose name looks like a URL")
+        << QStringList{QStringLiteral("mailto:notes.txt")} << QString()
+        << QList<MFile>{file(m_cwd + "/mailto:notes.txt")} << QString() << QString();
+    QTest::newRow("a drive letter is not a scheme")
+        << QStringList{QStringLiteral("C:missing.txt")} << QString()
+        << QList<MFile>{file(m_cwd + "/C:missing.txt")} << QString() << QString();
+    QTest::newRow("a missing relative file, and one after --")
+        << QStringList{QStringLiteral("sub/../new.txt"), QStringLiteral("--"), QStringLiteral("--add")}
+        << QString() << QList<MFile>{file(m_cwd + "/new.txt"), file(m_cwd + "/--add")} << QString()
+        << QString();
+    QTest::newRow("import and export")
+        << QStringList{QStringLiteral("--import"), QStringLiteral("in/bookmarks.html"),
+                       QStringLiteral("--export"), QStringLiteral("/tmp/out.xbel")}
+        << QString() << QList<MFile>{} << cwd + QStringLiteral("/in/bookmarks.html")
+        << QStringLiteral("/tmp/out.xbel");
+}
+
+void TestCommandLine::options()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, workDir);
+    QFETCH(QList<MFile>, add);
+    QFETCH(QString, importFile);
+    QFETCH(QString, exportFile);
+
+    const CommandLineOptions options =
+        parseCommandLine(QStringList{QStringLiteral("linkshelf")} + arguments, QString::fromLocal8Bit(m_cwd));
+    QCOMPARE(options.action, Action::Run);
+    QCOMPARE(options.message, QString());
+    QCOMPARE(options.workDir, workDir);
+    QCOMPARE(options.add, add);
+    QCOMPARE(options.importFile, importFile);
+    QCOMPARE(options.exportFile, exportFile);
+}
+
+void TestCommandLine::mistakes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")}
+                                    << QStringLiteral("Unknown option 'frobnicate'.");
+    QTest::newRow("option without its value")
+        << QStringList{QStringLiteral("--import")} << QStringLiteral("Missing value after '--import'.");
+    QTest::newRow("two imports") << QStringList{QStringLiteral("--import=a"), QStringLiteral("--import=b")}
+                                 << QStringLiteral("The option --import may be given only once.");
+    QTest::newRow("two catalogs") << QStringList{QStringLiteral("--workdir=a"), QStringLiteral("--workdir=b")}
+                                  << QStringLiteral("The option --workdir may be given only once.");
+    QTest::newRow("empty export name")
+        << QStringList{QStringLiteral("--export=")} << QStringLiteral("The option --export needs a name.");
+    QTest::newRow("empty entry") << QStringList{QStringLiteral("--add"), QString()}
+                                 << QStringLiteral("An empty name cannot be added.");
+}
+
+void TestCommandLine::mistakes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const CommandLineOptions options = parseCommandLine(QStringList{QStringLiteral("linkshelf")} + arguments);
+    QCOMPARE(options.action, Action::Error);
+    QCOMPARE(options.message, message + QStringLiteral("\nTry \"linkshelf --help\" for more information."));
+    QVERIFY(options.add.isEmpty());
+}
+
+void TestCommandLine::helpAndVersion()
+{
+    for (const char *option : {"--help", "-h"}) {
+        const CommandLineOptions help = parseCommandLine(
+            {QStringLiteral("linkshelf"), QString::fromLatin1(option), QStringLiteral("--bogus=1")});
+        QCOMPARE(help.action, Action::Error); // a mistake anywhere wins: nothing half-understood runs
+        const CommandLineOptions clean =
+            parseCommandLine({QStringLiteral("linkshelf"), QString::fromLatin1(option)});
+        QCOMPARE(clean.action, Action::ShowHelp);
+        for (const char *documented : {"--help", "--version", "--workdir <DIR>", "--add <PATH_OR_URL>",
+                                       "--import <FILE>", "--export <FILE>", "[PATH_OR_URL...]"})
+            QVERIFY2(clean.message.contains(QLatin1String(documented)), documented);
+    }
+    const CommandLineOptions version = parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("-v")});
+    QCOMPARE(version.action, Action::ShowVersion);
+    QCOMPARE(version.message, QStringLiteral("Linkshelf " LINKSHELF_VERSION));
+    // Help comes first when both are asked for.
+    QCOMPARE(
+        parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("--version"), QStringLiteral("--help")})
+            .action,
+        Action::ShowHelp);
+}
+
+LINKSHELF_TEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
