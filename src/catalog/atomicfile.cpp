@@ -5,7 +5,9 @@
 #include "filewriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -142,4 +144,18 @@ SaveResult writeFilesAtomically(const QList<PendingFile> &files)
     if (!renamed && isStaged(targets.constFirst()))
         removeStagingFiles(writer, targets, targets.size()); // nothing renamed yet: the old unit stands
     return renamed;
+}
+
+// QSaveFile names its file after the target with a random six-character suffix; a kill before
+// the commit leaves it behind, never read by anything, and never cleaned by Qt.
+int removeAbandonedTemporaryFiles(const QString &directory)
+{
+    static const QRegularExpression abandoned(
+        QStringLiteral("^(cat[0-9]+|tree|itree|etree)\\.lsf(\\.new)?\\.[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QDir dir(directory);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (abandoned.match(name).hasMatch() && QFile::remove(dir.filePath(name)))
+            ++removed;
+    return removed;
 }

@@ -42,3 +42,8 @@ struct UnitRecovery
 // Settles a unit of targets (in the order writeFilesAtomically was given them) that a killed
 // process or a failed rename left with staging files beside it; see atomicfile.cpp for the rule.
 UnitRecovery recoverFilesUnit(const QStringList &targets);
+
+// Removes the temporary files that a writer killed before its commit leaves beside a catalog
+// file (its name + "." + six letters or digits, staging files' included). Returns how many.
+// Only while no other process can be writing in directory: with the catalog's lock held.
+int removeAbandonedTemporaryFiles(const QString &directory);
