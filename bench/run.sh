@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the benchmarks in Release and runs them all, printing one table of figures.
+# Usage: bench/run.sh [--quick]   (--quick: small data and one run each, to check they work)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${LINKSHELF_BENCH_BUILD:-$root/build-bench}"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINKSHELF_BENCH=ON "${launcher[@]}" >/dev/null
+cmake --build "$build" --target bench_contents bench_folderswitch bench_startup bench_adddirectory \
+    bench_sort bench_memory >/dev/null
+
+export QT_QPA_PLATFORM=offscreen
+results="$(mktemp)"
+trap 'rm -f "$results"' EXIT
+for name in contents folderswitch startup adddirectory sort memory; do
+    echo "running bench_$name ..." >&2
+    "$build/bench/bench_$name" "$@" | tee -a "$results" | grep -v '^RESULT' >&2 || true
+done
+
+{
+    printf 'figure\tvalue\tbaseline\tratio\ttarget\tmet\n'
+    grep '^RESULT' "$results" | cut -f2-
+} | awk -F'\t' '
+    { for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } rows = NR }
+    END {
+        for (r = 1; r <= rows; r++) {
+            line = "|"
+            for (i = 1; i <= 6; i++) line = line sprintf(" %-" width[i] "s |", cell[r, i])
+            print line
+            if (r == 1) { line = "|"; for (i = 1; i <= 6; i++) { dashes = ""; for (k = 0; k < width[i] + 2; k++) dashes = dashes "-"; line = line dashes "|" } print line }
+        }
+    }'
