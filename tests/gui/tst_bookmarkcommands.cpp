@@ -1,0 +1,283 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Importing and exporting bookmarks in the real main window: the new folders in the tree and
+// on disk, exports that import again into another catalog, and refusals that change nothing.
+#include "../catalog/bookmarktestsupport.h"
+#include "bookmarkcommands.h"
+#include "bookmarkimport.h"
+#include "catalogbookmarks.h"
+#include "contentsfile.h"
+#include "entrylistmodel.h"
+#include "foldertree.h"
+#include "maintree.h"
+#include "testenvironment.h"
+#include "windowfixture.h"
+
+#include <QMap>
+
+namespace {
+
+QMap<QString, QByteArray> snapshot(const QString &dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        QFile file(QDir(dir).filePath(name));
+        files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return files;
+}
+
+QStringList captions(const QTreeWidgetItem *parent)
+{
+    QStringList names;
+    for (int i = 0; i < parent->childCount(); ++i)
+        names.append(parent->child(i)->text(0));
+    return names;
+}
+
+// Answers the file dialogs from a list, and counts the questions.
+struct ScriptedChooser
+{
+    QStringList answers;
+    QList<BookmarkCommands::FileRole> asked;
+
+    BookmarkCommands::FileChooser chooser()
+    {
+        return [this](BookmarkCommands::FileRole role) {
+            asked.append(role);
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        };
+    }
+};
+
+// The catalog of the window as a bookmark tree, read from its files.
+BookmarkFolder catalogOnDisk(WindowFixture &f)
+{
+    const CatalogPaths paths = CatalogPaths::forWorkDirectory(f.workDir());
+    return catalogBookmarkTree(paths, loadFolderTree(paths).folders);
+}
+
+} // namespace
+
+class TestBookmarkCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void importAddsASelectedTopLevelFolder();
+    void refusedImportsChangeNothing_data();
+    void refusedImportsChangeNothing();
+    void exportThenImportIntoAnotherCatalog_data();
+    void exportThenImportIntoAnotherCatalog();
+    void exportShowsTheListAsTheUserSeesIt();
+    void cancelledDialogsDoNothing();
+};
+
+void TestBookmarkCommands::importAddsASelectedTopLevelFolder()
+{
+    WindowFixture f;
+    TMain &w = f.open();
+    ScriptedChooser dialogs;
+    dialogs.answers = {QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/firefox.html")};
+    BookmarkCommands commands(w.session(), dialogs.chooser());
+    commands.ImportBookmarksClick();
+
+    QCOMPARE(dialogs.asked, QList<BookmarkCommands::FileRole>{BookmarkCommands::FileRole::Import});
+    QVERIFY2(f.interaction.messages.isEmpty(), qPrintable(f.interaction.messages.join(u'\n')));
+    MainTree *tree = w.mainTree();
+    QCOMPARE(captions(tree->invisibleRootItem()),
+             (QStringList{QStringLiteral("Hot Files"), QStringLiteral("firefox")}));
+    FolderItem *top = tree->selectedFolder();
+    QCOMPARE(top->text(0), QStringLiteral("firefox"));
+    QCOMPARE(captions(top),
+             (QStringList{QStringLiteral("Help & Support"), QStringLiteral("Bookmarks Toolbar"),
+                          QStringLiteral("Other Bookmarks")}));
+    QCOMPARE(captions(top->child(1)->child(0)), QStringList{QStringLiteral("Empty")});
+    QCOMPARE(w.mainList()->model().count(), 1);
+    QCOMPARE(w.mainList()->model().rowAt(0).caption, QStringLiteral("https://www.example.org/start/"));
+
+    // On disk at once: the selection wrote the tree files, the import the contents files.
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             QByteArray("Hot Files\r\nfirefox\r\n\tHelp & Support\r\n\tBookmarks Toolbar\r\n\t\t") +
+                 QByteArray(reinterpret_cast<const char *>(u8"Ünïcödé — 日本語")) +
+                 QByteArray("\r\n\t\t\tEmpty\r\n\tOther Bookmarks\r\n"));
+    QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), QByteArray("\x00\x02\x00\x00\x00\x00\x00", 7));
+    BookmarkFolder expected = *parseBookmarks(fixture("firefox.html")).root;
+    expected.name = "firefox";
+    QCOMPARE(dump(catalogOnDisk(f).subfolders.last()), dump(expected));
+}
+
+void TestBookmarkCommands::refusedImportsChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("folders"); // in the catalog before the import
+    QTest::addColumn<QString>("message");
+
+    const QByteArray kde = fixture("kde-bookmarks.xml");
+    QTest::newRow("XBEL cut short") << kde.left(kde.indexOf("<separator/>")) << 1
+                                    << QStringLiteral("Line 20, column 1: Premature end of document.");
+    QTest::newRow("wrong root") << QByteArray("<?xml version=\"1.0\"?>\n<opml/>") << 1
+                                << QStringLiteral(
+                                       "Line 2: this is not an XBEL bookmark file: its root element is "
+                                       "<opml>, not <xbel>.");
+    QTest::newRow("HTML nested too deep")
+        << QByteArray("<DL><p>").repeated(1000) << 1
+        << QStringLiteral("Its folders are nested more than 256 levels deep.");
+    QTest::newRow("not a bookmark file")
+        << QByteArray("PK\x03\x04 a zip file") << 1
+        << QStringLiteral("It holds no bookmark list (no <DL> element): it is not "
+                          "a bookmark file.");
+    QTest::newRow("contents file names run out")
+        << fixture("chromium.html") << 1996
+        << QStringLiteral(
+               "The bookmarks need 6 new folders, but the catalog has room for only 4 more (it keeps "
+               "at most 2000 folders). Nothing was imported.");
+}
+
+void TestBookmarkCommands::refusedImportsChangeNothing()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, folders);
+    QFETCH(QString, message);
+
+    WindowFixture f;
+    QByteArray tree, index;
+    for (int i = 0; i < folders; ++i) {
+        tree += "Folder " + QByteArray::number(i) + "\r\n";
+        index += "cat" + QByteArray::number(i) + ".lsf\r\n";
+    }
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray(1, '\x02') + QByteArray(folders - 1, '\0'));
+    f.writeCatalogFile(QStringLiteral("cat0.lsf"),
+                       serializeContents({urlEntry("https://kept.example/", "kept")}));
+    TMain &w = f.open();
+    const QMap<QString, QByteArray> before = snapshot(f.workDir());
+
+    const QString path = f.dir.filePath(QStringLiteral("damaged.xbel"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    BookmarkCommands commands(w.session(), {});
+    QCOMPARE(commands.ImportBookmarks(path), nullptr);
+
+    QCOMPARE(
+        f.interaction.messages,
+        QStringList{QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2").arg(path, message)});
+    QCOMPARE(w.mainTree()->topLevelItemCount(), folders);
+    QCOMPARE(w.mainTree()->selectedFolder(), w.mainTree()->topFolder(0));
+    QCOMPARE(w.mainList()->model().count(), 1);
+    QCOMPARE(snapshot(f.workDir()), before);
+}
+
+void TestBookmarkCommands::exportThenImportIntoAnotherCatalog_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("selectedFolderOnly");
+    QTest::newRow("whole catalog, HTML") << QStringLiteral("all.html") << false;
+    QTest::newRow("whole catalog, XBEL") << QStringLiteral("all.xbel") << false;
+    QTest::newRow("selected folder, HTML") << QStringLiteral("one.html") << true;
+    QTest::newRow("selected folder, XBEL") << QStringLiteral("one.xbel") << true;
+}
+
+void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
+{
+    QFETCH(QString, fileName);
+    QFETCH(bool, selectedFolderOnly);
+
+    // A catalog with nesting, every kind of entry, programs and descriptions of several lines.
+    WindowFixture source;
+    source.writeCatalogFile(QStringLiteral("tree.lsf"),
+                            "Hot Files\r\nWork\r\n\tProjects\r\n\t\tOld\r\n\tEmpty\r\n");
+    source.writeCatalogFile(QStringLiteral("itree.lsf"),
+                            "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\ncat4.lsf\r\n");
+    source.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x03\x01\x00\x00", 5));
+    source.writeCatalogFile(
+        QStringLiteral("cat0.lsf"),
+        serializeContents({urlEntry("https://hot.example/?a=1&b=2", "Hot <news>\r\nline 2")}));
+    source.writeCatalogFile(
+        QStringLiteral("cat1.lsf"),
+        // In the order of the list's captions, which the selected folder's export follows.
+        serializeContents({urlEntry("file:///srv/page.html", "a URL entry to a file"),
+                           fileEntry("/home/u/plan é.odt", "Plan\r\n\r\nwith a gap", "/usr/bin/office")}));
+    source.writeCatalogFile(
+        QStringLiteral("cat2.lsf"),
+        serializeContents({urlEntry("mailto:team@example.org", "", "/opt/Mail App/mail")}));
+    source.writeCatalogFile(QStringLiteral("cat3.lsf"),
+                            serializeContents({fileEntry("C:\\old\\x.doc", "Windows")}));
+    source.writeCatalogFile(QStringLiteral("cat4.lsf"), emptyContents());
+    TMain &w = source.open();
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Work"));
+
+    const QString path = source.dir.filePath(fileName);
+    ScriptedChooser dialogs;
+    dialogs.answers = {path};
+    BookmarkCommands commands(w.session(), dialogs.chooser());
+    if (selectedFolderOnly)
+        commands.ExportFolderBookmarksClick();
+    else
+        commands.ExportBookmarksClick();
+    QVERIFY(source.interaction.messages.isEmpty());
+    QCOMPARE(dialogs.asked, QList<BookmarkCommands::FileRole>{BookmarkCommands::FileRole::Export});
+
+    WindowFixture target;
+    TMain &w2 = target.open();
+    BookmarkCommands importer(w2.session(), {});
+    FolderItem *top = importer.ImportBookmarks(path);
+    QVERIFY2(top, qPrintable(target.interaction.messages.join(u'\n')));
+    QCOMPARE(top->text(0), QFileInfo(fileName).completeBaseName());
+
+    BookmarkFolder expected = catalogOnDisk(source);
+    if (selectedFolderOnly)
+        expected.subfolders = {expected.subfolders[1]};
+    BookmarkFolder imported = catalogOnDisk(target).subfolders.last();
+    imported.name.clear();
+    QCOMPARE(dump(imported), dump(expected));
+}
+
+void TestBookmarkCommands::exportShowsTheListAsTheUserSeesIt()
+{
+    WindowFixture f;
+    TMain &w = f.open();
+    // The list holds an entry that its file does not (as after a save that failed).
+    w.mainList()->model().resetRows({makeEntryRow(urlEntry("https://only.example/", "in the list"))});
+    BookmarkCommands commands(w.session(), {});
+    const QString path = f.dir.filePath(QStringLiteral("out.html"));
+    QVERIFY(commands.ExportBookmarks(path, nullptr));
+    const BookmarkReadResult read = readBookmarkFile(path);
+    QVERIFY(read);
+    QCOMPARE(read.root->subfolders.constFirst().entries,
+             QList<MFile>{urlEntry("https://only.example/", "in the list")});
+
+    // A file that cannot be written is told.
+    QVERIFY(!commands.ExportBookmarks(f.dir.filePath(QStringLiteral("no/such/folder/out.html")), nullptr));
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY(
+        f.interaction.messages.constFirst().startsWith(QStringLiteral("The bookmarks were not exported.\n")));
+}
+
+void TestBookmarkCommands::cancelledDialogsDoNothing()
+{
+    WindowFixture f;
+    TMain &w = f.open();
+    const QMap<QString, QByteArray> before = snapshot(f.workDir());
+    ScriptedChooser dialogs; // answers nothing: every dialog is cancelled
+    BookmarkCommands commands(w.session(), dialogs.chooser());
+    commands.ImportBookmarksClick();
+    commands.ExportBookmarksClick();
+    commands.ExportFolderBookmarksClick();
+    QCOMPARE(dialogs.asked.size(), 3);
+    QVERIFY(f.interaction.messages.isEmpty());
+    QCOMPARE(snapshot(f.workDir()), before);
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("registry.ini")});
+
+    // With no folder selected there is nothing to export a folder of.
+    w.mainTree()->setCurrentItem(nullptr);
+    commands.ExportFolderBookmarksClick();
+    QCOMPARE(dialogs.asked.size(), 3);
+    QCOMPARE(f.interaction.messages, QStringList{QStringLiteral("Select the folder to export first.")});
+}
+
+LINKSHELF_TEST_MAIN(TestBookmarkCommands)
+#include "tst_bookmarkcommands.moc"
