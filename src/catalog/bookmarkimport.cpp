@@ -359,7 +359,9 @@ private:
     {
         flushBookmark();
         m_sawList = true;
-        if (m_stack.size() > size_t(MaxBookmarkNesting)) {
+        // The outermost list is the file's top level; the folders within may nest as deep as
+        // in XBEL, so that a tree read from either format can be written to the other.
+        if (m_stack.size() > size_t(MaxBookmarkNesting) + 1) {
             fail(tooDeepMessage());
             return;
         }

@@ -385,7 +385,7 @@ void TestBookmarkImport::damagedFilesAreRefused_data()
         << html << QByteArray("<DL><p><DT><A HREF=\"https://x") << QStringLiteral("ends inside a tag");
     QTest::newRow("HTML cut inside a comment") << html << QByteArray("<DL><p></DL><!-- never closed")
                                                << QStringLiteral("ends inside a tag or comment");
-    QTest::newRow("HTML lists 257 deep") << html << repeated("<DL><p>", 257) + repeated("</DL><p>", 257)
+    QTest::newRow("HTML lists 258 deep") << html << repeated("<DL><p>", 258) + repeated("</DL><p>", 258)
                                          << QStringLiteral("nested more than 256 levels");
     QTest::newRow("HTML with 200,001 bookmarks")
         << html << "<DL><p>" + repeated("<DT><A HREF=u>t</A>\n", 200001) + "</DL>"
@@ -458,9 +458,10 @@ void TestBookmarkImport::limitsAreInclusive_data()
     QTest::addColumn<qsizetype>("entries");
     QTest::addColumn<qsizetype>("folders");
 
-    QTest::newRow("HTML lists 256 deep")
-        << Parser(&parseNetscapeBookmarks) << repeated("<DL><p>", 256) + repeated("</DL><p>", 256)
-        << qsizetype(0) << qsizetype(0);
+    QTest::newRow("HTML folders 256 deep, in 257 lists")
+        << Parser(&parseNetscapeBookmarks)
+        << "<DL><p>" + repeated("<DT><H3>F</H3><DL><p>", 256) + repeated("</DL><p>", 257) << qsizetype(0)
+        << qsizetype(256);
     QTest::newRow("XBEL folders 256 deep")
         << Parser(&parseXbelBookmarks)
         << "<xbel>" + repeated("<folder>", 256) + repeated("</folder>", 256) + "</xbel>" << qsizetype(0)
