@@ -177,8 +177,9 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
     }
     const std::optional<QByteArray> indexText = readWholeFile(pathToRead(paths.ITreeFilePath, load.recovery));
     const std::optional<QByteArray> stateBytes = readWholeFile(pathToRead(paths.ETreeFilePath, load.recovery));
+    // A missing state file costs only the expanded and selected marks, and is no damage.
     load.countsDiffer = countIndexLines(indexText.value_or(QByteArray())) != load.folders.size()
-                        || stateBytes.value_or(QByteArray()).size() != load.folders.size();
+                        || (stateBytes && stateBytes->size() != load.folders.size());
     if (!indexText)
         return load;
     applyIndexText(load.folders, *indexText);

@@ -67,9 +67,9 @@ struct FolderTreeLoad
     bool stateRead = false;
     // How the staging files of an interrupted save were settled before reading.
     UnitRecovery::Action recovery = UnitRecovery::Nothing;
-    // The index file has another number of lines, or the state file another number of bytes,
-    // than the tree file has folders (a missing one counts as none): our writer never leaves
-    // that, so the files were damaged or written by something else.
+    // The index file has another number of lines (a missing one has none), or a state file
+    // another number of bytes, than the tree file has folders: our writer never leaves that,
+    // so the files were damaged or written by something else.
     bool countsDiffer = false;
 };
 

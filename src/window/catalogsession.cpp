@@ -2,6 +2,7 @@
 #include "catalogsession.h"
 
 #include "contentsfile.h"
+#include "damagednotice.h"
 #include "entrylistmodel.h"
 #include "interaction.h"
 #include "mainlist.h"
@@ -61,6 +62,8 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     std::vector<EntryRow> rows;
     if (folder->record) {
         ContentsReadResult read = readContentsFile(m_paths.ContentsFilePath(*folder->record));
+        if (read.damaged) // the next command rewrites the file with only what was read
+            keepDamagedContentsFile(m_paths, m_paths.ContentsFilePath(*folder->record), m_interaction);
         rows.reserve(size_t(read.entries.size()));
         for (MFile &file : read.entries)
             rows.push_back(rowWithIcon(std::move(file)));
@@ -88,6 +91,8 @@ void CatalogSession::LoadFolderTree()
         m_interaction.showError(QStringLiteral("File itree.dat not found !"));
         return;
     }
+    if (load.status == FolderTreeLoad::InvalidLevel || load.countsDiffer)
+        keepDamagedTreeFiles(m_paths, m_interaction); // the first save would replace them
     if (load.status == FolderTreeLoad::InvalidLevel)
         throw CatalogLoadError(load.errorMessage.toStdString());
     const QList<FolderItem *> items = m_controls.tree->replaceFolders(load.folders);

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A damaged file is read as far as it goes, and the next write of its folder replaces it with
+// what was read: the copy keeps the rest for the user, or for a tool that can mend it.
+#include "damagedfiles.h"
+
+#include "atomicfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+std::optional<QByteArray> readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+QString damagedFilesFolder(const QString &workDirectory)
+{
+    return workDirectory + QStringLiteral("/damaged");
+}
+
+DamagedCopy keepDamagedCopy(const QString &workDirectory, const QString &file, const QDateTime &now)
+{
+    DamagedCopy copy;
+    const std::optional<QByteArray> bytes = readAll(file);
+    if (!bytes || bytes->isEmpty())
+        return copy;
+    const QString name = QFileInfo(file).fileName();
+    const QDir folder(damagedFilesFolder(workDirectory));
+    const QString prefix = name + QStringLiteral(".damaged-");
+    for (const QString &kept : folder.entryList({prefix + u'*'}, QDir::Files, QDir::Name)) {
+        if (readAll(folder.filePath(kept)) == bytes) {
+            copy.path = folder.filePath(kept);
+            return copy;
+        }
+    }
+    if (!QDir().mkpath(folder.path())) {
+        copy.result = SaveResult::failure(
+            QStringLiteral("Cannot create the folder \"%1\"").arg(QDir::toNativeSeparators(folder.path())));
+        return copy;
+    }
+    // Two damaged versions within one second are kept side by side.
+    const QString stamp = prefix + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    copy.path = folder.filePath(stamp);
+    for (int n = 2; QFileInfo::exists(copy.path); ++n)
+        copy.path = folder.filePath(stamp + u'-' + QString::number(n));
+    copy.result = writeFileAtomically(copy.path, *bytes);
+    copy.made = copy.result.ok;
+    return copy;
+}
