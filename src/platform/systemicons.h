@@ -22,6 +22,10 @@ public:
     explicit SystemIcons(IconKeyOfPath iconKeyOfPath);
     Q_DISABLE_COPY_MOVE(SystemIcons)
 
+    // The function through which this table reads files, for workers that find the icons of
+    // many files off the UI thread (it is thread-safe when the table's own is used).
+    const IconKeyOfPath &iconKeyOfPath() const { return m_iconKeyOfPath; }
+
     // The icon of the file at path when it is an existing file (a directory does not
     // count), else the icon of its extension. Touches the file system.
     int IconIndexOfPath(const QString &path);

@@ -3,6 +3,7 @@
 
 #include "contentsfile.h"
 #include "damagednotice.h"
+#include "entryiconresolver.h"
 #include "entrylistmodel.h"
 #include "interaction.h"
 #include "mainlist.h"
@@ -12,13 +13,31 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-CatalogSession::CatalogSession(CatalogControls controls, Interaction &interaction, Shell &shell, SystemIcons &icons)
+#include <numeric>
+
+CatalogSession::CatalogSession(CatalogControls controls, Interaction &interaction, Shell &shell,
+                               SystemIcons &icons)
     : m_controls(controls)
     , m_interaction(interaction)
     , m_shell(shell)
     , m_icons(icons)
+    , m_iconResolver(std::make_unique<EntryIconResolver>(icons.iconKeyOfPath()))
 {
+    // Rows that commands add get the icons of their files the same way as a folder's rows.
+    QObject::connect(&model(), &EntryListModel::rowsAdded, m_iconResolver.get(),
+                     [this](const QList<int> &rows) { resolveIcons(rows); });
+    QObject::connect(m_iconResolver.get(), &EntryIconResolver::answered, m_iconResolver.get(),
+                     [this](const std::vector<EntryIconResolver::Answer> &answers) {
+                         std::vector<std::pair<quint32, int>> icons;
+                         icons.reserve(answers.size());
+                         for (const EntryIconResolver::Answer &answer : answers)
+                             if (!answer.key.isEmpty()) // not an existing file: its extension's icon stays
+                                 icons.emplace_back(answer.id, m_icons.iconIndexOfKey(answer.key));
+                         model().setIconIndexes(icons);
+                     });
 }
+
+CatalogSession::~CatalogSession() = default;
 
 EntryListModel &CatalogSession::model() const
 {
@@ -33,10 +52,52 @@ void CatalogSession::computeUrlIconIndex()
 int CatalogSession::EntryIconIndex(const MFile &file)
 {
     if (!file.Program.isEmpty())
-        return m_icons.IconIndexOfPath(QString::fromLocal8Bit(file.Program));
+        return extensionIconIndex(file.Program);
     if (file.isUrl())
         return m_urlIconIndex;
-    return m_icons.IconIndexOfPath(QString::fromLocal8Bit(file.Path));
+    return extensionIconIndex(file.Path);
+}
+
+bool CatalogSession::resolvingIcons() const
+{
+    return m_iconResolver->busy();
+}
+
+// What SystemIcons::IconIndexOfPath gives a path that names no existing file, looked up
+// from the bytes without making a string: a folder of 100k entries has a handful of types.
+int CatalogSession::extensionIconIndex(const QByteArray &path)
+{
+    const qsizetype dot = path.lastIndexOf('.');
+    const qsizetype separator = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
+    const qsizetype start = dot > separator ? dot + 1 : path.size();
+    const QByteArray extension = QByteArray::fromRawData(path.constData() + start, path.size() - start);
+    if (const auto known = m_iconOfExtension.constFind(extension); known != m_iconOfExtension.cend())
+        return *known;
+    const QByteArray owned(extension.constData(), extension.size()); // the key outlives path
+    const int index = m_icons.IconIndexOfExtension(QString::fromLocal8Bit(owned));
+    m_iconOfExtension.insert(owned, index);
+    return index;
+}
+
+void CatalogSession::resolveIcons(const QList<int> &rows)
+{
+    std::vector<EntryIconResolver::Request> requests;
+    requests.reserve(size_t(rows.size()));
+    for (int row : rows) {
+        const MFile &file = model().rowAt(row).file;
+        if (!file.Program.isEmpty())
+            requests.push_back({model().idAt(row), file.Program});
+        else if (!file.isUrl())
+            requests.push_back({model().idAt(row), file.Path});
+    }
+    m_iconResolver->resolve(std::move(requests));
+}
+
+void CatalogSession::resolveAllIcons()
+{
+    QList<int> rows(model().count());
+    std::iota(rows.begin(), rows.end(), 0); // top first: the rows the user sees come first
+    resolveIcons(rows);
 }
 
 EntryRow CatalogSession::rowWithIcon(MFile file)
@@ -69,7 +130,9 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
             rows.push_back(rowWithIcon(std::move(file)));
     }
     m_controls.desc->clear();
+    m_iconResolver->cancelAll(); // the ids of the rows that were shown are given out again
     model().resetRows(std::move(rows));
+    resolveAllIcons();
     UpdateFileCounts();
 }
 
@@ -78,7 +141,8 @@ bool CatalogSession::SaveFolderContents()
     const FolderItem *folder = folderTakingEntries();
     if (!folder)
         return false;
-    const SaveResult result = writeContentsFile(m_paths.ContentsFilePath(*folder->record), model().serialized());
+    const SaveResult result =
+        writeContentsFile(m_paths.ContentsFilePath(*folder->record), model().serialized());
     reportSave(result);
     return result.ok;
 }
@@ -114,6 +178,7 @@ bool CatalogSession::SaveFolderTree()
 void CatalogSession::FreeListRecords()
 {
     m_controls.desc->clear();
+    m_iconResolver->cancelAll();
     model().resetRows({});
 }
 

@@ -7,12 +7,16 @@
 #include "entryrow.h"
 #include "foldertree.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
+class EntryIconResolver;
 class EntryListModel;
 class FolderItem;
 class Interaction;
@@ -28,9 +32,9 @@ struct CatalogControls
 {
     MainTree *tree = nullptr;
     MainList *list = nullptr;
-    QPlainTextEdit *desc = nullptr;     // "Desc", the description pane
-    QLabel *numFiles = nullptr;         // "NumFiles"
-    QLabel *selFiles = nullptr;         // "SelFiles"
+    QPlainTextEdit *desc = nullptr; // "Desc", the description pane
+    QLabel *numFiles = nullptr;     // "NumFiles"
+    QLabel *selFiles = nullptr;     // "SelFiles"
 };
 
 // A folder tree file that cannot be loaded at all: the window cannot be built.
@@ -44,6 +48,7 @@ class CatalogSession final
 {
 public:
     CatalogSession(CatalogControls controls, Interaction &interaction, Shell &shell, SystemIcons &icons);
+    ~CatalogSession();
     Q_DISABLE_COPY_MOVE(CatalogSession)
 
     const CatalogControls &controls() const { return m_controls; }
@@ -58,9 +63,14 @@ public:
     // The icon of "htm" files, shown by URL entries without a program; computed once.
     void computeUrlIconIndex();
     int UrlIconIndex() const { return m_urlIconIndex; }
+    // The icon an entry shows at once, found without touching the disk: the URL icon, or the
+    // icon of the extension of its program or path. Once the list holds the entry, the icon
+    // of an existing file replaces it from a worker thread (see resolveIcons).
     int EntryIconIndex(const MFile &file);
-    // A list row for a record, with its icon.
+    // A list row for a record, with the icon it shows at once.
     EntryRow rowWithIcon(MFile file);
+    // True while icons of existing files are still being looked for.
+    bool resolvingIcons() const;
 
     // The selected folder when it has a record, else null: entry commands act only there.
     FolderItem *folderTakingEntries() const;
@@ -79,6 +89,10 @@ public:
 
 private:
     void reportSave(const SaveResult &result);
+    int extensionIconIndex(const QByteArray &path);
+    // Asks the workers for the icons of the given rows' existing files.
+    void resolveIcons(const QList<int> &rows);
+    void resolveAllIcons();
 
     CatalogControls m_controls;
     Interaction &m_interaction;
@@ -86,5 +100,7 @@ private:
     SystemIcons &m_icons;
     CatalogPaths m_paths;
     int m_urlIconIndex = -1;
+    QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
+    std::unique_ptr<EntryIconResolver> m_iconResolver;
     bool m_saveFailureShown = false;
 };

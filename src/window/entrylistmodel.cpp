@@ -10,6 +10,18 @@
 #include <algorithm>
 #include <numeric>
 
+namespace {
+// The elements in the given order: order[i] is the old position of the new i-th.
+template <typename T> std::vector<T> permuted(std::vector<T> rows, const std::vector<int> &order)
+{
+    std::vector<T> result;
+    result.reserve(rows.size());
+    for (int i : order)
+        result.push_back(std::move(rows[size_t(i)]));
+    return result;
+}
+} // namespace
+
 EntryListModel::EntryListModel(const SystemIcons &icons, QObject *parent)
     : QAbstractTableModel(parent)
     , m_icons(icons)
@@ -103,6 +115,8 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
     for (size_t i = 0; i < order_.size(); ++i)
         newPosition[size_t(order_[i])] = int(i);
     m_rows = permuted(std::move(m_rows), order_);
+    m_ids = permuted(std::move(m_ids), order_);
+    forgetRowsOfIds();
     // Persistent indexes (the selection among them) follow their rows to the new places.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
@@ -119,6 +133,10 @@ void EntryListModel::resetRows(std::vector<EntryRow> rows)
     rows = permuted(std::move(rows), order);
     beginResetModel();
     m_rows = std::move(rows);
+    m_ids.resize(m_rows.size());
+    std::iota(m_ids.begin(), m_ids.end(), 0u);
+    m_nextId = quint32(m_ids.size());
+    forgetRowsOfIds();
     endResetModel();
 }
 
@@ -129,12 +147,15 @@ QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
         const int at = sortedPosition(row);
         beginInsertRows({}, at, at);
         m_rows.insert(m_rows.begin() + at, std::move(row));
+        m_ids.insert(m_ids.begin() + at, takeId());
+        forgetRowsOfIds();
         endInsertRows();
         for (int &p : positions)
             if (p >= at)
                 ++p;
         positions.append(at);
     }
+    Q_EMIT rowsAdded(positions);
     return positions;
 }
 
@@ -152,6 +173,8 @@ void EntryListModel::removeRowsAt(QList<int> rows)
         if (first >= 0 && last < count()) {
             beginRemoveRows({}, first, last);
             m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+            m_ids.erase(m_ids.begin() + first, m_ids.begin() + last + 1);
+            forgetRowsOfIds();
             endRemoveRows();
         }
         i = j + 1;
@@ -175,9 +198,37 @@ void EntryListModel::setIconIndex(int row, int iconIndex)
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
 }
 
+int EntryListModel::rowOfId(quint32 id) const
+{
+    if (!m_rowOfIdValid) {
+        m_rowOfId.assign(m_nextId, -1);
+        for (size_t row = 0; row < m_ids.size(); ++row)
+            m_rowOfId[m_ids[row]] = int(row);
+        m_rowOfIdValid = true;
+    }
+    return id < m_rowOfId.size() ? m_rowOfId[id] : -1;
+}
+
+void EntryListModel::setIconIndexes(const std::vector<std::pair<quint32, int>> &iconsById)
+{
+    int top = count(), bottom = -1;
+    for (const auto &[id, iconIndex] : iconsById) {
+        const int row = rowOfId(id);
+        if (row < 0 || m_rows[size_t(row)].iconIndex == iconIndex)
+            continue;
+        m_rows[size_t(row)].iconIndex = iconIndex;
+        top = std::min(top, row);
+        bottom = std::max(bottom, row);
+    }
+    // One signal for the batch: the views repaint once, not once per row.
+    if (bottom >= 0)
+        Q_EMIT dataChanged(index(top, FileNameColumn), index(bottom, FileNameColumn), {Qt::DecorationRole});
+}
+
 QByteArray EntryListModel::serialized() const
 {
-    return serializeContents(count(), [this](qsizetype i) -> const MFile & { return m_rows[size_t(i)].file; });
+    return serializeContents(count(),
+                             [this](qsizetype i) -> const MFile & { return m_rows[size_t(i)].file; });
 }
 
 QList<MFile> EntryListModel::filesAt(QList<int> rows) const
@@ -217,15 +268,6 @@ std::vector<int> EntryListModel::sortedOrder(const std::vector<EntryRow> &rows) 
         return descending ? c > 0 : c < 0;
     });
     return order;
-}
-
-std::vector<EntryRow> EntryListModel::permuted(std::vector<EntryRow> rows, const std::vector<int> &order)
-{
-    std::vector<EntryRow> result;
-    result.reserve(rows.size());
-    for (int i : order)
-        result.push_back(std::move(rows[size_t(i)]));
-    return result;
 }
 
 int EntryListModel::sortedPosition(const EntryRow &row) const

@@ -50,6 +50,19 @@ public:
     int replaceRow(int row, EntryRow replacement);
     void setIconIndex(int row, int iconIndex);
 
+    // Every row has an id that stays with it while rows move, so that work finished later
+    // (an icon found on a worker thread) finds its row again. A reset gives new ids.
+    quint32 idAt(int row) const { return m_ids[size_t(row)]; }
+    // The row of an id, or -1 once that row is gone.
+    int rowOfId(quint32 id) const;
+    // Sets the icons of rows named by id (gone rows are skipped), with one dataChanged.
+    void setIconIndexes(const std::vector<std::pair<quint32, int>> &iconsById);
+
+Q_SIGNALS:
+    // Rows that insertSorted or replaceRow put into the list, at their new positions.
+    void rowsAdded(const QList<int> &rows);
+
+public:
     const EntryRow &rowAt(int row) const { return m_rows[size_t(row)]; }
     int count() const { return int(m_rows.size()); }
 
@@ -62,11 +75,16 @@ private:
     const QString &sortText(const EntryRow &row) const;
     bool lessThan(const EntryRow &a, const EntryRow &b) const; // in the current direction
     std::vector<int> sortedOrder(const std::vector<EntryRow> &rows) const;
-    static std::vector<EntryRow> permuted(std::vector<EntryRow> rows, const std::vector<int> &order);
     int sortedPosition(const EntryRow &row) const;
+    quint32 takeId() { return m_nextId++; }
+    void forgetRowsOfIds() { m_rowOfIdValid = false; }
 
     const SystemIcons &m_icons;
     std::vector<EntryRow> m_rows;
+    std::vector<quint32> m_ids; // beside m_rows, moved with it
+    quint32 m_nextId = 0;
+    mutable std::vector<int> m_rowOfId; // by id; rebuilt after rows moved
+    mutable bool m_rowOfIdValid = false;
     QCollator m_collator;
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
