@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A snapshot is a plain folder of copies, so a user can also restore one by hand.
+#include "backups.h"
+
+#include "atomicfile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+const QStringList TreeFileNames{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"), QStringLiteral("etree.lsf")};
+
+bool isCatalogFileName(const QString &name)
+{
+    static const QRegularExpression contents(QStringLiteral("^cat[0-9]+\\.lsf$"));
+    return TreeFileNames.contains(name) || contents.match(name).hasMatch();
+}
+
+bool isSnapshotName(const QString &name)
+{
+    static const QRegularExpression dated(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}(-before-restore-[0-9]{6})?$"));
+    return dated.match(name).hasMatch();
+}
+
+std::optional<QByteArray> readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// The catalog's files in a folder, by name. A file that cannot be read makes the whole read
+// fail: a snapshot without it would look whole and not be.
+std::optional<QMap<QString, QByteArray>> catalogFilesIn(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        if (!isCatalogFileName(name))
+            continue;
+        const std::optional<QByteArray> bytes = readAll(folder + u'/' + name);
+        if (!bytes)
+            return std::nullopt;
+        files.insert(name, *bytes);
+    }
+    return files;
+}
+
+QStringList snapshots(const QString &workDirectory)
+{
+    QStringList names;
+    for (const QString &name : QDir(backupsFolder(workDirectory)).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (isSnapshotName(name))
+            names.append(name);
+    return names; // oldest first: the names sort by date
+}
+
+SaveResult failure(const QString &what, const QString &path)
+{
+    return SaveResult::failure(what.arg(QDir::toNativeSeparators(path)));
+}
+
+SaveResult writeSnapshot(const QString &workDirectory, const QString &name, const QMap<QString, QByteArray> &files)
+{
+    const QDir backups(backupsFolder(workDirectory));
+    const QString partial = backups.filePath(name + QStringLiteral(".partial"));
+    QDir(partial).removeRecursively(); // left by a crash in an earlier snapshot
+    if (!QDir().mkpath(partial))
+        return failure(QStringLiteral("Cannot create the folder \"%1\""), partial);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (const SaveResult written = writeFileAtomically(partial + u'/' + it.key(), it.value()); !written)
+            return written;
+    if (!QDir().rename(partial, backups.filePath(name)))
+        return failure(QStringLiteral("Cannot name the snapshot \"%1\""), backups.filePath(name));
+    return SaveResult::success();
+}
+
+void keepNewest(const QString &workDirectory)
+{
+    const QStringList all = snapshots(workDirectory);
+    for (qsizetype i = 0; i + KeptBackups < all.size(); ++i)
+        QDir(backupsFolder(workDirectory) + u'/' + all[i]).removeRecursively();
+}
+
+} // namespace
+
+QString backupsFolder(const QString &workDirectory)
+{
+    return workDirectory + QStringLiteral("/backups");
+}
+
+QStringList availableBackups(const QString &workDirectory)
+{
+    QStringList names = snapshots(workDirectory);
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today)
+{
+    BackupResult backup;
+    const QString name = today.toString(Qt::ISODate);
+    backup.folder = backupsFolder(workDirectory) + u'/' + name;
+    if (QFileInfo(backup.folder).isDir()) {
+        backup.outcome = BackupResult::AlreadyToday;
+        return backup;
+    }
+    const std::optional<QMap<QString, QByteArray>> files = catalogFilesIn(workDirectory);
+    if (!files) {
+        backup.result = failure(QStringLiteral("Cannot read the catalog in \"%1\""), workDirectory);
+        return backup;
+    }
+    if (files->isEmpty())
+        return backup;
+    const QStringList earlier = snapshots(workDirectory);
+    if (!earlier.isEmpty() && catalogFilesIn(backupsFolder(workDirectory) + u'/' + earlier.last()) == files) {
+        backup.outcome = BackupResult::Unchanged;
+        return backup;
+    }
+    backup.result = writeSnapshot(workDirectory, name, *files);
+    if (!backup.result)
+        return backup;
+    backup.outcome = BackupResult::Made;
+    keepNewest(workDirectory);
+    return backup;
+}
+
+SaveResult restoreBackup(const QString &workDirectory, const QString &date)
+{
+    if (!isSnapshotName(date) || !snapshots(workDirectory).contains(date))
+        return SaveResult::failure(QStringLiteral("There is no backup of %1. Backups kept: %2")
+                                       .arg(date, availableBackups(workDirectory).join(QStringLiteral(", "))));
+    const std::optional<QMap<QString, QByteArray>> wanted = catalogFilesIn(backupsFolder(workDirectory) + u'/' + date);
+    if (!wanted || !wanted->contains(QStringLiteral("tree.lsf")))
+        return failure(QStringLiteral("The backup \"%1\" cannot be read whole"), backupsFolder(workDirectory) + u'/' + date);
+    const std::optional<QMap<QString, QByteArray>> current = catalogFilesIn(workDirectory);
+    if (!current)
+        return failure(QStringLiteral("Cannot read the catalog in \"%1\""), workDirectory);
+    if (!current->isEmpty()) {
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString keep = now.date().toString(Qt::ISODate) + QStringLiteral("-before-restore-")
+                             + now.time().toString(QStringLiteral("HHmmss"));
+        if (const SaveResult kept = writeSnapshot(workDirectory, keep, *current); !kept)
+            return kept;
+    }
+    QList<PendingFile> tree;
+    for (auto it = wanted->cbegin(); it != wanted->cend(); ++it) {
+        if (TreeFileNames.contains(it.key()))
+            continue;
+        if (const SaveResult written = writeFileAtomically(workDirectory + u'/' + it.key(), it.value()); !written)
+            return written;
+    }
+    for (const QString &name : TreeFileNames)
+        tree.append({workDirectory + u'/' + name, wanted->value(name)});
+    if (const SaveResult written = writeFilesAtomically(tree); !written)
+        return written;
+    for (auto it = current->cbegin(); it != current->cend(); ++it)
+        if (!wanted->contains(it.key()))
+            QFile::remove(workDirectory + u'/' + it.key());
+    return SaveResult::success();
+}
