@@ -1,14 +1,61 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Linkshelf's entry point: the application, the desktop services and the main window.
+// Linkshelf's entry point: the application, the desktop services, the catalog's lock and
+// daily backup, and the main window.
+#include "atomicfile.h"
+#include "backups.h"
 #include "desktopinteraction.h"
+#include "forwardedstart.h"
 #include "linkshelfapplication.h"
 #include "settingsstore.h"
 #include "shell.h"
+#include "singleinstance.h"
 #include "systemicons.h"
 #include "tmain.h"
 #include "workdirectory.h"
 
+#include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// "--restore-backup DATE" (or "--restore-backup=DATE"), taken out of arguments; none when
+// absent. An empty date when the option has no value.
+std::optional<QString> takeRestoreBackupOption(QStringList &arguments)
+{
+    const QString option = QStringLiteral("--restore-backup");
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(option + u'=')) {
+            const QString date = arguments.takeAt(i).mid(option.size() + 1);
+            return date;
+        }
+        if (arguments[i] == option) {
+            arguments.removeAt(i);
+            return i < arguments.size() ? arguments.takeAt(i) : QString();
+        }
+    }
+    return std::nullopt;
+}
+
+void complain(const QString &text)
+{
+    std::fprintf(stderr, "linkshelf: %s\n", qPrintable(text));
+}
+
+// Once a day the catalog as it stands is kept, so a running Linkshelf that is never closed
+// still gets its daily snapshot.
+void startDailyBackups(const QString &workDirectory, QObject *owner)
+{
+    makeDailyBackup(workDirectory);
+    auto *timer = new QTimer(owner);
+    timer->setInterval(60 * 60 * 1000);
+    QObject::connect(timer, &QTimer::timeout, owner, [workDirectory] { makeDailyBackup(workDirectory); });
+    timer->start();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -21,8 +68,48 @@ int main(int argc, char **argv)
     TMain::Services services{&interaction, shell.get(), &icons, &registry,
                              ResolveProgramDir(QCoreApplication::applicationDirPath()),
                              QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)};
+
+    QStringList arguments = QCoreApplication::arguments();
+    const std::optional<QString> restoreDate = takeRestoreBackupOption(arguments);
+
+    // The lock is taken before the window reads or writes anything. A directory made here
+    // for it still counts as a new catalog when the window resolves it again.
+    const WorkDirResolution where = ResolveWorkDir(registry, services.programDir, services.dataHome);
+    const QString workDirectory = where.paths.WorkDirectory;
+    SingleInstance instance(workDirectory);
+    const SingleInstance::Start start =
+        where.usable ? instance.start({QDir::currentPath(), arguments}) : SingleInstance::Start::Unlocked;
+    if (start == SingleInstance::Start::Forwarded && !restoreDate)
+        return 0; // the running Linkshelf has it
+    if (start == SingleInstance::Start::Forwarded || start == SingleInstance::Start::NoAnswer) {
+        const QString text = restoreDate ? QStringLiteral("Close Linkshelf before restoring a backup of its catalog.")
+                                         : QStringLiteral("Linkshelf is already running on the catalog \"%1\" but "
+                                                          "does not answer.")
+                                               .arg(QDir::toNativeSeparators(workDirectory));
+        complain(text);
+        interaction.showMessage(text);
+        return 1;
+    }
+    if (start == SingleInstance::Start::Primary)
+        removeAbandonedTemporaryFiles(workDirectory); // no other writer can be busy with them
+
+    if (restoreDate) {
+        const SaveResult restored = restoreBackup(workDirectory, *restoreDate);
+        if (!restored) {
+            complain(restored.errorString);
+            interaction.showMessage(QStringLiteral("The backup was not restored.\n%1").arg(restored.errorString));
+            return 1;
+        }
+    }
+
     try {
         TMain window(services);
+        QObject::connect(&instance, &SingleInstance::commandLineReceived, &window,
+                         [&window](const ForwardedCommandLine &later) {
+                             ShowForwardedStart(window, later.arguments, later.currentDir);
+                         });
+        if (start == SingleInstance::Start::Primary)
+            startDailyBackups(workDirectory, &window);
         window.show();
         return app.exec();
     } catch (const std::exception &e) {

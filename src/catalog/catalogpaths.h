@@ -6,6 +6,9 @@
 
 #include <QString>
 
+// The lock that keeps a second Linkshelf from writing the same catalog (see SingleInstance).
+inline const QString CatalogLockFileName = QStringLiteral("linkshelf.lock");
+
 struct CatalogPaths
 {
     QString WorkDirectory; // used unchanged: no separator added or removed

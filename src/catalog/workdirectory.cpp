@@ -45,6 +45,15 @@ std::error_code createWorkDirectory(const QString &path, bool withParents)
     return error;
 }
 
+// The program takes the catalog's lock before it builds the window, and so makes a missing
+// work directory to hold the lock: a directory with nothing else in it is still a new catalog.
+bool holdsOnlyItsLock(const QString &workDirectory)
+{
+    const QStringList names =
+        QDir(workDirectory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return names == QStringList{CatalogLockFileName};
+}
+
 } // namespace
 
 QString ResolveProgramDir(const QString &applicationDirPath)
@@ -71,8 +80,10 @@ WorkDirResolution ResolveWorkDir(SettingsStore &store, const QString &programDir
 
     WorkDirResolution resolution;
     resolution.paths = CatalogPaths::forWorkDirectory(workDirectory);
-    if (QFileInfo(workDirectory).isDir())
+    if (QFileInfo(workDirectory).isDir()) {
+        resolution.newCatalog = holdsOnlyItsLock(workDirectory);
         return resolution;
+    }
     resolution.newCatalog = true;
     const std::error_code error = createWorkDirectory(workDirectory, !stored);
     if (error) {

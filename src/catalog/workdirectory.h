@@ -18,7 +18,8 @@ QString defaultWorkDirectory(const QString &programDir, const QString &dataHome)
 struct WorkDirResolution
 {
     CatalogPaths paths;
-    bool newCatalog = false;  // the directory did not exist: the caller makes "Hot Files"
+    bool newCatalog = false;  // the directory did not exist, or holds only the catalog's lock:
+                              // the caller makes "Hot Files"
     bool usable = true;       // false: the directory could not be created
     QString errorString;      // why, when not usable
 };

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "singleinstance.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+// What the holder answers once it has the whole command line.
+constexpr char Taken = 'K';
+// A peer that starts a message and stops is dropped after this long.
+constexpr int ReadTimeoutMs = 5000;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &workDirectory, QObject *parent)
+    : QObject(parent)
+    , m_workDirectory(workDirectory)
+    , m_lock(workDirectory + u'/' + lockFileName())
+{
+    // A lock is stale only when its process is gone (a crash, a power cut): a Linkshelf
+    // that runs for weeks keeps its catalog, however old its lock file is.
+    m_lock.setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::serverName(const QString &workDirectory)
+{
+    const QString canonical = QFileInfo(workDirectory).canonicalFilePath();
+    const QByteArray key = QFile::encodeName(canonical.isEmpty() ? QDir::cleanPath(workDirectory) : canonical);
+    const QString id = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(20));
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QStringLiteral("/linkshelf-") + id;
+}
+
+SingleInstance::Start SingleInstance::start(const ForwardedCommandLine &commandLine, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        // tryLock removes a lock whose process has died before it takes the lock.
+        if (m_lock.tryLock(0)) {
+            listen();
+            return Start::Primary;
+        }
+        if (m_lock.error() != QLockFile::LockFailedError)
+            return Start::Unlocked;
+        if (forward(commandLine, int(deadline.remainingTime())))
+            return Start::Forwarded;
+        if (deadline.hasExpired())
+            return Start::NoAnswer;
+        QThread::msleep(50); // the holder may be between taking its lock and listening
+    }
+}
+
+// A socket left by a holder that crashed is in the way: with the lock held, it is ours to
+// replace. Without a server, later starts wait and give up; the catalog is still safe.
+bool SingleInstance::listen()
+{
+    const QString name = serverName(m_workDirectory);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(name)) {
+        QLocalServer::removeServer(name);
+        if (!m_server->listen(name))
+            return false;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    return true;
+}
+
+bool SingleInstance::forward(const ForwardedCommandLine &commandLine, int timeoutMs)
+{
+    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
+    QLocalSocket socket;
+    socket.connectToServer(serverName(m_workDirectory));
+    if (!socket.waitForConnected(int(deadline.remainingTime())))
+        return false;
+    socket.write(encodeCommandLine(commandLine));
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+        return false;
+    while (socket.bytesAvailable() < 1)
+        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+    char answer = 0;
+    return socket.getChar(&answer) && answer == Taken;
+}
+
+void SingleInstance::onNewConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        QTimer::singleShot(ReadTimeoutMs, socket, [socket] { socket->abort(); });
+    }
+}
+
+void SingleInstance::onReadyRead(QLocalSocket *socket)
+{
+    const QByteArray received = socket->peek(socket->bytesAvailable());
+    if (received.size() < 4)
+        return;
+    const std::optional<qsizetype> size = forwardedMessageSize(received);
+    if (!size) {
+        socket->abort(); // larger than any command line
+        return;
+    }
+    if (received.size() < *size)
+        return;
+    const std::optional<ForwardedCommandLine> commandLine = decodeCommandLine(socket->read(*size));
+    if (!commandLine) {
+        socket->abort();
+        return;
+    }
+    socket->putChar(Taken);
+    socket->flush();
+    socket->disconnectFromServer();
+    Q_EMIT commandLineReceived(*commandLine);
+}

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A later start on the same catalog, handed over by SingleInstance: the window comes to the
+// front and adds what the command line names.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TMain;
+
+// arguments as the second start's main() got them (the program first); currentDir is where
+// it ran, against which relative paths are read. The paths and URLs it names are added to
+// the selected folder, each as the entry commands add one.
+void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir);
