@@ -2,6 +2,8 @@
 // The entry properties dialog: path or URL, the program that opens it, and a description.
 #include "tfileprop.h"
 
+#include <algorithm>
+
 #include "crlftextfield.h"
 #include "desktopprogram.h"
 #include "dialogparts.h"
@@ -74,7 +76,7 @@ void TFileProp::createPathBox()
     ui.GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     ui.FilePath = new QLineEdit(ui.GroupBox1);
     ui.FilePath->setObjectName(QStringLiteral("FilePath"));
-    ui.FilePath->setMaxLength(MaxEntryTextLength);
+    ui.FilePath->setMaxLength(MaxFieldLength);
     ui.PathBut = createGlyphButton(ui.GroupBox1, QStringLiteral("PathBut"), QStringLiteral("browse"),
                                    QString(), QStringLiteral("Browse..."));
     ui.PathBut->setFixedSize(25, 22);
@@ -95,7 +97,7 @@ void TFileProp::createProgramBox()
     ui.AllUsers->setObjectName(QStringLiteral("AllUsers"));
     ui.FileAssoc = new QLineEdit(ui.GroupBox2);
     ui.FileAssoc->setObjectName(QStringLiteral("FileAssoc"));
-    ui.FileAssoc->setMaxLength(MaxEntryTextLength);
+    ui.FileAssoc->setMaxLength(MaxFieldLength);
     ui.ProgSelBut = createGlyphButton(ui.GroupBox2, QStringLiteral("ProgSelBut"), QStringLiteral("browse"),
                                       QString(), QStringLiteral("Browse..."));
     ui.SMenuBut = createGlyphButton(ui.GroupBox2, QStringLiteral("SMenuBut"), QStringLiteral("browse-menu"),
@@ -114,7 +116,7 @@ void TFileProp::createDescriptionBox()
     ui.FileDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Enter breaks the line here; Tab still moves on, as in the other fields.
     ui.FileDesc->setTabChangesFocus(true);
-    new CrLfTextField(ui.FileDesc, MaxEntryTextLength);
+    new CrLfTextField(ui.FileDesc, MaxFieldLength);
 }
 
 void TFileProp::createButtons()
@@ -184,6 +186,10 @@ void TFileProp::fill(const EntryProperties &values)
 {
     Ui &ui = *m_ui;
     m_values = values;
+    // A path dropped from the file manager may be longer than a typed one may be: the field
+    // keeps it whole rather than cutting it to another file's name.
+    ui.FilePath->setMaxLength(std::max(MaxFieldLength, int(values.Path.size())));
+    ui.FileAssoc->setMaxLength(std::max(MaxFieldLength, int(values.Program.size())));
     ui.FilePath->setText(values.Path);
     ui.FileAssoc->setText(values.Program);
     // An entry with its own program opens with "Special" chosen and its controls usable.
@@ -203,7 +209,7 @@ void TFileProp::OKButClick()
     m_values.Path = ui.FilePath->text();
     // A program left in the disabled field is dropped when "Default" is chosen.
     m_values.Program = ui.SpecRBut->isChecked() ? ui.FileAssoc->text() : QString();
-    m_values.Description = CrLfTextField::text(ui.FileDesc).left(MaxEntryTextLength);
+    m_values.Description = CrLfTextField::text(ui.FileDesc).left(MaxFieldLength);
     accept();
 }
 

@@ -11,7 +11,7 @@
 
 class SettingsStore;
 
-inline constexpr int MaxEntryTextLength = 1023;
+inline constexpr int MaxFieldLength = 1023;
 
 class TFileProp final : public QDialog
 {

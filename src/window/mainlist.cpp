@@ -240,6 +240,11 @@ bool MainList::eventFilter(QObject *watched, QEvent *event)
         if (!onViewport)
             Q_EMIT focusLost();
         break;
+    case QEvent::MouseButtonPress:
+        // A double click whose release never came (a box opened in between) is over.
+        if (onViewport)
+            m_inDoubleClick = false;
+        break;
     case QEvent::MouseButtonRelease:
         if (onViewport) {
             Q_EMIT mouseReleased();

@@ -195,14 +195,22 @@ private Q_SLOTS:
         auto *desc = child<QPlainTextEdit>(dialog.get(), "FileDesc");
         desc->selectAll();
         desc->insertPlainText(QString(2000, QLatin1Char('d')));
-        QCOMPARE(desc->toPlainText().size(), MaxEntryTextLength); // refused in the field, visibly
+        QCOMPARE(desc->toPlainText().size(), MaxFieldLength); // refused in the field, visibly
         auto *path = child<QLineEdit>(dialog.get(), "FilePath");
         path->clear();
         QTest::keyClicks(path, QString(1030, QLatin1Char('p')));
-        QCOMPARE(path->text().size(), MaxEntryTextLength);
+        QCOMPARE(path->text().size(), MaxFieldLength);
         QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
-        QCOMPARE(dialog->values().Description, QString(MaxEntryTextLength, QLatin1Char('d')));
-        QCOMPARE(dialog->values().Path.size(), MaxEntryTextLength);
+        QCOMPARE(dialog->values().Description, QString(MaxFieldLength, QLatin1Char('d')));
+        QCOMPARE(dialog->values().Path.size(), MaxFieldLength);
+    }
+
+    void aLongerStoredPathIsKeptWhole()
+    {
+        const QString longPath = QStringLiteral("/deep") + QString(2000, QLatin1Char('x'));
+        auto dialog = shownDialog({longPath, QString(), QString()});
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
+        QCOMPARE(dialog->values().Path, longPath);
     }
 
     void descriptionLimitCountsLineBreaksAsTwo()
@@ -212,7 +220,7 @@ private Q_SLOTS:
         desc->insertPlainText(QStringLiteral("ab\n").repeated(400)); // 1,600 characters as CR LF
         QTest::mouseClick(child<QToolButton>(dialog.get(), "OKBut"), Qt::LeftButton);
         const QString stored = dialog->values().Description;
-        QVERIFY(stored.size() <= MaxEntryTextLength && stored.size() >= MaxEntryTextLength - 1);
+        QVERIFY(stored.size() <= MaxFieldLength && stored.size() >= MaxFieldLength - 1);
         QVERIFY(!stored.endsWith(QLatin1Char('\r')));
     }
 
