@@ -46,14 +46,18 @@ public:
         const char *start = m_bytes.data() + m_pos;
         const void *zero = std::memchr(start, 0, size_t(length));
         const qsizetype kept = zero ? static_cast<const char *>(zero) - start : length;
+        m_textsCut = m_textsCut || zero;
         text = kept ? QByteArray(start, kept) : QByteArray();
         m_pos += length;
         return true;
     }
 
+    bool textsCut() const { return m_textsCut; }
+
 private:
     QByteArrayView m_bytes;
     qsizetype m_pos = 0;
+    bool m_textsCut = false;
 };
 
 bool readEntry(ContentsCursor &cursor, MFile &entry)
@@ -112,6 +116,7 @@ ContentsReadResult parseContents(QByteArrayView bytes)
         }
         result.entries.append(std::move(entry));
     }
+    result.textsCut = cursor.textsCut();
     return result;
 }
 

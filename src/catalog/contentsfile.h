@@ -17,6 +17,9 @@ struct ContentsReadResult
     QList<MFile> entries;
     bool damaged = false; // a count or length ran past the data: entries holds what was read
     bool unreadable = false; // the file is missing or could not be read: entries is empty
+    // A text held a zero byte and was cut there: writing the entries back would drop the
+    // bytes after it, so the original is worth keeping.
+    bool textsCut = false;
 };
 
 // Parses the bytes of a contents file. Never reads outside bytes, never allocates from an

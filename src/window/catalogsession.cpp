@@ -123,7 +123,7 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     std::vector<EntryRow> rows;
     if (folder->record) {
         ContentsReadResult read = readContentsFile(m_paths.ContentsFilePath(*folder->record));
-        if (read.damaged) // the next command rewrites the file with only what was read
+        if (read.damaged || read.textsCut) // the next command rewrites it with only what was read
             keepDamagedContentsFile(m_paths, m_paths.ContentsFilePath(*folder->record), m_interaction);
         rows.reserve(size_t(read.entries.size()));
         for (MFile &file : read.entries)

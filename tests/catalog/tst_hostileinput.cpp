@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Files no Linkshelf writes, met by the readers and the real window: huge files and counts,
+// very long texts, zero and invalid bytes, full and deep trees, and work directories that
+// cannot be written. Nothing crashes, the time stays bounded, and nothing is lost.
+#include "contentsfile.h"
+#include "contentsnames.h"
+#include "damagedfiles.h"
+#include "entrylistmodel.h"
+#include "foldertree.h"
+#include "maintree.h"
+#include "testenvironment.h"
+#include "windowfixture.h"
+
+#include <QElapsedTimer>
+#include <QtEndian>
+
+#include <limits>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray int32(qint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void writeOneFolderCatalog(WindowFixture &f, const QByteArray &contents)
+{
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Links\r\n");
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02", 1));
+    f.writeCatalogFile(QStringLiteral("cat0.lsf"), contents);
+}
+
+// Bounded in every build: an ordinary machine reads these in well under a second.
+constexpr qint64 TimeLimitMs = 60'000;
+
+} // namespace
+
+class TestHostileInput : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void aContentsFileOfHundredsOfMegabytes();
+    void hugeCountsAndLengthsInAHugeSparseFile();
+    void longAndStrangeTextsSurviveARewrite_data();
+    void longAndStrangeTextsSurviveARewrite();
+    void aZeroInATextKeepsTheOriginalAside();
+    void aFullCatalogAndOneFolderMore();
+    void aTreeNestedAThousandDeep();
+    void aWorkDirectoryUnderAFile();
+    void aWorkDirectoryWithoutWriteAccess();
+    void catalogFileNamesTakenByFolders();
+};
+
+void TestHostileInput::aContentsFileOfHundredsOfMegabytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cat0.lsf"));
+    // 4,800 entries whose paths are 64 KiB each: about 300 MB.
+    const QByteArray entry = serializeContents({MFile{0, QByteArray(64 * 1024, 'p'), "/bin/p", "d"}}).sliced(4);
+    const int count = 4800;
+    writeFile(path, int32(count) + entry.repeated(count));
+    QVERIFY(QFileInfo(path).size() > 300'000'000);
+
+    QElapsedTimer clock;
+    clock.start();
+    const ContentsReadResult read = readContentsFile(path);
+    QVERIFY(!read.damaged && !read.unreadable);
+    QCOMPARE(read.entries.size(), count);
+    QCOMPARE(read.entries.last().Path.size(), 64 * 1024);
+    QVERIFY2(clock.elapsed() < TimeLimitMs, qPrintable(QString::number(clock.elapsed())));
+    qInfo("300 MB contents file read in %lld ms", clock.elapsed());
+}
+
+void TestHostileInput::hugeCountsAndLengthsInAHugeSparseFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cat0.lsf"));
+    {
+        // A count of 2^31-1, a first path that claims 2^31-1 bytes, then 400 MB of hole.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(int32(std::numeric_limits<qint32>::max()) + int32(std::numeric_limits<qint32>::max()));
+        QVERIFY(file.resize(400'000'000));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const ContentsReadResult read = readContentsFile(path);
+    QVERIFY(read.damaged);
+    QVERIFY(read.entries.isEmpty());
+    QVERIFY2(clock.elapsed() < TimeLimitMs, qPrintable(QString::number(clock.elapsed())));
+
+    // The same count with a few real entries keeps them.
+    const QByteArray two = serializeContents({MFile{0, "/a", {}, {}}, MFile{1, "http://b", {}, {}}});
+    const ContentsReadResult few = parseContents(int32(std::numeric_limits<qint32>::max()) + two.sliced(4));
+    QVERIFY(few.damaged);
+    QCOMPARE(few.entries.size(), 2);
+}
+
+void TestHostileInput::longAndStrangeTextsSurviveARewrite_data()
+{
+    QTest::addColumn<MFile>("entry");
+    QTest::newRow("1 MB description") << MFile{0, "/a", {}, QByteArray(1 << 20, 'd')};
+    QTest::newRow("1 MB path, program and description")
+        << MFile{1, QByteArray(1 << 20, 'u'), QByteArray(1 << 20, 'p'), QByteArray(1 << 20, 'd')};
+    QTest::newRow("64 KiB path") << MFile{0, "/" + QByteArray(64 * 1024 - 1, 'x'), {}, {}};
+    QTest::newRow("invalid UTF-8") << MFile{0, "/tmp/\xff\xfe\xc3(\xed\xa0\x80.txt", "\x80\x81", "caf\xe9\r\nna\xefve"};
+    QTest::newRow("Kind far out of range") << MFile{std::numeric_limits<qint32>::min(), "odd", {}, {}};
+}
+
+// The window keeps texts as read, whatever their length or bytes, and writes them back whole
+// when another command rewrites the folder.
+void TestHostileInput::longAndStrangeTextsSurviveARewrite()
+{
+    QFETCH(MFile, entry);
+    WindowFixture f;
+    writeOneFolderCatalog(f, serializeContents({entry}));
+    TMain &w = f.open();
+    QCOMPARE(w.mainList()->model().count(), 1);
+    w.entryCommands().AddUrl(QStringLiteral("http://added.example"));
+    const ContentsReadResult again = parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf")));
+    QCOMPARE(again.entries.size(), 2);
+    QVERIFY(again.entries.contains(entry));
+    QVERIFY(f.interaction.messages.isEmpty());
+}
+
+void TestHostileInput::aZeroInATextKeepsTheOriginalAside()
+{
+    WindowFixture f;
+    QByteArray original = serializeContents({MFile{0, "/before-after", {}, {}}});
+    original[4 + 4 + 7] = '\0'; // "/before\0after"
+    writeOneFolderCatalog(f, original);
+    TMain &w = f.open();
+    QCOMPARE(w.mainList()->model().rowAt(0).file.Path, QByteArray("/before"));
+    QCOMPARE(f.interaction.messages.size(), 1);
+    const QStringList kept = QDir(damagedFilesFolder(f.workDir())).entryList(QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QFile copy(damagedFilesFolder(f.workDir()) + u'/' + kept.first());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original);
+}
+
+void TestHostileInput::aFullCatalogAndOneFolderMore()
+{
+    QTemporaryDir dir;
+    const CatalogPaths paths = CatalogPaths::forWorkDirectory(dir.path());
+    QList<FolderRecord> folders;
+    QList<QByteArray> taken;
+    for (int i = 0; i < MaxContentsFiles; ++i) {
+        const QByteArray name = "cat" + QByteArray::number(MaxContentsFiles - 1 - i) + ".lsf";
+        folders.append(FolderRecord{i % 3 == 0 ? 0 : 1, "Folder " + QByteArray::number(i), MTree{name}, false, i == 1999});
+        taken.append(name);
+    }
+    QVERIFY(!firstFreeContentsName(taken)); // the 2,001st gets no name another folder holds
+    QVERIFY(saveFolderTree(paths, folders));
+    const FolderTreeLoad load = loadFolderTree(paths);
+    QCOMPARE(load.folders, folders);
+    QVERIFY(!load.countsDiffer);
+
+    // A 2,001st line in the files themselves (written by something else) still loads, with
+    // its name, and the catalog refuses to give it or any new folder a taken file.
+    QFile tree(paths.TreeFilePath);
+    QVERIFY(tree.open(QIODevice::Append));
+    tree.write("One more\r\n");
+    tree.close();
+    const FolderTreeLoad more = loadFolderTree(paths);
+    QCOMPARE(more.folders.size(), MaxContentsFiles + 1);
+    QVERIFY(!more.folders.last().Record);
+    QVERIFY(more.countsDiffer);
+}
+
+void TestHostileInput::aTreeNestedAThousandDeep()
+{
+    WindowFixture f;
+    QByteArray tree, index, state;
+    for (int level = 0; level < 1000; ++level) {
+        tree += QByteArray(level, '\t') + "Level " + QByteArray::number(level) + "\r\n";
+        index += "cat" + QByteArray::number(level) + ".lsf\r\n";
+        state += char(level == 999 ? 2 : 1);
+    }
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), state);
+    TMain &w = f.open();
+    QCOMPARE(w.mainTree()->foldersInPreOrder().size(), 1000);
+    QCOMPARE(w.mainTree()->selectedFolder()->level(), 999);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    f.closeWindow(); // closing writes the tree files
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), index);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), state);
+}
+
+void TestHostileInput::aWorkDirectoryUnderAFile()
+{
+    WindowFixture f;
+    writeFile(f.dir.filePath(QStringLiteral("plain-file")), "not a folder");
+    f.registry.writeString(SettingsStore::Root::LocalMachine, QStringLiteral("SOFTWARE\\Quorvane\\Linkshelf"),
+                           QStringLiteral("WorkDir"), f.dir.filePath(QStringLiteral("plain-file/tree")));
+    TMain &w = f.open();
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("could not be created")),
+             qPrintable(f.interaction.messages.first()));
+    QCOMPARE(w.mainTree()->topLevelItemCount(), 0);
+    w.folderCommands().AddFolder(); // nothing scripted: the prompt is cancelled
+    w.close();
+    QVERIFY(QFileInfo(f.dir.filePath(QStringLiteral("plain-file"))).isFile());
+}
+
+// Root writes through any mode bits, so this can only be seen as an ordinary user; the same
+// refusal is injected for every user by tst_windowsavefailures.
+void TestHostileInput::aWorkDirectoryWithoutWriteAccess()
+{
+    if (::geteuid() == 0)
+        QSKIP("running as root, whom a read-only mode does not stop");
+    WindowFixture f;
+    TMain &w = f.open();
+    w.entryCommands().AddUrl(QStringLiteral("http://kept.example"));
+    const QByteArray before = f.readCatalogFile(QStringLiteral("cat0.lsf"));
+    QVERIFY(QFile::setPermissions(f.workDir(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    w.entryCommands().AddUrl(QStringLiteral("http://waits.example"));
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), before);
+    QVERIFY(QFile::setPermissions(f.workDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    w.entryCommands().AddUrl(QStringLiteral("http://third.example"));
+    QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.size(), 3);
+}
+
+void TestHostileInput::catalogFileNamesTakenByFolders()
+{
+    WindowFixture f;
+    writeOneFolderCatalog(f, QByteArray(4, '\0'));
+    QFile::remove(f.catalogFile(QStringLiteral("cat0.lsf")));
+    QVERIFY(QDir().mkdir(f.catalogFile(QStringLiteral("cat0.lsf"))));
+    TMain &w = f.open();
+    QCOMPARE(w.mainList()->model().count(), 0);
+    w.entryCommands().AddUrl(QStringLiteral("http://one.example"));
+    w.entryCommands().AddUrl(QStringLiteral("http://two.example"));
+    QCOMPARE(w.mainList()->model().count(), 2); // kept in the window
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("cat0.lsf")), qPrintable(f.interaction.messages.first()));
+    QVERIFY(QFileInfo(f.catalogFile(QStringLiteral("cat0.lsf"))).isDir());
+    QDir().rmdir(f.catalogFile(QStringLiteral("cat0.lsf")));
+    w.entryCommands().AddUrl(QStringLiteral("http://three.example"));
+    QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.size(), 3);
+
+    // The tree file's name taken by a folder: the tree cannot load, and saving it fails
+    // without touching the folder.
+    WindowFixture g;
+    QVERIFY(QDir().mkpath(g.catalogFile(QStringLiteral("tree.lsf"))));
+    TMain &v = g.open();
+    QCOMPARE(g.interaction.errors, QStringList{QStringLiteral("File itree.dat not found !")});
+    v.close();
+    QVERIFY(QFileInfo(g.catalogFile(QStringLiteral("tree.lsf"))).isDir());
+    QCOMPARE(g.interaction.messages.size(), 1); // the failed save, told once
+}
+
+LINKSHELF_TEST_MAIN(TestHostileInput)
+#include "tst_hostileinput.moc"
