@@ -11,6 +11,11 @@ packages=(
     adwaita-icon-theme hicolor-icon-theme
     xvfb xauth xdotool x11-utils
 )
+if [ "${1:-}" = "--ci" ] || [ "${1:-}" = "--package" ]; then
+    # The Debian package: dependencies computed by dpkg-shlibdeps, icons drawn from the SVG,
+    # and the validators of the desktop entry and the metainfo.
+    packages+=(dpkg-dev file librsvg2-bin desktop-file-utils appstream)
+fi
 if [ "${1:-}" = "--ci" ]; then
     # The sanitizer run and the fuzzers need clang's runtime.
     packages+=(clang libclang-rt-14-dev llvm)

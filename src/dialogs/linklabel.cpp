@@ -14,9 +14,8 @@ LinkLabel::LinkLabel(const QString &objectName, const QString &text, QWidget *pa
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
-    QPalette blue = palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
-    setPalette(blue);
+    // The palette's link colour: blue in a light palette, and still readable in a dark one.
+    setForegroundRole(QPalette::Link);
     setCursor(Qt::PointingHandCursor);
 }
 

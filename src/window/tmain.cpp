@@ -45,6 +45,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_folderCommands = std::make_unique<FolderCommands>(*m_session);
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
+    m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
     connectTree();
     connectList();
     registerStoredSettings();
@@ -59,6 +60,10 @@ TMain::TMain(const Services &services, QWidget *parent)
 TMain::~TMain()
 {
     qApp->removeEventFilter(this);
+    // Hiding the window while it is destroyed moves the focus: the controls must not reach
+    // commands that are already gone.
+    m_mainList->disconnect(this);
+    m_mainTree->disconnect(this);
     // After "Exit" the window never closed: its settings are saved as it goes.
     if (!m_formStorage->hasSaved())
         m_formStorage->save(this);
@@ -221,6 +226,9 @@ void TMain::Delete2Click() { m_entryCommands->Delete2Click(); }
 void TMain::Properties1Click() { m_entryCommands->Properties1Click(); }
 void TMain::MainListDblClick() { m_entryOpener->OpenEntry(); }
 void TMain::AboutButClick() { m_services.interaction->showAbout(); }
+void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick(); }
+void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
+void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }
 
 void TMain::HTMLhelp1Click()
 {

@@ -3,6 +3,7 @@
 // toolbars, menus and keys that start every command.
 #pragma once
 
+#include "bookmarkcommands.h"
 #include "catalogsession.h"
 #include "entrycommands.h"
 #include "entryopener.h"
@@ -57,6 +58,7 @@ public:
     FolderCommands &folderCommands() { return *m_folderCommands; }
     EntryCommands &entryCommands() { return *m_entryCommands; }
     EntryOpener &entryOpener() { return *m_entryOpener; }
+    BookmarkCommands &bookmarkCommands() { return *m_bookmarkCommands; }
     QString helpPagePath() const;
 
     // Handlers that toolbar buttons, menu items and pop-up items share.
@@ -83,6 +85,9 @@ public:
     void HideInfoButClick();
     void TreeSortCheckClick();
     void MainListDblClick();
+    void ImportBookmarks1Click();
+    void ExportBookmarks1Click();
+    void ExportFolderBookmarks1Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -143,6 +148,7 @@ private:
     std::unique_ptr<EntryOpener> m_entryOpener;
     std::unique_ptr<FolderCommands> m_folderCommands;
     std::unique_ptr<EntryCommands> m_entryCommands;
+    std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
     std::unique_ptr<FormStorage> m_formStorage;
     bool m_settingsApplied = false;
 };

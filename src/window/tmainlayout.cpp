@@ -255,6 +255,11 @@ void TMain::createMenus()
     menuItem(file, "PasteURLlink2", QStringLiteral("Paste URL link"), &TMain::PasteURLlink1Click);
     menuItem(file, "DeleteDel2", QStringLiteral("Delete (Del)"), &TMain::Delete2Click);
     menuItem(file, "Properties2", QStringLiteral("Properties..."), &TMain::Properties1Click);
+    file->addSeparator();
+    menuItem(file, "ImportBookmarks1", QStringLiteral("Import bookmarks..."), &TMain::ImportBookmarks1Click);
+    menuItem(file, "ExportBookmarks1", QStringLiteral("Export bookmarks..."), &TMain::ExportBookmarks1Click);
+    menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as bookmarks..."),
+             &TMain::ExportFolderBookmarks1Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     menuItem(help, "HTMLhelp1", QStringLiteral("HTML help..."), &TMain::HTMLhelp1Click);
