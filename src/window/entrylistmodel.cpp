@@ -110,12 +110,17 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
     m_sortColumn = std::clamp(column, 0, ColumnCount - 1);
     m_sortOrder = order;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> order_ = sortedOrder(m_rows);
+    moveRows(sortedOrder(m_rows));
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void EntryListModel::moveRows(const std::vector<int> &order)
+{
     std::vector<int> newPosition(m_rows.size());
-    for (size_t i = 0; i < order_.size(); ++i)
-        newPosition[size_t(order_[i])] = int(i);
-    m_rows = permuted(std::move(m_rows), order_);
-    m_ids = permuted(std::move(m_ids), order_);
+    for (size_t i = 0; i < order.size(); ++i)
+        newPosition[size_t(order[i])] = int(i);
+    m_rows = permuted(std::move(m_rows), order);
+    m_ids = permuted(std::move(m_ids), order);
     forgetRowsOfIds();
     // Persistent indexes (the selection among them) follow their rows to the new places.
     const QModelIndexList before = persistentIndexList();
@@ -124,7 +129,6 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
     for (const QModelIndex &index : before)
         after.append(this->index(newPosition[size_t(index.row())], index.column()));
     changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void EntryListModel::resetRows(std::vector<EntryRow> rows)
@@ -142,18 +146,56 @@ void EntryListModel::resetRows(std::vector<EntryRow> rows)
 
 QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
 {
-    QList<int> positions;
-    for (EntryRow &row : rows) {
-        const int at = sortedPosition(row);
-        beginInsertRows({}, at, at);
-        m_rows.insert(m_rows.begin() + at, std::move(row));
-        m_ids.insert(m_ids.begin() + at, takeId());
+    if (rows.empty())
+        return {};
+    const int old = count();
+    const int added = int(rows.size());
+    // The new rows in list order among themselves, and how many old rows come before each:
+    // after equal ones, as if each had been inserted alone in the order given.
+    const std::vector<int> newOrder = sortedOrder(rows);
+    std::vector<int> oldBefore(static_cast<size_t>(added));
+    for (int i = 0; i < added; ++i)
+        oldBefore[size_t(i)] = sortedPosition(rows[size_t(i)]);
+    QList<int> positions(added);
+    const int firstSlot = oldBefore[size_t(newOrder.front())];
+    if (oldBefore[size_t(newOrder.back())] == firstSlot) {
+        // One run (always so in an empty folder): one insert, no layout change.
+        beginInsertRows({}, firstSlot, firstSlot + added - 1);
+        std::vector<EntryRow> run = permuted(std::move(rows), newOrder);
+        m_rows.insert(m_rows.begin() + firstSlot, std::make_move_iterator(run.begin()),
+                      std::make_move_iterator(run.end()));
+        std::vector<quint32> ids(static_cast<size_t>(added));
+        for (quint32 &id : ids)
+            id = takeId();
+        m_ids.insert(m_ids.begin() + firstSlot, ids.begin(), ids.end());
         forgetRowsOfIds();
         endInsertRows();
-        for (int &p : positions)
-            if (p >= at)
-                ++p;
-        positions.append(at);
+        for (int i = 0; i < added; ++i)
+            positions[newOrder[size_t(i)]] = firstSlot + i;
+    } else {
+        // Spread among the old rows: appended in one insert, then moved to their places in
+        // one layout change. Inserting them one by one would cost a pass over the list each.
+        beginInsertRows({}, old, old + added - 1);
+        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                      std::make_move_iterator(rows.end()));
+        for (int i = 0; i < added; ++i)
+            m_ids.push_back(takeId());
+        forgetRowsOfIds();
+        endInsertRows();
+        std::vector<int> order;
+        order.reserve(size_t(old + added));
+        size_t next = 0;
+        for (int oldRow = 0; oldRow <= old; ++oldRow) {
+            for (; next < newOrder.size() && oldBefore[size_t(newOrder[next])] == oldRow; ++next) {
+                positions[newOrder[next]] = int(order.size());
+                order.push_back(old + newOrder[next]);
+            }
+            if (oldRow < old)
+                order.push_back(oldRow);
+        }
+        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        moveRows(order);
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
     Q_EMIT rowsAdded(positions);
     return positions;

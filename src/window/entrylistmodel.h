@@ -76,6 +76,8 @@ private:
     bool lessThan(const EntryRow &a, const EntryRow &b) const; // in the current direction
     std::vector<int> sortedOrder(const std::vector<EntryRow> &rows) const;
     int sortedPosition(const EntryRow &row) const;
+    // Puts row order[i] at position i, between layoutAboutToBeChanged and layoutChanged.
+    void moveRows(const std::vector<int> &order);
     quint32 takeId() { return m_nextId++; }
     void forgetRowsOfIds() { m_rowOfIdValid = false; }
 

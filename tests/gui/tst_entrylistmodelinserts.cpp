@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Many entries added at once land at their sorted places in one insert and at most one
+// layout change, with the selection and the rows' ids following them.
+#include "entrylistmodel.h"
+#include "entryrow.h"
+#include "systemicons.h"
+#include "testenvironment.h"
+
+#include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+
+namespace {
+EntryRow urlRow(const char *url, const char *description = "")
+{
+    return makeEntryRow(MFile{MFile::UrlKind, url, {}, description});
+}
+
+std::vector<EntryRow> urlRows(std::initializer_list<const char *> urls)
+{
+    std::vector<EntryRow> rows;
+    for (const char *url : urls)
+        rows.push_back(urlRow(url));
+    return rows;
+}
+
+QStringList captions(const EntryListModel &model)
+{
+    QStringList list;
+    for (int row = 0; row < model.count(); ++row)
+        list.append(model.rowAt(row).caption);
+    return list;
+}
+} // namespace
+
+class TestEntryListModelInserts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void rowsSpreadAmongOldOnesKeepTheSelectionAndIds()
+    {
+        SystemIcons icons;
+        EntryListModel model(icons);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.resetRows(urlRows({"d", "b"}));
+        QItemSelectionModel selection(&model);
+        selection.select(model.index(1, 0), QItemSelectionModel::Select); // "d"
+        const quint32 idOfD = model.idAt(1);
+        QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+        QSignalSpy added(&model, &EntryListModel::rowsAdded);
+        std::vector<EntryRow> rows;
+        rows.push_back(urlRow("e"));
+        rows.push_back(urlRow("a", "first"));
+        rows.push_back(urlRow("c"));
+        rows.push_back(urlRow("a", "second"));
+        const QList<int> positions = model.insertSorted(std::move(rows));
+        QCOMPARE(captions(model).join(u','), QStringLiteral("a,a,b,c,d,e"));
+        // Equal ones stay in the order given, after the equal ones already there.
+        QCOMPARE(model.rowAt(0).file.Description, QByteArray("first"));
+        QCOMPARE(model.rowAt(1).file.Description, QByteArray("second"));
+        QCOMPARE(positions, (QList<int>{5, 0, 3, 1}));
+        QCOMPARE(inserts.size(), 1);
+        QCOMPARE(layouts.size(), 1);
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(added.first().first().value<QList<int>>(), positions);
+        QCOMPARE(selection.selectedIndexes(), (QModelIndexList{model.index(4, 0)}));
+        QCOMPARE(model.rowOfId(idOfD), 4);
+        QCOMPARE(model.rowOfId(model.idAt(5)), 5);
+    }
+
+    void rowsInOneRunAreOneInsertInSortedOrder()
+    {
+        SystemIcons icons;
+        EntryListModel model(icons);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.sort(EntryListModel::FileNameColumn, Qt::DescendingOrder);
+        model.resetRows(urlRows({"z"}));
+        QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+        const QList<int> positions = model.insertSorted(urlRows({"b", "c", "a"}));
+        QCOMPARE(captions(model).join(u','), QStringLiteral("z,c,b,a"));
+        QCOMPARE(positions, (QList<int>{2, 1, 3}));
+        QCOMPARE(inserts.size(), 1);
+        QCOMPARE(layouts.size(), 0);
+    }
+
+    void iconsFoundLaterFindTheirRowsAfterASort()
+    {
+        SystemIcons icons;
+        EntryListModel model(icons);
+        model.resetRows(urlRows({"a", "b", "c"}));
+        const quint32 idOfA = model.idAt(0);
+        model.sort(EntryListModel::FileNameColumn, Qt::DescendingOrder);
+        model.removeRowsAt({0}); // "c" goes
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.setIconIndexes({{idOfA, 7}, {2u, 9}}); // id 2 was "c"'s
+        QCOMPARE(model.rowAt(1).iconIndex, 7);
+        QCOMPARE(model.rowAt(0).iconIndex, -1);
+        QCOMPARE(changed.size(), 1);
+    }
+};
+
+LINKSHELF_TEST_MAIN(TestEntryListModelInserts)
+#include "tst_entrylistmodelinserts.moc"
