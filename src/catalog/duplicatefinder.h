@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Finding entries that point to the same file or the same page, in one folder or across the
+// catalog.
+#pragma once
+
+#include "catalogentries.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+// A URL as duplicates are compared: scheme and host in lower case, one trailing "/" of the
+// path dropped ("HTTP://Example.COM/a/" and "http://example.com/a" are the same). The rest
+// (user name, path, query, fragment) keeps its case, since servers tell it apart.
+QByteArray normalizedUrl(QByteArrayView url);
+
+// Entries with equal keys are duplicates: file entries by their path's bytes, URL entries by
+// their normalised URL. A file entry never equals a URL entry.
+QByteArray duplicateKey(const MFile &file);
+
+struct DuplicateGroup
+{
+    // In the order of the tree and then of the contents files: the first is the one a user
+    // keeps unless they choose otherwise.
+    QList<CatalogEntryRef> entries;
+};
+
+enum class DuplicateScope {
+    WithinFolder, // only entries of the same folder are compared
+    Catalog,      // entries of every given folder are compared with each other
+};
+
+// The groups of two or more duplicates, ordered by where their first entry is.
+QList<DuplicateGroup> findDuplicates(const QList<FolderEntries> &folders, DuplicateScope scope);
