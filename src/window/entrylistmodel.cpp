@@ -9,8 +9,12 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
 
 namespace {
+// Below this many rows a second thread costs more than it saves.
+constexpr size_t ParallelKeysFrom = 4096;
+
 // The elements in the given order: order[i] is the old position of the new i-th.
 template <typename T> std::vector<T> permuted(std::vector<T> rows, const std::vector<int> &order)
 {
@@ -109,8 +113,20 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
 {
     m_sortColumn = std::clamp(column, 0, ColumnCount - 1);
     m_sortOrder = order;
+    // The ranks of a column are made once per folder (or after entries were added), so a
+    // click on a header sorts integers, not texts.
+    std::vector<quint32> &ranksById = m_ranksById[size_t(m_sortColumn)];
+    if (ranksById.size() != m_nextId) {
+        const std::vector<quint32> ranks = collationRanks(m_rows, m_sortColumn);
+        ranksById.assign(m_nextId, 0);
+        for (size_t row = 0; row < m_rows.size(); ++row)
+            ranksById[m_ids[row]] = ranks[row];
+    }
+    std::vector<quint32> ranks(m_rows.size());
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        ranks[row] = ranksById[m_ids[row]];
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    moveRows(sortedOrder(m_rows));
+    moveRows(orderOfRanks(ranks, m_sortOrder));
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
@@ -133,14 +149,18 @@ void EntryListModel::moveRows(const std::vector<int> &order)
 
 void EntryListModel::resetRows(std::vector<EntryRow> rows)
 {
-    const std::vector<int> order = sortedOrder(rows);
+    std::vector<quint32> ranks = collationRanks(rows, m_sortColumn);
+    const std::vector<int> order = orderOfRanks(ranks, m_sortOrder);
     rows = permuted(std::move(rows), order);
     beginResetModel();
     m_rows = std::move(rows);
     m_ids.resize(m_rows.size());
-    std::iota(m_ids.begin(), m_ids.end(), 0u);
+    std::iota(m_ids.begin(), m_ids.end(), 0u); // ids in list order, so ranks by id are by row
     m_nextId = quint32(m_ids.size());
     forgetRowsOfIds();
+    for (std::vector<quint32> &columnRanks : m_ranksById)
+        columnRanks.clear();
+    m_ranksById[size_t(m_sortColumn)] = permuted(std::move(ranks), order);
     endResetModel();
 }
 
@@ -197,6 +217,9 @@ QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
         moveRows(order);
         Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
+    // The new rows have no ranks yet: the next sort ranks every row again.
+    for (std::vector<quint32> &columnRanks : m_ranksById)
+        columnRanks.clear();
     Q_EMIT rowsAdded(positions);
     return positions;
 }
@@ -286,7 +309,12 @@ QList<MFile> EntryListModel::filesAt(QList<int> rows) const
 
 const QString &EntryListModel::sortText(const EntryRow &row) const
 {
-    return m_sortColumn == FileNameColumn ? row.caption : row.description;
+    return textOf(row, m_sortColumn);
+}
+
+const QString &EntryListModel::textOf(const EntryRow &row, int column)
+{
+    return column == FileNameColumn ? row.caption : row.description;
 }
 
 bool EntryListModel::lessThan(const EntryRow &a, const EntryRow &b) const
@@ -297,18 +325,58 @@ bool EntryListModel::lessThan(const EntryRow &a, const EntryRow &b) const
 
 std::vector<int> EntryListModel::sortedOrder(const std::vector<EntryRow> &rows) const
 {
-    // Sort keys are computed once per row: comparing keys is far cheaper than collating.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(rows.size());
-    for (const EntryRow &row : rows)
-        keys.push_back(m_collator.sortKey(sortText(row)));
-    std::vector<int> order(rows.size());
+    return orderOfRanks(collationRanks(rows, m_sortColumn), m_sortOrder);
+}
+
+std::vector<quint32> EntryListModel::collationRanks(const std::vector<EntryRow> &rows, int column) const
+{
+    // A sort key per row: comparing keys is far cheaper than collating. Many descriptions
+    // are empty, and share one key.
+    const QCollatorSortKey emptyKey = m_collator.sortKey(QString());
+    std::vector<QCollatorSortKey> keys(rows.size(), emptyKey);
+    // Making keys is most of the work of showing a big folder: a second thread makes half of
+    // them, with a collator of its own (one collator must not be shared between threads).
+    const auto makeKeys = [&](size_t first, size_t last) {
+        QCollator collator(m_collator.locale());
+        collator.setCaseSensitivity(m_collator.caseSensitivity());
+        collator.setNumericMode(m_collator.numericMode());
+        collator.setIgnorePunctuation(m_collator.ignorePunctuation());
+        for (size_t i = first; i < last; ++i)
+            if (const QString &text = textOf(rows[i], column); !text.isEmpty())
+                keys[i] = collator.sortKey(text);
+    };
+    if (rows.size() >= ParallelKeysFrom) {
+        std::thread helper(makeKeys, rows.size() / 2, rows.size());
+        makeKeys(0, rows.size() / 2);
+        helper.join();
+    } else {
+        makeKeys(0, rows.size());
+    }
+    std::vector<int> byKey(rows.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(),
+              [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::vector<quint32> ranks(rows.size());
+    quint32 rank = 0;
+    for (size_t i = 0; i < byKey.size(); ++i) {
+        if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0)
+            ++rank;
+        ranks[size_t(byKey[i])] = rank;
+    }
+    return ranks;
+}
+
+std::vector<int> EntryListModel::orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction)
+{
+    std::vector<int> order(ranks.size());
     std::iota(order.begin(), order.end(), 0);
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
-        return descending ? c > 0 : c < 0;
-    });
+    // Stable: rows that collate alike keep the order they had.
+    if (direction == Qt::AscendingOrder)
+        std::stable_sort(order.begin(), order.end(),
+                         [&ranks](int a, int b) { return ranks[size_t(a)] < ranks[size_t(b)]; });
+    else
+        std::stable_sort(order.begin(), order.end(),
+                         [&ranks](int a, int b) { return ranks[size_t(a)] > ranks[size_t(b)]; });
     return order;
 }
 

@@ -9,6 +9,7 @@
 #include <QCollator>
 #include <QList>
 
+#include <array>
 #include <vector>
 
 class SystemIcons;
@@ -74,7 +75,11 @@ public:
 private:
     const QString &sortText(const EntryRow &row) const;
     bool lessThan(const EntryRow &a, const EntryRow &b) const; // in the current direction
+    static const QString &textOf(const EntryRow &row, int column);
     std::vector<int> sortedOrder(const std::vector<EntryRow> &rows) const;
+    // The place of each row's text of the column in collation order; equal texts share one.
+    std::vector<quint32> collationRanks(const std::vector<EntryRow> &rows, int column) const;
+    static std::vector<int> orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction);
     int sortedPosition(const EntryRow &row) const;
     // Puts row order[i] at position i, between layoutAboutToBeChanged and layoutChanged.
     void moveRows(const std::vector<int> &order);
@@ -87,6 +92,8 @@ private:
     quint32 m_nextId = 0;
     mutable std::vector<int> m_rowOfId; // by id; rebuilt after rows moved
     mutable bool m_rowOfIdValid = false;
+    // By id, per column: collation ranks, or empty until a sort needs them.
+    std::array<std::vector<quint32>, ColumnCount> m_ranksById;
     QCollator m_collator;
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -88,6 +88,37 @@ private Q_SLOTS:
         QCOMPARE(layouts.size(), 0);
     }
 
+    void sortsByRanksStayStableAndSeeAddedRows()
+    {
+        SystemIcons icons;
+        EntryListModel model(icons);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        std::vector<EntryRow> rows;
+        rows.push_back(urlRow("b", "1"));
+        rows.push_back(urlRow("a", "2"));
+        rows.push_back(urlRow("a", "3"));
+        model.resetRows(std::move(rows));
+        const auto descriptions = [&model] {
+            QByteArray list;
+            for (int row = 0; row < model.count(); ++row)
+                list += model.rowAt(row).file.Description;
+            return list;
+        };
+        QCOMPARE(descriptions(), QByteArray("231"));
+        model.sort(EntryListModel::DescriptionColumn, Qt::DescendingOrder);
+        QCOMPARE(descriptions(), QByteArray("321"));
+        // The two "a" rows collate alike: they keep the order the last sort gave them.
+        model.sort(EntryListModel::FileNameColumn, Qt::AscendingOrder);
+        QCOMPARE(descriptions(), QByteArray("321"));
+        model.sort(EntryListModel::FileNameColumn, Qt::DescendingOrder);
+        QCOMPARE(descriptions(), QByteArray("132"));
+        model.insertSorted(urlRows({"c", "0"}));
+        model.sort(EntryListModel::FileNameColumn, Qt::AscendingOrder);
+        QCOMPARE(captions(model).join(u','), QStringLiteral("0,a,a,b,c"));
+        model.sort(EntryListModel::DescriptionColumn, Qt::AscendingOrder);
+        QCOMPARE(descriptions(), QByteArray("123"));
+    }
+
     void iconsFoundLaterFindTheirRowsAfterASort()
     {
         SystemIcons icons;
