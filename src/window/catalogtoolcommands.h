@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The commands that look at the whole catalog: Find in all folders, Check entries (of the
+// selected folder or of all folders) and Duplicates, each with its own window.
+#pragma once
+
+#include "linkchecker.h"
+
+#include <QObject>
+#include <QPointer>
+
+class CatalogSession;
+class DuplicatesDialog;
+class FindInAllFoldersDialog;
+class LinkCheckDialog;
+class ShownEntryRows;
+class QWidget;
+struct CatalogEntryRef;
+
+class CatalogToolCommands final : public QObject
+{
+    Q_OBJECT
+public:
+    // The dialogs are children of window, so they close with it.
+    CatalogToolCommands(CatalogSession &session, QWidget *window);
+    ~CatalogToolCommands() override;
+    Q_DISABLE_COPY_MOVE(CatalogToolCommands)
+
+    void FindInAllFoldersClick();
+    void CheckFolderEntriesClick();
+    void CheckAllEntriesClick();
+    void FolderDuplicatesClick();
+    void AllDuplicatesClick();
+
+    FindInAllFoldersDialog *findDialog() const { return m_find; }
+    LinkCheckDialog *checkDialog() const { return m_check; }
+    DuplicatesDialog *duplicatesDialog() const { return m_duplicates; }
+    // How a check is done; tests shorten the timeout.
+    void setCheckOptions(const LinkChecker::Options &options) { m_checkOptions = options; }
+
+Q_SIGNALS:
+    // A result for a row of the entry list as it is now; the list shows it as a mark until
+    // the folder is left.
+    void entryStatusFound(int row, const LinkCheckResult &result);
+
+private:
+    void startCheck(const QList<CatalogEntryRef> &entries);
+    void showDuplicates(bool allFolders);
+    void reveal(const CatalogEntryRef &entry);
+
+    CatalogSession &m_session;
+    QWidget *m_window;
+    ShownEntryRows *m_shownRows;
+    LinkChecker::Options m_checkOptions;
+    QPointer<FindInAllFoldersDialog> m_find;
+    QPointer<LinkCheckDialog> m_check;
+    QPointer<DuplicatesDialog> m_duplicates;
+};

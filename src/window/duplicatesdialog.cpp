@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "duplicatesdialog.h"
+
+#include "entryrow.h"
+#include "interaction.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { NameColumn, FolderColumn, PathColumn };
+constexpr int EntryRole = Qt::UserRole; // the entry's index into m_entries; groups have none
+
+} // namespace
+
+DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, DuplicateScope scope,
+                                   QWidget *parent)
+    : QDialog(parent)
+    , m_sources(std::move(sources))
+    , m_interaction(interaction)
+    , m_scope(scope)
+    , m_inFolder(new QRadioButton(QStringLiteral("In the selected &folder"), this))
+    , m_inCatalog(new QRadioButton(QStringLiteral("In &all folders"), this))
+    , m_groups(new QTreeWidget(this))
+    , m_status(new QLabel(this))
+    , m_delete(new QPushButton(QStringLiteral("&Delete selected copies"), this))
+{
+    setWindowTitle(QStringLiteral("Duplicates"));
+    m_groups->setObjectName(QStringLiteral("DuplicateGroups"));
+    m_groups->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Path")});
+    m_groups->setUniformRowHeights(true);
+    m_groups->header()->resizeSection(NameColumn, 240);
+    m_groups->header()->resizeSection(FolderColumn, 160);
+    m_delete->setObjectName(QStringLiteral("DeleteCopies"));
+    m_status->setObjectName(QStringLiteral("DuplicatesStatus"));
+
+    auto *scopes = new QHBoxLayout;
+    scopes->addWidget(m_inFolder);
+    scopes->addWidget(m_inCatalog);
+    scopes->addStretch();
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(m_delete, QDialogButtonBox::ActionRole);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(scopes);
+    layout->addWidget(m_groups, 1);
+    layout->addWidget(m_status);
+    layout->addWidget(buttons);
+    resize(760, 480);
+
+    (scope == DuplicateScope::WithinFolder ? m_inFolder : m_inCatalog)->setChecked(true);
+    connect(m_inFolder, &QRadioButton::toggled, this,
+            [this](bool on) { setScope(on ? DuplicateScope::WithinFolder : DuplicateScope::Catalog); });
+    connect(m_delete, &QPushButton::clicked, this, &DuplicatesDialog::deleteSelectedCopies);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_groups, &QTreeWidget::itemChanged, this, [this] { updateCount(); });
+    refresh();
+}
+
+void DuplicatesDialog::setScope(DuplicateScope scope)
+{
+    if (scope == m_scope)
+        return;
+    m_scope = scope;
+    (scope == DuplicateScope::WithinFolder ? m_inFolder : m_inCatalog)->setChecked(true);
+    refresh();
+}
+
+void DuplicatesDialog::refresh()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CatalogSnapshot catalog = m_sources.catalog();
+    QList<CatalogFolder> folders = catalog.folders;
+    if (m_scope == DuplicateScope::WithinFolder)
+        folders.removeIf(
+            [&](const CatalogFolder &f) { return f.contentsFileName != catalog.shownContentsFileName; });
+    // The shown folder's file holds what its list holds: every command writes it at once.
+    const QList<DuplicateGroup> groups = findDuplicates(readCatalogEntries(catalog.paths, folders), m_scope);
+    const QSignalBlocker blocker(m_groups);
+    m_groups->clear();
+    m_entries.clear();
+    for (const DuplicateGroup &group : groups)
+        addGroup(group);
+    m_groups->expandAll();
+    QApplication::restoreOverrideCursor();
+    updateCount();
+}
+
+void DuplicatesDialog::addGroup(const DuplicateGroup &group)
+{
+    auto *top = new QTreeWidgetItem(m_groups);
+    top->setText(NameColumn, QStringLiteral("%1 (%2 copies)")
+                                 .arg(entryCaption(group.entries.first().file))
+                                 .arg(group.entries.size()));
+    top->setFirstColumnSpanned(true);
+    for (qsizetype i = 0; i < group.entries.size(); ++i) {
+        const CatalogEntryRef &entry = group.entries[i];
+        auto *item = new QTreeWidgetItem(top);
+        item->setText(NameColumn, entryCaption(entry.file));
+        item->setText(FolderColumn, entry.folderPath);
+        item->setText(PathColumn, QString::fromLocal8Bit(entry.file.Path));
+        if (!entry.file.Description.isEmpty())
+            item->setToolTip(NameColumn, descriptionColumnText(entry.file.Description));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(NameColumn, i == 0 ? Qt::Unchecked : Qt::Checked); // keep the first
+        item->setData(NameColumn, EntryRole, int(m_entries.size()));
+        m_entries.append(entry);
+    }
+}
+
+QList<CatalogEntryRef> DuplicatesDialog::selectedCopies() const
+{
+    QList<CatalogEntryRef> selected;
+    for (int g = 0; g < m_groups->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem *group = m_groups->topLevelItem(g);
+        for (int c = 0; c < group->childCount(); ++c)
+            if (group->child(c)->checkState(NameColumn) == Qt::Checked)
+                selected.append(m_entries[group->child(c)->data(NameColumn, EntryRole).toInt()]);
+    }
+    return selected;
+}
+
+QString DuplicatesDialog::statusText() const
+{
+    return m_status->text();
+}
+
+void DuplicatesDialog::updateCount()
+{
+    const qsizetype selected = selectedCopies().size();
+    m_status->setText(m_groups->topLevelItemCount() == 0
+                          ? QStringLiteral("No duplicates found.")
+                          : QStringLiteral("%1 groups of duplicates, %2 copies selected.")
+                                .arg(m_groups->topLevelItemCount())
+                                .arg(selected));
+    m_delete->setEnabled(selected > 0);
+}
+
+int DuplicatesDialog::deleteSelectedCopies()
+{
+    const QList<CatalogEntryRef> selected = selectedCopies();
+    if (selected.isEmpty())
+        return 0;
+    const QString question =
+        selected.size() == 1
+            ? QStringLiteral("Do you really want to delete the selected copy ?")
+            : QStringLiteral("Do you really want to delete the %1 selected copies ?").arg(selected.size());
+    if (!m_interaction.askYesNo(question))
+        return 0;
+    const CatalogSnapshot catalog = m_sources.catalog();
+    const EntryRemovalResult result = removeCatalogEntries(catalog.paths, selected, m_sources.removal());
+    if (!result.save.ok)
+        m_interaction.showMessage(
+            QStringLiteral("The catalog could not be saved.\n%1\n\nNo copy was deleted.")
+                .arg(result.save.errorString));
+    else if (!result.notFound.isEmpty())
+        m_interaction.showMessage(
+            QStringLiteral("%1 of the selected copies had changed since they were found "
+                           "and were left as they are.")
+                .arg(result.notFound.size()));
+    refresh();
+    return result.removed;
+}

@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linkcheckdialog.h"
+
+#include "entryrow.h"
+#include "interaction.h"
+
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { NameColumn, FolderColumn, StatusColumn };
+constexpr int EntryRole = Qt::UserRole; // the index into the checked entries
+
+} // namespace
+
+LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWidget *parent)
+    : QDialog(parent)
+    , m_sources(std::move(sources))
+    , m_interaction(interaction)
+    , m_status(new QLabel(this))
+    , m_progress(new QProgressBar(this))
+    , m_problems(new QTreeWidget(this))
+    , m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , m_delete(new QPushButton(QStringLiteral("&Delete checked entries"), this))
+{
+    setWindowTitle(QStringLiteral("Check entries"));
+    setModal(false);
+    m_status->setObjectName(QStringLiteral("CheckStatus"));
+    m_progress->setObjectName(QStringLiteral("CheckProgress"));
+    m_problems->setObjectName(QStringLiteral("CheckProblems"));
+    m_problems->setRootIsDecorated(false);
+    m_problems->setUniformRowHeights(true);
+    m_problems->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Status")});
+    m_problems->header()->resizeSection(NameColumn, 260);
+    m_problems->header()->resizeSection(FolderColumn, 160);
+    m_cancel->setObjectName(QStringLiteral("CheckCancel"));
+    m_delete->setObjectName(QStringLiteral("CheckDelete"));
+
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(m_delete, QDialogButtonBox::ActionRole);
+    buttons->addButton(m_cancel, QDialogButtonBox::RejectRole);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_status);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_problems, 1);
+    layout->addWidget(buttons);
+    resize(680, 420);
+
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        if (m_checker.isRunning())
+            cancel();
+        else
+            close();
+    });
+    connect(m_delete, &QPushButton::clicked, this, &LinkCheckDialog::deleteCheckedEntries);
+    connect(m_problems, &QTreeWidget::itemChanged, this, [this] { updateButtons(); });
+    connect(m_problems, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
+        Q_EMIT entryActivated(m_entries[item->data(NameColumn, EntryRole).toInt()]);
+    });
+    connect(&m_checker, &LinkChecker::entryChecked, this, &LinkCheckDialog::onEntryChecked);
+    connect(&m_checker, &LinkChecker::progressChanged, this, [this](int done, int total) {
+        m_progress->setMaximum(total);
+        m_progress->setValue(done);
+    });
+    connect(&m_checker, &LinkChecker::finished, this, &LinkCheckDialog::onFinished);
+    updateButtons();
+}
+
+LinkCheckDialog::~LinkCheckDialog() = default;
+
+void LinkCheckDialog::start(const QList<CatalogEntryRef> &entries)
+{
+    m_entries = entries;
+    m_problems->clear();
+    m_problemCount = 0;
+    QList<MFile> files;
+    files.reserve(entries.size());
+    for (const CatalogEntryRef &entry : entries)
+        files.append(entry.file);
+    m_progress->setRange(0, std::max<int>(1, int(entries.size())));
+    m_progress->setValue(0);
+    m_status->setText(QStringLiteral("Checking %1 entries...").arg(entries.size()));
+    m_checker.start(files);
+    updateButtons();
+}
+
+void LinkCheckDialog::cancel()
+{
+    m_checker.cancel();
+    m_status->setText(QStringLiteral("Cancelled after %1 of %2 entries; %3 need a look.")
+                          .arg(m_checker.done())
+                          .arg(m_checker.total())
+                          .arg(m_problemCount));
+    updateButtons();
+}
+
+void LinkCheckDialog::closeEvent(QCloseEvent *event)
+{
+    m_checker.cancel();
+    QDialog::closeEvent(event);
+}
+
+QString LinkCheckDialog::statusText() const
+{
+    return m_status->text();
+}
+
+void LinkCheckDialog::onEntryChecked(int index, const LinkCheckResult &result)
+{
+    const CatalogEntryRef &entry = m_entries[index];
+    Q_EMIT entryChecked(entry, result);
+    if (result.status == LinkCheckResult::Ok || result.status == LinkCheckResult::NotChecked)
+        return;
+    ++m_problemCount;
+    const QSignalBlocker blocker(m_problems);
+    auto *item = new QTreeWidgetItem(m_problems);
+    item->setText(NameColumn, entryCaption(entry.file));
+    item->setToolTip(NameColumn, QString::fromLocal8Bit(entry.file.Path));
+    item->setText(FolderColumn, entry.folderPath);
+    item->setText(StatusColumn, linkStatusText(result));
+    item->setIcon(StatusColumn, linkStatusIcon(result, style()));
+    item->setData(NameColumn, EntryRole, index);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    // A link that did not answer in time may only be slow today: not ticked.
+    item->setCheckState(NameColumn, result.status == LinkCheckResult::Timeout ? Qt::Unchecked : Qt::Checked);
+}
+
+void LinkCheckDialog::onFinished()
+{
+    m_status->setText(
+        m_problemCount == 0
+            ? QStringLiteral("All %1 entries are fine.").arg(m_checker.total())
+            : QStringLiteral("%1 of %2 entries need a look.").arg(m_problemCount).arg(m_checker.total()));
+    updateButtons();
+}
+
+void LinkCheckDialog::updateButtons()
+{
+    m_cancel->setText(m_checker.isRunning() ? QStringLiteral("Cancel") : QStringLiteral("Close"));
+    bool anyChecked = false;
+    for (int i = 0; i < m_problems->topLevelItemCount() && !anyChecked; ++i)
+        anyChecked = m_problems->topLevelItem(i)->checkState(NameColumn) == Qt::Checked;
+    m_delete->setEnabled(!m_checker.isRunning() && anyChecked);
+}
+
+int LinkCheckDialog::deleteCheckedEntries()
+{
+    if (m_checker.isRunning())
+        return 0;
+    QList<CatalogEntryRef> chosen;
+    QList<QTreeWidgetItem *> items;
+    for (int i = 0; i < m_problems->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = m_problems->topLevelItem(i);
+        if (item->checkState(NameColumn) == Qt::Checked) {
+            chosen.append(m_entries[item->data(NameColumn, EntryRole).toInt()]);
+            items.append(item);
+        }
+    }
+    if (chosen.isEmpty())
+        return 0;
+    const QString question =
+        chosen.size() == 1
+            ? QStringLiteral("Do you really want to delete the checked entry ?")
+            : QStringLiteral("Do you really want to delete the %1 checked entries ?").arg(chosen.size());
+    if (!m_interaction.askYesNo(question))
+        return 0;
+    const EntryRemovalResult result =
+        removeCatalogEntries(m_sources.catalog().paths, chosen, m_sources.removal());
+    if (!result.save.ok) {
+        m_interaction.showMessage(
+            QStringLiteral("The catalog could not be saved.\n%1\n\nNo entry was deleted.")
+                .arg(result.save.errorString));
+        return 0;
+    }
+    if (!result.notFound.isEmpty())
+        m_interaction.showMessage(QStringLiteral("%1 of the checked entries had changed since the check "
+                                                 "and were left as they are.")
+                                      .arg(result.notFound.size()));
+    qDeleteAll(items); // deleted, or changed since: either way no longer what the list says
+    m_problemCount -= int(items.size());
+    updateButtons();
+    return result.removed;
+}

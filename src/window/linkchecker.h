@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Checks entries in the background: whether a file entry's file is there, whether a web link
+// answers without an error. Files are looked at on a thread of their own, since a network
+// disk can hang; links go a few at a time through one network manager.
+#pragma once
+
+#include "mfile.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QNetworkReply;
+class QStyle;
+
+struct LinkCheckResult
+{
+    enum Status {
+        Ok,         // the file is there, or the link answered with success (after redirects)
+        Missing,    // no file at the entry's path
+        Broken,     // the link answered with an error, or could not be reached at all
+        Timeout,    // the link did not answer in time
+        NotChecked, // a link of another scheme than http and https
+    };
+    Status status = NotChecked;
+    int httpCode = 0; // the last HTTP status received, 0 when none came
+    QString reason;   // why it is broken, in the server's or the network's words
+
+    friend bool operator==(const LinkCheckResult &, const LinkCheckResult &) = default;
+};
+
+// The text a mark's tooltip and the result lists show for a result.
+QString linkStatusText(const LinkCheckResult &result);
+// The mark the entry list shows for a result: none for Ok and NotChecked, so that only the
+// entries that need a look stand out.
+QIcon linkStatusIcon(const LinkCheckResult &result, const QStyle *style);
+
+class LinkChecker final : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        int parallelRequests = 6;
+        int timeoutMs = 10000; // per request, without any data moving
+        int maxRedirects = 5;
+    };
+
+    explicit LinkChecker(QObject *parent = nullptr);
+    ~LinkChecker() override;
+    Q_DISABLE_COPY_MOVE(LinkChecker)
+
+    void setOptions(const Options &options) { m_options = options; }
+    const Options &options() const { return m_options; }
+
+    // Checks the entries; results name them by their position in the list. A check still
+    // running is cancelled first.
+    void start(const QList<MFile> &entries);
+    // Stops every check; nothing more is sent, finished included.
+    void cancel();
+    bool isRunning() const { return m_running; }
+    int done() const { return m_done; }
+    int total() const { return m_total; }
+
+Q_SIGNALS:
+    void entryChecked(int index, const LinkCheckResult &result);
+    void progressChanged(int done, int total);
+    void finished();
+
+private:
+    struct Request
+    {
+        int index = -1;
+        bool isGet = false;
+        bool answered = false; // a GET whose headers were enough: its abort is ours
+    };
+    struct FileMailbox;
+
+    void startFileChecks(const QList<std::pair<int, QString>> &files);
+    void onFilesChecked(quint64 generation, const QList<std::pair<int, bool>> &results);
+    void startRequests();
+    void send(int index, bool get);
+    void onMetaDataChanged(QNetworkReply *reply);
+    void onReplyFinished(QNetworkReply *reply);
+    void report(int index, const LinkCheckResult &result);
+
+    Options m_options;
+    QNetworkAccessManager m_network;
+    QList<MFile> m_entries;
+    QList<int> m_waitingUrls;
+    QHash<QNetworkReply *, Request> m_requests;
+    std::shared_ptr<FileMailbox> m_files;
+    quint64 m_generation = 0;
+    int m_done = 0;
+    int m_total = 0;
+    bool m_running = false;
+};
