@@ -40,6 +40,8 @@ DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, Du
     m_groups->header()->resizeSection(NameColumn, 240);
     m_groups->header()->resizeSection(FolderColumn, 160);
     m_delete->setObjectName(QStringLiteral("DeleteCopies"));
+    // Enter in the list must never start a deletion, even one that asks first.
+    m_delete->setAutoDefault(false);
     m_status->setObjectName(QStringLiteral("DuplicatesStatus"));
 
     auto *scopes = new QHBoxLayout;

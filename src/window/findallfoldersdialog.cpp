@@ -46,6 +46,8 @@ FindInAllFoldersDialog::FindInAllFoldersDialog(std::function<CatalogSnapshot()> 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("&Find:"), m_query);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // Enter in the query field searches; it must not reach Close as the dialog's default.
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_results, 1);

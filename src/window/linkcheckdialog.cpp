@@ -42,6 +42,8 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     m_problems->header()->resizeSection(FolderColumn, 160);
     m_cancel->setObjectName(QStringLiteral("CheckCancel"));
     m_delete->setObjectName(QStringLiteral("CheckDelete"));
+    // Enter in the list must never start a deletion, even one that asks first.
+    m_delete->setAutoDefault(false);
 
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_delete, QDialogButtonBox::ActionRole);

@@ -1,0 +1,315 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Find in all folders, Check entries and Duplicates in the real main window: results that
+// lead to their entry, marks for the shown rows, and deletions that ask first and change the
+// shown folder through its list.
+#include "catalogtoolcommands.h"
+#include "contentsfile.h"
+#include "duplicatesdialog.h"
+#include "entrylistmodel.h"
+#include "findallfoldersdialog.h"
+#include "findresultsmodel.h"
+#include "folderitem.h"
+#include "linkcheckdialog.h"
+#include "localhttpserver.h"
+#include "mainlist.h"
+#include "maintree.h"
+#include "testenvironment.h"
+#include "windowfixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QNetworkProxyFactory>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QTreeWidget>
+
+namespace {
+
+MFile fileEntry(const QByteArray &path, const QByteArray &description = {})
+{
+    return {MFile::FileKind, path, {}, description};
+}
+
+MFile urlEntry(const QByteArray &url)
+{
+    return {MFile::UrlKind, url, {}, {}};
+}
+
+// Writes a catalog of top-level folders (with one subfolder under the first), the first one
+// selected, before the window opens.
+void writeCatalog(WindowFixture &f, const QList<QList<MFile>> &contents)
+{
+    QDir().mkpath(f.workDir());
+    const CatalogPaths paths = CatalogPaths::forWorkDirectory(f.workDir());
+    QList<FolderRecord> folders;
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const MTree record{"cat" + QByteArray::number(i + 1) + ".lsf"};
+        QVERIFY(writeContentsFile(paths.ContentsFilePath(record), serializeContents(contents[i])).ok);
+        folders.append({i == 1 ? 1 : 0, "Folder" + QByteArray::number(i + 1), record, true, i == 0});
+    }
+    QVERIFY(saveFolderTree(paths, folders).ok);
+}
+
+QList<MFile> fileContents(WindowFixture &f, int folder)
+{
+    return parseContents(f.readCatalogFile(QStringLiteral("cat%1.lsf").arg(folder))).entries;
+}
+
+QList<MFile> listed(TMain &w)
+{
+    QList<MFile> files;
+    for (int row = 0; row < w.session().model().count(); ++row)
+        files.append(w.session().model().rowAt(row).file);
+    return files;
+}
+
+} // namespace
+
+class TestCatalogTools : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void findInAllFoldersLeadsToTheEntry();
+    void findKeepsUpWithTyping();
+    void duplicatesDeletedAfterAsking();
+    void duplicatesInTheSelectedFolder();
+    void checkMarksRowsAndDeletesAfterAsking();
+    void checkCancelled();
+};
+
+void TestCatalogTools::initTestCase()
+{
+    QNetworkProxyFactory::setUseSystemConfiguration(false);
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+}
+
+void TestCatalogTools::findInAllFoldersLeadsToTheEntry()
+{
+    WindowFixture f;
+    writeCatalog(f, {{fileEntry("/a/Holiday.jpg"), fileEntry("/a/other.txt")},
+                     {fileEntry("/b/notes.txt", "holiday plans"), fileEntry("/b/zzz")},
+                     {urlEntry("https://HOLIDAY.example/"), fileEntry("/c/x")}});
+    TMain &w = f.open();
+    CatalogToolCommands tools(w.session(), &w);
+    tools.FindInAllFoldersClick();
+    FindInAllFoldersDialog *dialog = tools.findDialog();
+    QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+    QAbstractItemModelTester tester(&dialog->results(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    QTest::keyClicks(dialog->queryField(), QStringLiteral("holiday"));
+    QTest::keyClick(dialog->queryField(), Qt::Key_Return);
+    QTRY_VERIFY(!dialog->isSearching());
+    QCOMPARE(dialog->results().count(), 3);
+    const QAbstractItemModel *model = dialog->resultsView()->model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows.append(model->index(row, 0).data().toString() + u'|' + model->index(row, 1).data().toString() +
+                    u'|' + model->index(row, 2).data().toString());
+    QCOMPARE(rows,
+             QStringList({QStringLiteral("Holiday.jpg|Folder1|/a/Holiday.jpg"),
+                          QStringLiteral("notes.txt|Folder1/Folder2|/b/notes.txt"),
+                          QStringLiteral("https://HOLIDAY.example/|Folder3|https://HOLIDAY.example/")}));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Folder"));
+    QCOMPARE(dialog->statusText(), QStringLiteral("3 entries found."));
+
+    // Activating the match in the subfolder selects that folder and the entry in the list.
+    QSignalSpy activated(dialog, &FindInAllFoldersDialog::entryActivated);
+    dialog->resultsView()->setCurrentIndex(model->index(1, 0));
+    QTest::keyClick(dialog->resultsView(), Qt::Key_Return);
+    QCOMPARE(activated.size(), 1);
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Folder2"));
+    QCOMPARE(w.mainList()->selectedRows().size(), 1);
+    QCOMPARE(w.session().model().rowAt(w.mainList()->firstSelectedRow()).file,
+             fileEntry("/b/notes.txt", "holiday plans"));
+
+    // A result whose folder was deleted since leads nowhere, with a word.
+    CatalogEntryRef gone = dialog->results().hitAt(2);
+    gone.contentsFileName = "cat99.lsf";
+    QVERIFY(!revealEntry(w.session(), gone));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+void TestCatalogTools::findKeepsUpWithTyping()
+{
+    WindowFixture f;
+    QList<MFile> many;
+    for (int i = 0; i < 3000; ++i)
+        many.append(fileEntry("/data/file-" + QByteArray::number(i) + ".txt"));
+    writeCatalog(f, {many, {fileEntry("/x/file-7.txt")}});
+    TMain &w = f.open();
+    CatalogToolCommands tools(w.session(), &w);
+    tools.FindInAllFoldersClick();
+    FindInAllFoldersDialog *dialog = tools.findDialog();
+    // Typing starts a search after a pause; each key replaces the search before it.
+    QTest::keyClicks(dialog->queryField(), QStringLiteral("FILE-7"));
+    QTRY_COMPARE(dialog->statusText(), QStringLiteral("112 entries found."));
+    QTest::keyClicks(dialog->queryField(), QStringLiteral("7"));
+    QTRY_COMPARE(dialog->statusText(), QStringLiteral("11 entries found."));
+    dialog->queryField()->clear();
+    QTest::keyClicks(dialog->queryField(), QStringLiteral("nothing like it"));
+    QTRY_COMPARE(dialog->statusText(), QStringLiteral("Nothing found in 2 folders."));
+    QCOMPARE(dialog->results().count(), 0);
+}
+
+void TestCatalogTools::duplicatesDeletedAfterAsking()
+{
+    WindowFixture f;
+    writeCatalog(f, {{urlEntry("http://Example.com/a/"), fileEntry("/f"), urlEntry("HTTP://example.COM/a")},
+                     {fileEntry("/f", "second"), fileEntry("/g")},
+                     {urlEntry("http://example.com/a"), fileEntry("/g")}});
+    TMain &w = f.open();
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Folder1"));
+    CatalogToolCommands tools(w.session(), &w);
+    tools.AllDuplicatesClick();
+    DuplicatesDialog *dialog = tools.duplicatesDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QTreeWidget *groups = dialog->groupsView();
+    QCOMPARE(groups->topLevelItemCount(), 3);
+    QCOMPARE(groups->topLevelItem(0)->childCount(), 3);
+    // Every copy but the first is ticked.
+    QStringList ticked;
+    for (const CatalogEntryRef &copy : dialog->selectedCopies())
+        ticked.append(copy.folderPath + u':' + QString::number(copy.entryIndex));
+    QCOMPARE(ticked, QStringList({QStringLiteral("Folder1:2"), QStringLiteral("Folder3:0"),
+                                  QStringLiteral("Folder1/Folder2:0"), QStringLiteral("Folder3:1")}));
+    // Keep Folder3's "/g" instead: untick it, tick the first one.
+    groups->topLevelItem(2)->child(0)->setCheckState(0, Qt::Checked);
+    groups->topLevelItem(2)->child(1)->setCheckState(0, Qt::Unchecked);
+
+    const QByteArray before3 = f.readCatalogFile(QStringLiteral("cat3.lsf"));
+    f.interaction.yesNoAnswers = {false};
+    QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
+    QCOMPARE(f.interaction.questions,
+             QStringList({QStringLiteral("Do you really want to delete the 4 selected copies ?")}));
+    QCOMPARE(w.session().model().count(), 3);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("cat3.lsf")), before3);
+
+    f.interaction.yesNoAnswers = {true};
+    QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
+    // The shown folder changed through its list, which was saved; the others in their files.
+    QCOMPARE(w.session().model().count(), 2);
+    QCOMPARE(fileContents(f, 1).size(), 2);
+    QVERIFY(!fileContents(f, 1).contains(urlEntry("HTTP://example.COM/a")));
+    QCOMPARE(fileContents(f, 2), QList<MFile>());
+    QCOMPARE(fileContents(f, 3), QList<MFile>({fileEntry("/g")}));
+    QCOMPARE(groups->topLevelItemCount(), 0); // found again: none left
+    QCOMPARE(dialog->statusText(), QStringLiteral("No duplicates found."));
+    QVERIFY(!dialog->deleteButton()->isEnabled());
+    QVERIFY(f.interaction.messages.isEmpty());
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+void TestCatalogTools::duplicatesInTheSelectedFolder()
+{
+    WindowFixture f;
+    writeCatalog(f,
+                 {{fileEntry("/f"), fileEntry("/f"), fileEntry("/h")}, {fileEntry("/h"), fileEntry("/h")}});
+    TMain &w = f.open();
+    CatalogToolCommands tools(w.session(), &w);
+    tools.FolderDuplicatesClick();
+    DuplicatesDialog *dialog = tools.duplicatesDialog();
+    QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1); // "/h" in Folder2 is another folder's
+    f.interaction.yesNoAnswers = {true};
+    QCOMPARE(dialog->deleteSelectedCopies(), 1);
+    QCOMPARE(listed(w), QList<MFile>({fileEntry("/f"), fileEntry("/h")}));
+    QCOMPARE(fileContents(f, 1), listed(w));
+    QCOMPARE(fileContents(f, 2).size(), 2);
+    tools.AllDuplicatesClick(); // the same window, now across the catalog
+    QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1);
+    QCOMPARE(dialog->groupsView()->topLevelItem(0)->childCount(), 3);
+}
+
+void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
+{
+    LocalHttpServer server;
+    QTemporaryDir files;
+    QFile present(files.filePath(QStringLiteral("present.txt")));
+    QVERIFY(present.open(QIODevice::WriteOnly));
+    present.close();
+    WindowFixture f;
+    const QByteArray presentPath = present.fileName().toLocal8Bit();
+    const QByteArray missingPath = files.filePath(QStringLiteral("missing.txt")).toLocal8Bit();
+    writeCatalog(
+        f, {{fileEntry(presentPath), fileEntry(missingPath), urlEntry(server.url("/ok")),
+             urlEntry(server.url("/missing")), urlEntry(server.url("/silent")), urlEntry("mailto:a@b.org")},
+            {urlEntry(server.url("/error"))}});
+    TMain &w = f.open();
+    CatalogToolCommands tools(w.session(), &w);
+    tools.setCheckOptions({6, 500, 5});
+    QHash<QByteArray, LinkCheckResult::Status> marks; // by the path of the row marked
+    connect(&tools, &CatalogToolCommands::entryStatusFound, this,
+            [&](int row, const LinkCheckResult &result) {
+                marks.insert(w.session().model().rowAt(row).file.Path, result.status);
+            });
+    tools.CheckFolderEntriesClick();
+    LinkCheckDialog *dialog = tools.checkDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->cancelButton()->text(), QStringLiteral("Cancel"));
+    QTRY_COMPARE(dialog->cancelButton()->text(), QStringLiteral("Close"));
+    QCOMPARE(dialog->progressBar()->value(), 6);
+    QCOMPARE(dialog->progressBar()->maximum(), 6);
+    QCOMPARE(marks.size(), 6);
+    QCOMPARE(marks.value(presentPath), LinkCheckResult::Ok);
+    QCOMPARE(marks.value(missingPath), LinkCheckResult::Missing);
+    QCOMPARE(marks.value(server.url("/ok")), LinkCheckResult::Ok);
+    QCOMPARE(marks.value(server.url("/missing")), LinkCheckResult::Broken);
+    QCOMPARE(marks.value(server.url("/silent")), LinkCheckResult::Timeout);
+    QCOMPARE(marks.value("mailto:a@b.org"), LinkCheckResult::NotChecked);
+    QCOMPARE(dialog->statusText(), QStringLiteral("3 of 6 entries need a look."));
+    QCOMPARE(dialog->problemsView()->topLevelItemCount(), 3);
+
+    f.interaction.yesNoAnswers = {false, true};
+    QCOMPARE(dialog->deleteCheckedEntries(), 0);
+    QCOMPARE(w.session().model().count(), 6);
+    QCOMPARE(dialog->deleteCheckedEntries(), 2); // the one that did not answer in time stays
+    QCOMPARE(f.interaction.questions.last(),
+             QStringLiteral("Do you really want to delete the 2 checked entries ?"));
+    QCOMPARE(w.session().model().count(), 4);
+    QCOMPARE(fileContents(f, 1), listed(w));
+    QVERIFY(!listed(w).contains(fileEntry(missingPath)));
+    QCOMPARE(dialog->problemsView()->topLevelItemCount(), 1);
+
+    // All folders: the other folder's result is listed, and no row of the shown one is marked
+    // for it.
+    marks.clear();
+    tools.CheckAllEntriesClick();
+    QTRY_COMPARE(dialog->cancelButton()->text(), QStringLiteral("Close"));
+    QCOMPARE(dialog->progressBar()->value(), 5);
+    QCOMPARE(marks.size(), 4);
+    QCOMPARE(dialog->problemsView()->topLevelItemCount(), 2);
+    const QList<QTreeWidgetItem *> other =
+        dialog->problemsView()->findItems(QStringLiteral("Folder1/Folder2"), Qt::MatchExactly, 1);
+    QCOMPARE(other.size(), 1);
+    QCOMPARE(other[0]->text(2), QStringLiteral("Broken link: 500 Internal Server Error"));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+void TestCatalogTools::checkCancelled()
+{
+    LocalHttpServer server;
+    WindowFixture f;
+    QList<MFile> silent;
+    for (int i = 0; i < 20; ++i)
+        silent.append(urlEntry(server.url("/silent")));
+    writeCatalog(f, {silent});
+    TMain &w = f.open();
+    CatalogToolCommands tools(w.session(), &w);
+    tools.CheckFolderEntriesClick();
+    LinkCheckDialog *dialog = tools.checkDialog();
+    QTRY_COMPARE(server.open, 6); // six at a time
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    QCOMPARE(dialog->cancelButton()->text(), QStringLiteral("Close"));
+    QVERIFY(dialog->statusText().startsWith(QStringLiteral("Cancelled after 0 of 20")));
+    QTRY_COMPARE(server.open, 0);
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(w.session().model().count(), 20); // nothing deleted
+}
+
+LINKSHELF_TEST_MAIN(TestCatalogTools)
+#include "tst_catalogtools.moc"
