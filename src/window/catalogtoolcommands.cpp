@@ -27,7 +27,14 @@ CatalogToolCommands::CatalogToolCommands(CatalogSession &session, QWidget *windo
     , m_shownRows(new ShownEntryRows(session, this))
 {}
 
-CatalogToolCommands::~CatalogToolCommands() = default;
+CatalogToolCommands::~CatalogToolCommands()
+{
+    // The dialogs reach the session through this object: they go first, whatever order the
+    // window destroys its parts in.
+    delete m_find.data();
+    delete m_check.data();
+    delete m_duplicates.data();
+}
 
 void CatalogToolCommands::reveal(const CatalogEntryRef &entry)
 {
