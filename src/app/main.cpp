@@ -3,6 +3,7 @@
 // daily backup, and the main window.
 #include "atomicfile.h"
 #include "backups.h"
+#include "commandline.h"
 #include "desktopinteraction.h"
 #include "forwardedstart.h"
 #include "linkshelfapplication.h"
@@ -14,6 +15,7 @@
 #include "workdirectory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -55,10 +57,49 @@ void startDailyBackups(const QString &workDirectory, QObject *owner)
     timer->start();
 }
 
+// Options that only print (--help, --version, a mistake) are answered before the window
+// system is asked for, so they work over ssh and in scripts. Returns the exit code then.
+std::optional<int> answerPrintingOptions(int argc, char **argv)
+{
+    QCoreApplication probe(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("linkshelf"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LINKSHELF_VERSION));
+    QStringList arguments = QCoreApplication::arguments();
+    takeRestoreBackupOption(arguments);
+    const CommandLineOptions options = parseCommandLine(arguments);
+    switch (options.action) {
+    case CommandLineOptions::Action::Run:
+        return std::nullopt;
+    case CommandLineOptions::Action::Error:
+        std::fprintf(stderr, "%s\n", qPrintable(options.message));
+        return 2;
+    default:
+        std::fprintf(stdout, "%s\n", qPrintable(options.message));
+        return 0;
+    }
+}
+
+// What the command line asks of a window that has just loaded its catalog.
+void applyStartOptions(TMain &window, const CommandLineOptions &options)
+{
+    if (!options.importFile.isEmpty())
+        window.bookmarkCommands().ImportBookmarks(options.importFile);
+    if (!options.exportFile.isEmpty())
+        window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
+    for (const MFile &entry : options.add) {
+        if (entry.isUrl())
+            window.entryCommands().AddUrl(QString::fromLocal8Bit(entry.Path));
+        else
+            window.entryCommands().AddFiles(QFile::decodeName(entry.Path));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (const std::optional<int> exitCode = answerPrintingOptions(argc, argv))
+        return *exitCode;
     LinkshelfApplication app(argc, argv);
     SettingsStore registry(SettingsStore::registryPath());
     SettingsStore iniFile(SettingsStore::iniFilePath());
@@ -71,10 +112,14 @@ int main(int argc, char **argv)
 
     QStringList arguments = QCoreApplication::arguments();
     const std::optional<QString> restoreDate = takeRestoreBackupOption(arguments);
+    const CommandLineOptions options = parseCommandLine(arguments);
+    services.workDirectory = options.workDir;
 
     // The lock is taken before the window reads or writes anything. A directory made here
     // for it still counts as a new catalog when the window resolves it again.
-    const WorkDirResolution where = ResolveWorkDir(registry, services.programDir, services.dataHome);
+    const WorkDirResolution where = options.workDir.isEmpty()
+                                        ? ResolveWorkDir(registry, services.programDir, services.dataHome)
+                                        : resolveWorkDirectoryAt(options.workDir, true);
     const QString workDirectory = where.paths.WorkDirectory;
     SingleInstance instance(workDirectory);
     const SingleInstance::Start start =
@@ -110,6 +155,7 @@ int main(int argc, char **argv)
                          });
         if (start == SingleInstance::Start::Primary)
             startDailyBackups(workDirectory, &window);
+        applyStartOptions(window, options);
         window.show();
         return app.exec();
     } catch (const std::exception &e) {

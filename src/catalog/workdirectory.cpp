@@ -77,7 +77,11 @@ WorkDirResolution ResolveWorkDir(SettingsStore &store, const QString &programDir
     const QString workDirectory = stored ? *stored : defaultWorkDirectory(programDir, dataHome);
     if (!stored) // a failure to store the default only means it is worked out again next time
         store.writeString(SettingsStore::Root::LocalMachine, WorkDirKey, WorkDirValue, workDirectory);
+    return resolveWorkDirectoryAt(workDirectory, !stored);
+}
 
+WorkDirResolution resolveWorkDirectoryAt(const QString &workDirectory, bool withParents)
+{
     WorkDirResolution resolution;
     resolution.paths = CatalogPaths::forWorkDirectory(workDirectory);
     if (QFileInfo(workDirectory).isDir()) {
@@ -85,7 +89,7 @@ WorkDirResolution ResolveWorkDir(SettingsStore &store, const QString &programDir
         return resolution;
     }
     resolution.newCatalog = true;
-    const std::error_code error = createWorkDirectory(workDirectory, !stored);
+    const std::error_code error = createWorkDirectory(workDirectory, withParents);
     if (error) {
         resolution.usable = false;
         resolution.errorString =

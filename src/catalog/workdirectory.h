@@ -28,3 +28,7 @@ struct WorkDirResolution
 // there when it cannot be read, and creates a missing directory. A stored value gets one
 // level created (its parent must exist); the default also gets its missing parents.
 WorkDirResolution ResolveWorkDir(SettingsStore &store, const QString &programDir, const QString &dataHome);
+
+// The catalog in workDirectory, chosen for one run (not stored): created when missing, with
+// its missing parents when withParents.
+WorkDirResolution resolveWorkDirectoryAt(const QString &workDirectory, bool withParents);

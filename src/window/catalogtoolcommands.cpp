@@ -117,3 +117,19 @@ void CatalogToolCommands::showDuplicates(bool allFolders)
     }
     showAndRaise(m_duplicates);
 }
+
+// Out of line: the dialogs' classes are complete only here.
+FindInAllFoldersDialog *CatalogToolCommands::findDialog() const
+{
+    return m_find;
+}
+
+LinkCheckDialog *CatalogToolCommands::checkDialog() const
+{
+    return m_check;
+}
+
+DuplicatesDialog *CatalogToolCommands::duplicatesDialog() const
+{
+    return m_duplicates;
+}

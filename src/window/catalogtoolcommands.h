@@ -31,9 +31,9 @@ public:
     void FolderDuplicatesClick();
     void AllDuplicatesClick();
 
-    FindInAllFoldersDialog *findDialog() const { return m_find; }
-    LinkCheckDialog *checkDialog() const { return m_check; }
-    DuplicatesDialog *duplicatesDialog() const { return m_duplicates; }
+    FindInAllFoldersDialog *findDialog() const;
+    LinkCheckDialog *checkDialog() const;
+    DuplicatesDialog *duplicatesDialog() const;
     // How a check is done; tests shorten the timeout.
     void setCheckOptions(const LinkChecker::Options &options) { m_checkOptions = options; }
 

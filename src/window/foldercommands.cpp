@@ -87,7 +87,7 @@ void FolderCommands::DeleteFolder()
     }
     if (!folder->record)
         return;
-    QFile::remove(m_session.paths().ContentsFilePath(*folder->record));
+    const QString contentsFile = m_session.paths().ContentsFilePath(*folder->record);
     // The neighbour a user expects to land on: the next folder, else the one before, else
     // the parent.
     QTreeWidgetItem *parent = folder->parent() ? folder->parent() : tree->invisibleRootItem();
@@ -100,8 +100,11 @@ void FolderCommands::DeleteFolder()
         delete folder; // its subfolders and their records go with it
         tree->setCurrentItem(neighbour);
     }
-    // Written at once, so that an exit without closing cannot bring the folder back.
+    // Written at once, so that an exit without closing cannot bring the folder back. Its
+    // file goes only after the tree no longer names it: a crash in between leaves a stray
+    // file, never a folder whose entries are gone.
     MainTreeChange(static_cast<FolderItem *>(neighbour));
+    QFile::remove(contentsFile);
     m_session.UpdateFileCounts();
 }
 

@@ -9,10 +9,7 @@
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
 {
     // Hidden in the tray or minimised, the window is where the user expects their start.
-    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window.show();
-    window.raise();
-    window.activateWindow();
+    window.ShowFromTray();
     const CommandLineOptions options = parseCommandLine(arguments, currentDir);
     if (options.action != CommandLineOptions::Action::Run)
         return;

@@ -4,6 +4,7 @@
 #include "entrylistmodel.h"
 #include "interaction.h"
 #include "maintree.h"
+#include "restorebackupcommand.h"
 #include "settingsstore.h"
 #include "shell.h"
 #include "trayicon.h"
@@ -41,11 +42,13 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_session = std::make_unique<CatalogSession>(
         CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, *services.interaction,
         *services.shell, *services.icons);
+    m_catalogTools = std::make_unique<CatalogToolCommands>(*m_session, this);
     m_entryOpener = std::make_unique<EntryOpener>(*m_session);
     m_folderCommands = std::make_unique<FolderCommands>(*m_session);
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
     m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
+    createToolsMenu();
     connectTree();
     connectList();
     registerStoredSettings();
@@ -73,7 +76,9 @@ TMain::~TMain()
 void TMain::startCatalog()
 {
     const WorkDirResolution resolved =
-        ResolveWorkDir(*m_services.registry, m_services.programDir, m_services.dataHome);
+        m_services.workDirectory.isEmpty()
+            ? ResolveWorkDir(*m_services.registry, m_services.programDir, m_services.dataHome)
+            : resolveWorkDirectoryAt(m_services.workDirectory, true);
     m_session->setPaths(resolved.paths);
     if (!resolved.usable) {
         m_services.interaction->showMessage(
@@ -229,6 +234,7 @@ void TMain::AboutButClick() { m_services.interaction->showAbout(); }
 void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick(); }
 void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
 void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }
+void TMain::RestoreBackup1Click() { RestoreBackupCommand(*m_session); }
 
 void TMain::HTMLhelp1Click()
 {

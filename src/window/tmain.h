@@ -5,6 +5,7 @@
 
 #include "bookmarkcommands.h"
 #include "catalogsession.h"
+#include "catalogtoolcommands.h"
 #include "entrycommands.h"
 #include "entryopener.h"
 #include "foldercommands.h"
@@ -44,6 +45,7 @@ public:
         SettingsStore *registry = nullptr;
         QString programDir; // ends with "/"
         QString dataHome;   // where the default catalog goes
+        QString workDirectory; // a catalog chosen for this run only; empty: the stored one
     };
 
     // Builds the window, finds the work directory and loads the catalog.
@@ -59,6 +61,7 @@ public:
     EntryCommands &entryCommands() { return *m_entryCommands; }
     EntryOpener &entryOpener() { return *m_entryOpener; }
     BookmarkCommands &bookmarkCommands() { return *m_bookmarkCommands; }
+    CatalogToolCommands &catalogTools() { return *m_catalogTools; }
     QString helpPagePath() const;
 
     // Handlers that toolbar buttons, menu items and pop-up items share.
@@ -88,6 +91,9 @@ public:
     void ImportBookmarks1Click();
     void ExportBookmarks1Click();
     void ExportFolderBookmarks1Click();
+    void RestoreBackup1Click();
+    // Brings the window back from the tray or the taskbar.
+    void ShowFromTray();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -105,6 +111,7 @@ private:
     QToolBar *createInfoToolBar();
     void createMenus();
     void createPopups();
+    void createToolsMenu();
     void connectTree();
     void connectList();
     void registerStoredSettings();
@@ -114,7 +121,6 @@ private:
     void FormKeyUp(int key, Qt::KeyboardModifiers modifiers);
     void FormClose();
     void HideToTray();
-    void ShowFromTray();
     QAction *menuItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
     QAction *checkItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
     QToolButton *toolButton(QToolBar *bar, const char *name, const QString &hint, const QString &icon,
@@ -145,6 +151,7 @@ private:
     TrayIcon *m_progTrayIcon = nullptr;
 
     std::unique_ptr<CatalogSession> m_session;
+    std::unique_ptr<CatalogToolCommands> m_catalogTools; // its dialogs close before the session goes
     std::unique_ptr<EntryOpener> m_entryOpener;
     std::unique_ptr<FolderCommands> m_folderCommands;
     std::unique_ptr<EntryCommands> m_entryCommands;

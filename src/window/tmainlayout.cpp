@@ -260,10 +260,38 @@ void TMain::createMenus()
     menuItem(file, "ExportBookmarks1", QStringLiteral("Export bookmarks..."), &TMain::ExportBookmarks1Click);
     menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as bookmarks..."),
              &TMain::ExportFolderBookmarks1Click);
+    menuItem(file, "RestoreBackup1", QStringLiteral("Restore backup..."), &TMain::RestoreBackup1Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     menuItem(help, "HTMLhelp1", QStringLiteral("HTML help..."), &TMain::HTMLhelp1Click);
     menuItem(help, "About1", QStringLiteral("About..."), &TMain::AboutButClick);
+}
+
+void TMain::createToolsMenu()
+{
+    // Additions of our own: their keys are ordinary shortcuts, acting on press.
+    QMenu *tools = new QMenu(QStringLiteral("Tools"), this);
+    menuBar()->insertMenu(menuBar()->actions().constLast(), tools);
+    const auto item = [this, tools](const char *name, const QString &caption, const QKeySequence &keys,
+                                    auto handler) {
+        QAction *action = tools->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    CatalogToolCommands *commands = m_catalogTools.get();
+    item("FindInAllFolders1", QStringLiteral("Find in all folders..."), QKeySequence(QStringLiteral("Ctrl+Shift+F")),
+         [commands] { commands->FindInAllFoldersClick(); });
+    tools->addSeparator();
+    item("CheckEntries1", QStringLiteral("Check entries in this folder..."), QKeySequence(QStringLiteral("Ctrl+Shift+K")),
+         [commands] { commands->CheckFolderEntriesClick(); });
+    item("CheckAllEntries1", QStringLiteral("Check entries in all folders..."), {},
+         [commands] { commands->CheckAllEntriesClick(); });
+    tools->addSeparator();
+    item("FindDuplicates1", QStringLiteral("Find duplicates in this folder..."), QKeySequence(QStringLiteral("Ctrl+Shift+D")),
+         [commands] { commands->FolderDuplicatesClick(); });
+    item("FindAllDuplicates1", QStringLiteral("Find duplicates in all folders..."), {},
+         [commands] { commands->AllDuplicatesClick(); });
 }
 
 void TMain::createPopups()
