@@ -215,8 +215,7 @@ void EntryCommands::addEntries(std::vector<MFile> files)
     for (MFile &file : files)
         rows.push_back(m_session.rowWithIcon(std::move(file)));
     const QList<int> positions = m_session.model().insertSorted(std::move(rows));
-    QAbstractItemView *view = m_session.controls().list->currentView();
-    view->scrollTo(m_session.model().index(positions.constLast(), 0));
+    m_session.controls().list->scrollToRow(positions.constLast());
     m_session.SaveFolderContents();
 }
 

@@ -84,12 +84,40 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return index.column() == FileNameColumn ? row.caption : row.description;
     case Qt::DecorationRole:
-        return index.column() == FileNameColumn ? QVariant(m_icons.icon(row.iconIndex)) : QVariant();
+        if (index.column() == FileNameColumn)
+            return m_icons.icon(row.iconIndex);
+        return m_marks.isEmpty() ? QVariant() : markOf(index.row()).icon;
     case Qt::ToolTipRole:
-        return index.column() == FileNameColumn ? QString::fromLocal8Bit(row.file.Path) : row.description;
+        return toolTipOf(index);
     default:
         return {};
     }
+}
+
+QVariant EntryListModel::toolTipOf(const QModelIndex &index) const
+{
+    const EntryRow &row = m_rows[size_t(index.row())];
+    QString tip = index.column() == FileNameColumn ? QString::fromLocal8Bit(row.file.Path) : row.description;
+    if (!m_marks.isEmpty()) {
+        const QString status = markOf(index.row()).text;
+        if (!status.isEmpty())
+            tip += u'\n' + status;
+    }
+    return tip;
+}
+
+EntryListModel::Mark EntryListModel::markOf(int row) const
+{
+    return m_marks.value(m_ids[size_t(row)]);
+}
+
+void EntryListModel::setMark(int row, const QIcon &icon, const QString &text)
+{
+    if (row < 0 || row >= count())
+        return;
+    m_marks.insert(m_ids[size_t(row)], Mark{icon, text});
+    Q_EMIT dataChanged(index(row, FileNameColumn), index(row, DescriptionColumn),
+                       {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -172,6 +200,7 @@ void EntryListModel::resetRows(std::vector<EntryRow> rows)
     const std::vector<int> order = orderOfRanks(ranks, m_sortOrder);
     permute(rows, order);
     beginResetModel();
+    m_marks.clear(); // a check's marks last until the folder is left
     m_rows = std::move(rows);
     m_ids.resize(m_rows.size());
     std::iota(m_ids.begin(), m_ids.end(), 0u); // ids in list order, so ranks by id are by row

@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 #include <QCollator>
+#include <QHash>
+#include <QIcon>
 #include <QList>
 
 #include <array>
@@ -56,6 +58,10 @@ public:
     quint32 idAt(int row) const { return m_ids[size_t(row)]; }
     // The row of an id, or -1 once that row is gone.
     int rowOfId(quint32 id) const;
+    // Marks a row with the outcome of a check: an icon in the "Description" column and a line
+    // in the tooltips. Marks go when the rows are replaced (another folder is shown).
+    void setMark(int row, const QIcon &icon, const QString &text);
+
     // Sets the icons of rows named by id (gone rows are skipped), with one dataChanged.
     void setIconIndexes(const std::vector<std::pair<quint32, int>> &iconsById);
 
@@ -73,6 +79,13 @@ public:
     QList<MFile> filesAt(QList<int> rows) const;
 
 private:
+    struct Mark
+    {
+        QIcon icon;
+        QString text;
+    };
+    QVariant toolTipOf(const QModelIndex &index) const;
+    Mark markOf(int row) const;
     const QString &sortText(const EntryRow &row) const;
     bool lessThan(const EntryRow &a, const EntryRow &b) const; // in the current direction
     static const QString &textOf(const EntryRow &row, int column);
@@ -94,6 +107,7 @@ private:
     mutable bool m_rowOfIdValid = false;
     // By id, per column: collation ranks, or empty until a sort needs them.
     std::array<std::vector<quint32>, ColumnCount> m_ranksById;
+    QHash<quint32, Mark> m_marks; // by row id
     QCollator m_collator;
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainlist.h"
 
+#include "entryfiltermodel.h"
 #include "entrylistmodel.h"
 
 #include <QContextMenuEvent>
@@ -87,8 +88,6 @@ void MainList::buildIconView()
     m_iconView->setLayoutMode(QListView::Batched); // big folders lay out without a pause
     m_iconView->setBatchSize(2000);
     watch(m_iconView);
-    connect(m_iconView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainList::selectionChanged);
 }
 
 void MainList::buildReportView()
@@ -96,10 +95,6 @@ void MainList::buildReportView()
     m_reportView = new QTableView(this);
     m_reportView->setObjectName(QStringLiteral("MainListReport"));
     m_reportView->setAccessibleName(QStringLiteral("Entries"));
-    m_reportView->setModel(&m_model);
-    QItemSelectionModel *own = m_reportView->selectionModel();
-    m_reportView->setSelectionModel(m_iconView->selectionModel()); // one selection for all views
-    delete own;
     m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_reportView->setShowGrid(true);
     m_reportView->setWordWrap(false);
@@ -112,10 +107,62 @@ void MainList::buildReportView()
     header->setSortIndicatorShown(true);
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
-    m_reportView->setColumnWidth(EntryListModel::FileNameColumn, FileNameWidth);
-    m_reportView->setColumnWidth(EntryListModel::DescriptionColumn, DescriptionWidth);
     connect(header, &QHeaderView::sectionClicked, this, &MainList::headerClicked);
     watch(m_reportView);
+    showModel(&m_model);
+    m_reportView->setColumnWidth(EntryListModel::FileNameColumn, FileNameWidth);
+    m_reportView->setColumnWidth(EntryListModel::DescriptionColumn, DescriptionWidth);
+}
+
+void MainList::showModel(QAbstractItemModel *model)
+{
+    const QString widths = columnWidths(); // a new model resets the report's columns
+    QItemSelectionModel *previous = m_iconView->selectionModel();
+    m_iconView->setModel(model);
+    QItemSelectionModel *shared = m_iconView->selectionModel();
+    m_reportView->setModel(model);
+    QItemSelectionModel *own = m_reportView->selectionModel();
+    m_reportView->setSelectionModel(shared); // one selection for all views
+    for (QItemSelectionModel *unused : {previous, own})
+        if (unused && unused != shared)
+            unused->deleteLater();
+    connect(shared, &QItemSelectionModel::selectionChanged, this, &MainList::selectionChanged);
+    setColumnWidths(widths);
+    showSortIndicator();
+}
+
+void MainList::setFilterText(const QString &text)
+{
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    const bool wasFiltered = m_iconView->model() != &m_model;
+    if (!m_filter)
+        m_filter = new EntryFilterModel(m_model, this);
+    m_filter->setFindText(text);
+    if (text.isEmpty() == wasFiltered)
+        showModel(text.isEmpty() ? static_cast<QAbstractItemModel *>(&m_model) : m_filter);
+    Q_EMIT selectionChanged();
+}
+
+int MainList::modelRow(const QModelIndex &viewIndex) const
+{
+    if (viewIndex.model() == m_filter)
+        return m_filter->mapToSource(viewIndex).row();
+    return viewIndex.row();
+}
+
+QModelIndex MainList::viewIndex(int modelRow, int column) const
+{
+    const QModelIndex index = m_model.index(modelRow, column);
+    return m_iconView->model() == m_filter ? m_filter->mapFromSource(index) : index;
+}
+
+void MainList::scrollToRow(int row)
+{
+    const QModelIndex index = viewIndex(row);
+    if (index.isValid())
+        currentView()->scrollTo(index);
 }
 
 void MainList::watch(QAbstractItemView *view)
@@ -166,7 +213,7 @@ QList<int> MainList::selectedRows() const
     const QModelIndexList indexes = m_iconView->selectionModel()->selectedRows(EntryListModel::FileNameColumn);
     rows.reserve(indexes.size());
     for (const QModelIndex &index : indexes)
-        rows.append(index.row());
+        rows.append(modelRow(index));
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -185,11 +232,14 @@ int MainList::selectedCount() const
 void MainList::selectRows(const QList<int> &rows)
 {
     QItemSelection selection;
-    for (int row : rows)
-        selection.select(m_model.index(row, 0), m_model.index(row, EntryListModel::ColumnCount - 1));
+    for (int row : rows) {
+        const QModelIndex first = viewIndex(row);
+        if (first.isValid()) // rows hidden by the filter stay unselected
+            selection.select(first, viewIndex(row, EntryListModel::ColumnCount - 1));
+    }
     m_iconView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (!rows.isEmpty())
-        m_iconView->selectionModel()->setCurrentIndex(m_model.index(rows.constFirst(), 0),
+    if (!selection.isEmpty())
+        m_iconView->selectionModel()->setCurrentIndex(selection.constFirst().topLeft(),
                                                       QItemSelectionModel::NoUpdate);
 }
 

@@ -8,7 +8,10 @@
 
 #include <optional>
 
+class EntryFilterModel;
 class EntryListModel;
+class QAbstractItemModel;
+class QModelIndex;
 class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
@@ -29,6 +32,12 @@ public:
     ViewStyle viewStyle() const { return m_style; }
     // Lays the icons out again from the top left.
     void arrangeIcons();
+
+    // Shows only the entries that match text (name, path or description, ignoring case);
+    // an empty text shows them all. Rows given to and taken from the list stay the model's.
+    void setFilterText(const QString &text);
+    QString filterText() const { return m_filterText; }
+    void scrollToRow(int row);
 
     QList<int> selectedRows() const; // top to bottom
     int firstSelectedRow() const;    // the selected row nearest the top, or -1
@@ -64,8 +73,13 @@ private:
     void buildIconView();
     void buildReportView();
     void watch(QAbstractItemView *view);
+    void showModel(QAbstractItemModel *model);
+    int modelRow(const QModelIndex &viewIndex) const;
+    QModelIndex viewIndex(int modelRow, int column = 0) const;
 
     EntryListModel &m_model;
+    EntryFilterModel *m_filter = nullptr; // between the list and the views while a filter is typed
+    QString m_filterText;
     QListView *m_iconView = nullptr;
     QTableView *m_reportView = nullptr;
     ViewStyle m_style = ViewStyle::Report;

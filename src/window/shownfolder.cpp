@@ -59,7 +59,7 @@ bool revealEntry(CatalogSession &session, const CatalogEntryRef &entry)
         if (model.rowAt(row).file == entry.file) {
             MainList *list = session.controls().list;
             list->selectRows({row});
-            list->currentView()->scrollTo(model.index(row, 0));
+            list->scrollToRow(row);
             session.controls().desc->setPlainText(QString::fromLocal8Bit(entry.file.Description));
             session.UpdateFileCounts();
             break;

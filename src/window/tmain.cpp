@@ -2,6 +2,8 @@
 #include "tmain.h"
 
 #include "entrylistmodel.h"
+#include "findbar.h"
+#include "linkchecker.h"
 #include "interaction.h"
 #include "maintree.h"
 #include "restorebackupcommand.h"
@@ -126,6 +128,12 @@ void TMain::connectList()
     connect(m_mainList, &MainList::focusLost, this, [commands] { commands->MainListExit(); });
     connect(m_mainList, &MainList::mouseReleased, this, [commands] { commands->MainListMouseUp(); });
     connect(m_mainList, &MainList::popupRequested, this, [this](const QPoint &at) { m_filePopup->popup(at); });
+    connect(m_findBar, &FindBar::filterChanged, m_mainList, &MainList::setFilterText);
+    connect(m_findBar, &FindBar::findInAllFoldersRequested, this, [this] { m_catalogTools->FindInAllFoldersClick(); });
+    connect(m_catalogTools.get(), &CatalogToolCommands::entryStatusFound, this,
+            [this](int row, const LinkCheckResult &result) {
+                m_model->setMark(row, linkStatusIcon(result, style()), linkStatusText(result));
+            });
     connect(m_mainList, &MainList::headerClicked, this, [this](int column) {
         const bool same = column == m_model->sortColumn();
         const Qt::SortOrder order = same && m_model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder

@@ -17,6 +17,7 @@
 #include <memory>
 
 class EntryListModel;
+class FindBar;
 class Interaction;
 class MainTree;
 class QAction;
@@ -136,6 +137,7 @@ private:
     QSplitter *m_splitter2 = nullptr;
     QGroupBox *m_groupBox1 = nullptr;
     QPlainTextEdit *m_desc = nullptr;
+    FindBar *m_findBar = nullptr;
     QToolBar *m_toolBar1 = nullptr;
     QToolBar *m_toolBar2 = nullptr;
     QToolBar *m_toolBar3 = nullptr;

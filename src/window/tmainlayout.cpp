@@ -3,6 +3,7 @@
 #include "tmain.h"
 
 #include "entrylistmodel.h"
+#include "findbar.h"
 #include "maintree.h"
 
 #include <QCheckBox>
@@ -75,8 +76,15 @@ void TMain::createControls()
     m_splitter1->setObjectName(QStringLiteral("Splitter1"));
     m_splitter1->setHandleWidth(3);
     m_splitter1->setChildrenCollapsible(false);
+    m_findBar = new FindBar;
+    auto *listPane = new QWidget;
+    auto *listLayout = new QVBoxLayout(listPane);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(0);
+    listLayout->addWidget(m_findBar);
+    listLayout->addWidget(m_mainList, 1);
     m_splitter1->addWidget(m_mainTree);
-    m_splitter1->addWidget(m_mainList);
+    m_splitter1->addWidget(listPane);
     m_splitter1->setStretchFactor(1, 1);
     m_splitter1->setSizes({185, 390});
 
@@ -280,6 +288,7 @@ void TMain::createToolsMenu()
         connect(action, &QAction::triggered, this, handler);
     };
     CatalogToolCommands *commands = m_catalogTools.get();
+    item("Find1", QStringLiteral("Find in this folder"), QKeySequence::Find, [this] { m_findBar->open(); });
     item("FindInAllFolders1", QStringLiteral("Find in all folders..."), QKeySequence(QStringLiteral("Ctrl+Shift+F")),
          [commands] { commands->FindInAllFoldersClick(); });
     tools->addSeparator();

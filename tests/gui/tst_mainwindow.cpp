@@ -13,6 +13,7 @@
 #include <QCollator>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTableView>
 #include <QToolBar>
@@ -372,6 +373,53 @@ private Q_SLOTS:
         w.entryCommands().MainListMouseUp();
         QCOMPARE(numFiles->text(), QStringLiteral("2"));
         QCOMPARE(w.findChild<QLabel *>(QStringLiteral("SelFiles"))->text(), QStringLiteral("2"));
+    }
+
+    void theFindBarFiltersTheFolderAndCommandsActOnWhatIsShown()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (const char *path : {"/docs/Report.pdf", "/docs/notes.txt", "/music/report-song.mp3", "/x/other"})
+            w.entryCommands().AddFiles(QString::fromLatin1(path));
+        w.findChild<QAction *>(QStringLiteral("Find1"))->trigger();
+        auto *field = w.findChild<QLineEdit *>(QStringLiteral("FindField"));
+        QVERIFY(field->isVisible());
+        QTest::keyClicks(field, QStringLiteral("REPORT"));
+        QAbstractItemView *view = w.mainList()->currentView();
+        QCOMPARE(view->model()->rowCount(), 2); // by name, ignoring case
+        QTest::keyClicks(field, QStringLiteral("-"));
+        QCOMPARE(view->model()->rowCount(), 1);
+
+        // Deleting what is shown removes exactly that entry from the file.
+        view->selectAll();
+        QCOMPARE(w.mainList()->selectedRows().size(), 1);
+        f.interaction.yesNoAnswers = {true};
+        w.Delete2Click();
+        QList<QByteArray> paths;
+        for (const MFile &file : entriesOnDisk(f, QStringLiteral("cat0.lsf")))
+            paths.append(file.Path);
+        QVERIFY(!paths.contains("/music/report-song.mp3"));
+        QCOMPARE(paths.size(), 3);
+
+        QTest::keyClick(field, Qt::Key_Escape); // closes the bar and shows the whole folder
+        QVERIFY(!field->isVisible());
+        QCOMPARE(w.mainList()->currentView()->model()->rowCount(), 3);
+    }
+
+    void checkMarksLastUntilTheFolderIsLeft()
+    {
+        WindowFixture f;
+        TMain &w = f.open();
+        w.entryCommands().AddUrl(QStringLiteral("https://example.com/"));
+        EntryListModel &model = w.mainList()->model();
+        model.setMark(0, QIcon(), QStringLiteral("Not found (404)"));
+        QVERIFY(model.data(model.index(0, 0), Qt::ToolTipRole).toString().contains(QStringLiteral("404")));
+        FolderItem *other = w.folderCommands().CreateFolder(nullptr, QStringLiteral("Other"));
+        w.mainTree()->setCurrentItem(w.mainTree()->topFolder(0));
+        QVERIFY(other);
+        QVERIFY(!model.data(model.index(0, 0), Qt::ToolTipRole).toString().contains(QStringLiteral("404")));
     }
 
 private:
