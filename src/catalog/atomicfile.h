@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <optional>
 #include <QStringList>
 
 // Replaces the file at path by bytes: temp file in the same folder, flushed to disk, renamed.
@@ -47,3 +49,6 @@ UnitRecovery recoverFilesUnit(const QStringList &targets);
 // file (its name + "." + six letters or digits, staging files' included). Returns how many.
 // Only while no other process can be writing in directory: with the catalog's lock held.
 int removeAbandonedTemporaryFiles(const QString &directory);
+
+// The whole file, or none when it cannot be opened or read to its end.
+std::optional<QByteArray> readWholeFile(const QString &path);

@@ -29,16 +29,6 @@ bool isSnapshotName(const QString &name)
     return dated.match(name).hasMatch();
 }
 
-std::optional<QByteArray> readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
 
 // The catalog's files in a folder, by name. A file that cannot be read makes the whole read
 // fail: a snapshot without it would look whole and not be.
@@ -48,7 +38,7 @@ std::optional<QMap<QString, QByteArray>> catalogFilesIn(const QString &folder)
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
         if (!isCatalogFileName(name))
             continue;
-        const std::optional<QByteArray> bytes = readAll(folder + u'/' + name);
+        const std::optional<QByteArray> bytes = readWholeFile(folder + u'/' + name);
         if (!bytes)
             return std::nullopt;
         files.insert(name, *bytes);

@@ -9,21 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-std::optional<QByteArray> readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
-} // namespace
-
 QString damagedFilesFolder(const QString &workDirectory)
 {
     return workDirectory + QStringLiteral("/damaged");
@@ -32,14 +17,14 @@ QString damagedFilesFolder(const QString &workDirectory)
 DamagedCopy keepDamagedCopy(const QString &workDirectory, const QString &file, const QDateTime &now)
 {
     DamagedCopy copy;
-    const std::optional<QByteArray> bytes = readAll(file);
+    const std::optional<QByteArray> bytes = readWholeFile(file);
     if (!bytes || bytes->isEmpty())
         return copy;
     const QString name = QFileInfo(file).fileName();
     const QDir folder(damagedFilesFolder(workDirectory));
     const QString prefix = name + QStringLiteral(".damaged-");
     for (const QString &kept : folder.entryList({prefix + u'*'}, QDir::Files, QDir::Name)) {
-        if (readAll(folder.filePath(kept)) == bytes) {
+        if (readWholeFile(folder.filePath(kept)) == bytes) {
             copy.path = folder.filePath(kept);
             return copy;
         }

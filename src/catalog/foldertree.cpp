@@ -57,16 +57,6 @@ QString invalidLevelMessage(qsizetype level, QByteArrayView name)
     return QStringLiteral("Invalid level (%1) for item \"%2\"").arg(level).arg(QString::fromLocal8Bit(name));
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
 
 } // namespace
 
