@@ -242,13 +242,15 @@ QAction *TMain::checkItem(QMenu *menu, const char *name, const QString &caption,
 
 void TMain::createMenus()
 {
-    QMenu *folder = menuBar()->addMenu(QStringLiteral("Folder"));
+    // The menus' mnemonics (Alt+O, Alt+V, Alt+F, Alt+T, Alt+H) open them from the keyboard;
+    // the captions read as before.
+    QMenu *folder = menuBar()->addMenu(QStringLiteral("F&older"));
     menuItem(folder, "AddanewfolderF71", QStringLiteral("Add a new folder (F7)"), &TMain::AddRootBtnClick);
     menuItem(folder, "AddanewsubfolderShiftF71", QStringLiteral("Add a new subfolder (Shift-F7)"), &TMain::Addsubfolder1Click);
     menuItem(folder, "DeleteDel1", QStringLiteral("Delete (Del)"), &TMain::Delete1Click);
     menuItem(folder, "ExitAltF41", QStringLiteral("Exit (Alt-F4)"), &TMain::ExitAltF41Click);
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     menuItem(view, "LargeIcons1", QStringLiteral("Large Icons"), &TMain::RxSpeedButton1Click);
     menuItem(view, "SmallIcons1", QStringLiteral("Small Icons"), &TMain::RxSpeedButton2Click);
     menuItem(view, "List1", QStringLiteral("List"), &TMain::RxSpeedButton3Click);
@@ -256,7 +258,7 @@ void TMain::createMenus()
     m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide Options toolbar"), &TMain::HideOptsClick);
     m_hideInfo = checkItem(view, "HideInfo", QStringLiteral("Hide Info toolbar"), &TMain::HideInfoClick);
 
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     menuItem(file, "InsertfilesIns1", QStringLiteral("Insert files (Ins)"), &TMain::Addfile1Click);
     menuItem(file, "InsertDirectory1", QStringLiteral("Insert Directory..."), &TMain::AddDirButClick);
     menuItem(file, "InsertURLlink1", QStringLiteral("Insert URL link (Shift-Ins)"), &TMain::RxSpeedButton6Click);
@@ -270,7 +272,7 @@ void TMain::createMenus()
              &TMain::ExportFolderBookmarks1Click);
     menuItem(file, "RestoreBackup1", QStringLiteral("Restore backup..."), &TMain::RestoreBackup1Click);
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     menuItem(help, "HTMLhelp1", QStringLiteral("HTML help..."), &TMain::HTMLhelp1Click);
     menuItem(help, "About1", QStringLiteral("About..."), &TMain::AboutButClick);
 }
@@ -278,7 +280,7 @@ void TMain::createMenus()
 void TMain::createToolsMenu()
 {
     // Additions of our own: their keys are ordinary shortcuts, acting on press.
-    QMenu *tools = new QMenu(QStringLiteral("Tools"), this);
+    QMenu *tools = new QMenu(QStringLiteral("&Tools"), this);
     menuBar()->insertMenu(menuBar()->actions().constLast(), tools);
     const auto item = [this, tools](const char *name, const QString &caption, const QKeySequence &keys,
                                     auto handler) {
