@@ -15,7 +15,6 @@
 #include "workdirectory.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -86,12 +85,7 @@ void applyStartOptions(TMain &window, const CommandLineOptions &options)
         window.bookmarkCommands().ImportBookmarks(options.importFile);
     if (!options.exportFile.isEmpty())
         window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
-    for (const MFile &entry : options.add) {
-        if (entry.isUrl())
-            window.entryCommands().AddUrl(QString::fromLocal8Bit(entry.Path));
-        else
-            window.entryCommands().AddFiles(QFile::decodeName(entry.Path));
-    }
+    AddCommandLineEntries(window, options.add);
 }
 
 } // namespace

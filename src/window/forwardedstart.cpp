@@ -11,9 +11,13 @@ void ShowForwardedStart(TMain &window, const QStringList &arguments, const QStri
     // Hidden in the tray or minimised, the window is where the user expects their start.
     window.ShowFromTray();
     const CommandLineOptions options = parseCommandLine(arguments, currentDir);
-    if (options.action != CommandLineOptions::Action::Run)
-        return;
-    for (const MFile &entry : options.add) {
+    if (options.action == CommandLineOptions::Action::Run)
+        AddCommandLineEntries(window, options.add);
+}
+
+void AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
+{
+    for (const MFile &entry : entries) {
         if (entry.isUrl())
             window.entryCommands().AddUrl(QString::fromLocal8Bit(entry.Path));
         else

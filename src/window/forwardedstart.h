@@ -3,6 +3,9 @@
 // front and adds what the command line names.
 #pragma once
 
+#include "mfile.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,3 +15,7 @@ class TMain;
 // it ran, against which relative paths are read. The paths and URLs it names are added to
 // the selected folder, each as the entry commands add one.
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir);
+
+// Adds the entries that a command line names to the selected folder, each as the entry
+// commands add one.
+void AddCommandLineEntries(TMain &window, const QList<MFile> &entries);
