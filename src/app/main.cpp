@@ -78,16 +78,6 @@ std::optional<int> answerPrintingOptions(int argc, char **argv)
     }
 }
 
-// What the command line asks of a window that has just loaded its catalog.
-void applyStartOptions(TMain &window, const CommandLineOptions &options)
-{
-    if (!options.importFile.isEmpty())
-        window.bookmarkCommands().ImportBookmarks(options.importFile);
-    if (!options.exportFile.isEmpty())
-        window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
-    AddCommandLineEntries(window, options.add);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -149,7 +139,7 @@ int main(int argc, char **argv)
                          });
         if (start == SingleInstance::Start::Primary)
             startDailyBackups(workDirectory, &window);
-        applyStartOptions(window, options);
+        ApplyStartOptions(window, options);
         window.show();
         return app.exec();
     } catch (const std::exception &e) {

@@ -83,6 +83,13 @@ void EntryCommands::AddUrl(const std::optional<QString> &text)
     addEntries(std::move(files));
 }
 
+void EntryCommands::AddEntries(std::vector<MFile> files)
+{
+    if (!m_session.folderTakingEntries())
+        return;
+    addEntries(std::move(files));
+}
+
 void EntryCommands::AddDirectory()
 {
     if (!m_session.folderTakingEntries())

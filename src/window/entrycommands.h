@@ -30,6 +30,8 @@ public:
     void AddFiles(const std::optional<QString> &path = std::nullopt);
     // Adds the text as a URL entry, or, with none, the URL typed at the prompt.
     void AddUrl(const std::optional<QString> &text = std::nullopt);
+    // Adds ready-made entries (a command line's) in one command, their bytes as they are.
+    void AddEntries(std::vector<MFile> files);
     // Adds every file of a chosen directory (hidden ones too, no subdirectories) at once.
     void AddDirectory();
     // Adds what the file manager or a browser dropped: local files as file entries, other

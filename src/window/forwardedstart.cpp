@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "forwardedstart.h"
 
+#include "bookmarkcommands.h"
 #include "commandline.h"
+#include "entrycommands.h"
 #include "tmain.h"
-
-#include <QFile>
 
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
 {
@@ -17,10 +17,16 @@ void ShowForwardedStart(TMain &window, const QStringList &arguments, const QStri
 
 void AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
 {
-    for (const MFile &entry : entries) {
-        if (entry.isUrl())
-            window.entryCommands().AddUrl(QString::fromLocal8Bit(entry.Path));
-        else
-            window.entryCommands().AddFiles(QFile::decodeName(entry.Path));
-    }
+    window.entryCommands().AddEntries(std::vector<MFile>(entries.begin(), entries.end()));
+}
+
+void ApplyStartOptions(TMain &window, const CommandLineOptions &options)
+{
+    if (!options.importFile.isEmpty())
+        window.bookmarkCommands().ImportBookmarks(options.importFile, options.keepPrograms
+                                                                          ? BookmarkCommands::Programs::Keep
+                                                                          : BookmarkCommands::Programs::Drop);
+    if (!options.exportFile.isEmpty())
+        window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
+    AddCommandLineEntries(window, options.add);
 }
