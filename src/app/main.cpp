@@ -3,6 +3,7 @@
 // daily backup, and the main window.
 #include "atomicfile.h"
 #include "backups.h"
+#include "catalogstart.h"
 #include "commandline.h"
 #include "desktopinteraction.h"
 #include "forwardedstart.h"
@@ -106,19 +107,16 @@ int main(int argc, char **argv)
                                         : resolveWorkDirectoryAt(options.workDir, true);
     const QString workDirectory = where.paths.WorkDirectory;
     SingleInstance instance(workDirectory);
-    const SingleInstance::Start start =
-        where.usable ? instance.start({QDir::currentPath(), arguments}) : SingleInstance::Start::Unlocked;
-    if (start == SingleInstance::Start::Forwarded && !restoreDate)
-        return 0; // the running Linkshelf has it
-    if (start == SingleInstance::Start::Forwarded || start == SingleInstance::Start::NoAnswer) {
-        const QString text = restoreDate ? QStringLiteral("Close Linkshelf before restoring a backup of its catalog.")
-                                         : QStringLiteral("Linkshelf is already running on the catalog \"%1\" but "
-                                                          "does not answer.")
-                                               .arg(QDir::toNativeSeparators(workDirectory));
-        complain(text);
-        interaction.showMessage(text);
-        return 1;
+    const CatalogStart settled = where.usable ? settleCatalogLock(instance, {QDir::currentPath(), arguments},
+                                                                  interaction, restoreDate.has_value())
+                                              : CatalogStart{};
+    if (!settled.message.isEmpty()) {
+        complain(settled.message);
+        interaction.showMessage(settled.message);
     }
+    if (settled.exitCode)
+        return *settled.exitCode;
+    const SingleInstance::Start start = settled.start;
     if (start == SingleInstance::Start::Primary)
         removeAbandonedTemporaryFiles(workDirectory); // no other writer can be busy with them
 
