@@ -53,7 +53,7 @@ CatalogLock::State CatalogLock::tryTake()
     for (int attempt = 0; attempt < 5; ++attempt) {
         int fd = -1;
         const Open opened = openFile(fd);
-        if (opened != Open::File)
+        if (opened == Open::NotAFile || opened == Open::Failed)
             return opened == Open::NotAFile ? State::NotAFile : State::Unavailable;
         const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         const bool heldByOther = !locked && errno == EWOULDBLOCK;
@@ -67,6 +67,9 @@ CatalogLock::State CatalogLock::tryTake()
             state = State::HeldElsewhere;
         else if (heldByOther || (!locked && processIsAlive(m_holder.pid)))
             state = State::HeldHere;
+        // A free lock that this user may not rewrite (another user's) cannot be taken.
+        if (state == State::Taken && opened == Open::ReadOnlyFile)
+            state = State::Unavailable;
         if (state != State::Taken) {
             ::close(fd);
             return state;
@@ -83,8 +86,11 @@ bool CatalogLock::takeOver()
     if (m_fd >= 0)
         return true;
     int fd = -1;
-    if (openFile(fd) != Open::File)
+    if (openFile(fd) != Open::File) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
+    }
     // Another computer's kernel lock may reach here (NFS); a Linkshelf of this computer that
     // has started meanwhile keeps the catalog.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
@@ -113,11 +119,18 @@ void CatalogLock::release()
 }
 
 // O_NONBLOCK: a FIFO in the lock's place would otherwise hang the start; O_NOFOLLOW: a link
-// is never followed to a file elsewhere.
+// is never followed to a file elsewhere. Another user's lock is still read, so that a
+// Linkshelf of theirs that holds it keeps the catalog.
 CatalogLock::Open CatalogLock::openFile(int &fd) const
 {
-    fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                0644);
+    const QByteArray path = QFile::encodeName(m_path);
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    Open opened = Open::File;
+    fd = ::open(path.constData(), O_RDWR | O_CREAT | flags, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        fd = ::open(path.constData(), O_RDONLY | flags);
+        opened = Open::ReadOnlyFile;
+    }
     if (fd < 0)
         return errno == EISDIR || errno == ELOOP || errno == ENXIO ? Open::NotAFile : Open::Failed;
     struct stat info
@@ -128,7 +141,7 @@ CatalogLock::Open CatalogLock::openFile(int &fd) const
         fd = -1;
         return Open::NotAFile;
     }
-    return Open::File;
+    return opened;
 }
 
 bool CatalogLock::isStillAtPath(int fd) const

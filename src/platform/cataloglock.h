@@ -41,7 +41,7 @@ public:
     static QString hostName();
 
 private:
-    enum class Open { File, NotAFile, Failed };
+    enum class Open { File, ReadOnlyFile, NotAFile, Failed };
     Open openFile(int &fd) const;
     bool isStillAtPath(int fd) const;
     void readHolder(int fd);

@@ -78,6 +78,7 @@ SingleInstance::Start SingleInstance::takeOver()
     listen();
     return Start::Primary;
 }
+
 // A socket left by a holder that crashed is in the way: with the lock held, it is ours to
 // replace. Without a server, later starts wait and give up; the catalog is still safe.
 bool SingleInstance::listen()

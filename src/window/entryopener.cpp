@@ -38,8 +38,8 @@ QString EntryOpener::refusalMessage(Shell::Refusal refusal)
         return QStringLiteral("The entry's path begins with \"-\", so a program would take it for an option. "
                               "It was not opened.");
     case Shell::Refusal::ScriptUrl:
-        return QStringLiteral("Links that begin with \"javascript:\" or \"data:\" carry code or content of "
-                              "their own. It was not opened.");
+        return QStringLiteral("The link begins with \"javascript:\" or \"data:\", so it carries code or "
+                              "content of its own. It was not opened.");
     }
     return {};
 }

@@ -227,6 +227,27 @@ private Q_SLOTS:
         QVERIFY(readLock(catalog).startsWith(ourLockStart()));
     }
 
+    // Another user of this computer runs Linkshelf on a shared catalog: their lock, which
+    // this user may read but not write, still keeps the catalog theirs.
+    void aLockOfAnotherUserIsRespected()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can run a process as another user");
+        QTemporaryDir catalog;
+        QVERIFY(QFile::setPermissions(catalog.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                          QFile::ReadOther | QFile::ExeOther));
+        CatalogLock theirs(lockPath(catalog));
+        QCOMPARE(theirs.tryTake(), CatalogLock::State::Taken);
+        const pid_t other = forkAsNobody([] {},
+                                         [&] {
+                                             CatalogLock mine(lockPath(catalog));
+                                             return int(mine.tryTake());
+                                         });
+        int status = -1;
+        QCOMPARE(::waitpid(other, &status, 0), other);
+        QCOMPARE(WEXITSTATUS(status), int(CatalogLock::State::HeldHere));
+    }
+
     void aLockOfAnotherComputerIsTakenOnlyWhenTheUserSaysSo()
     {
         const QByteArray foreign = "4242\nlinkshelf\nother-computer.example\n";
