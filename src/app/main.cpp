@@ -58,12 +58,21 @@ void startDailyBackups(const QString &workDirectory, QObject *owner)
 
 // Options that only print (--help, --version, a mistake) are answered before the window
 // system is asked for, so they work over ssh and in scripts. Returns the exit code then.
+// An argument that no text carries exactly is refused here too, before anything is created.
 std::optional<int> answerPrintingOptions(int argc, char **argv)
 {
     QCoreApplication probe(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("linkshelf"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LINKSHELF_VERSION));
-    QStringList arguments = QCoreApplication::arguments();
+    QList<QByteArray> raw;
+    for (int i = 0; i < argc; ++i) // what Qt left of argv: its own options are taken out
+        raw.append(QByteArray(argv[i]));
+    ProgramArguments decoded = programArguments(raw);
+    if (!decoded.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(decoded.error));
+        return 2;
+    }
+    QStringList &arguments = decoded.arguments;
     takeRestoreBackupOption(arguments);
     const CommandLineOptions options = parseCommandLine(arguments);
     switch (options.action) {

@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 
 #include "filewriter.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -162,11 +163,5 @@ int removeAbandonedTemporaryFiles(const QString &directory)
 
 std::optional<QByteArray> readWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return readRegularFile(path, SymbolicLinks::Refuse).bytes;
 }

@@ -31,11 +31,12 @@ bool isSnapshotName(const QString &name)
 
 
 // The catalog's files in a folder, by name. A file that cannot be read makes the whole read
-// fail: a snapshot without it would look whole and not be.
+// fail: a snapshot without it would look whole and not be. A link is none of the catalog's
+// files (the catalog never reads through one), so it is left out rather than failing them all.
 std::optional<QMap<QString, QByteArray>> catalogFilesIn(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (!isCatalogFileName(name))
             continue;
         const std::optional<QByteArray> bytes = readWholeFile(folder + u'/' + name);

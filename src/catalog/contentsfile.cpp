@@ -3,8 +3,10 @@
 #include "contentsfile.h"
 
 #include "atomicfile.h"
+#include "regularfile.h"
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -145,22 +147,36 @@ QByteArray serializeContents(qsizetype count, const std::function<const MFile &(
 
 ContentsReadResult readContentsFile(const QString &path)
 {
-    QFile file(path);
-    ContentsReadResult result;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const RegularFileRead read = readRegularFile(path, SymbolicLinks::Refuse);
+    if (!read) {
+        ContentsReadResult result;
         result.unreadable = true;
+        if (!read.missing)
+            result.readError = read.error;
         return result;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.unreadable = true;
-        return result;
-    }
-    return parseContents(bytes);
+    return parseContents(*read.bytes);
 }
 
+ContentsReadResult readFolderContents(const CatalogPaths &paths, const MTree &record)
+{
+    if (const std::optional<QString> path = paths.ContentsFilePath(record))
+        return readContentsFile(*path);
+    ContentsReadResult result;
+    result.unreadable = true;
+    result.readError = QStringLiteral("\"%1\" is not a name of a file in the work directory")
+                           .arg(QString::fromLocal8Bit(record.FileName));
+    return result;
+}
+
+// QSaveFile writes through a link to wherever it leads, so a link is refused here.
 SaveResult writeContentsFile(const QString &path, const QByteArray &serialized)
 {
+    if (QFileInfo(path).isSymLink())
+        return SaveResult::failure(
+            QStringLiteral("Cannot write \"%1\": it is a symbolic link, which Linkshelf "
+                           "does not write through")
+                .arg(QDir::toNativeSeparators(path)));
     return writeFileAtomically(path, serialized);
 }
 

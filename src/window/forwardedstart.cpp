@@ -4,8 +4,6 @@
 #include "commandline.h"
 #include "tmain.h"
 
-#include <QFile>
-
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
 {
     // Hidden in the tray or minimised, the window is where the user expects their start.
@@ -15,12 +13,9 @@ void ShowForwardedStart(TMain &window, const QStringList &arguments, const QStri
         AddCommandLineEntries(window, options.add);
 }
 
+// The entries go in as the command line made them: a path from a file: URL may hold bytes
+// that a text would change.
 void AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
 {
-    for (const MFile &entry : entries) {
-        if (entry.isUrl())
-            window.entryCommands().AddUrl(QString::fromLocal8Bit(entry.Path));
-        else
-            window.entryCommands().AddFiles(QFile::decodeName(entry.Path));
-    }
+    window.entryCommands().AddEntries(entries);
 }
