@@ -60,19 +60,30 @@ SaveResult failure(const QString &what, const QString &path)
     return SaveResult::failure(what.arg(QDir::toNativeSeparators(path)));
 }
 
-SaveResult writeSnapshot(const QString &workDirectory, const QString &name, const QMap<QString, QByteArray> &files)
+SaveResult writeFiles(const QString &folder, const QMap<QString, QByteArray> &files)
+{
+    if (!QDir().mkpath(folder))
+        return failure(QStringLiteral("Cannot create the folder \"%1\""), folder);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (const SaveResult written = writeFileAtomically(folder + u'/' + it.key(), it.value()); !written)
+            return written;
+    return SaveResult::success();
+}
+
+// A snapshot that could not be written whole is taken away at once: on a full disk its
+// files hold space that the catalog itself needs.
+SaveResult writeSnapshot(const QString &workDirectory, const QString &name,
+                         const QMap<QString, QByteArray> &files)
 {
     const QDir backups(backupsFolder(workDirectory));
     const QString partial = backups.filePath(name + QStringLiteral(".partial"));
     QDir(partial).removeRecursively(); // left by a crash in an earlier snapshot
-    if (!QDir().mkpath(partial))
-        return failure(QStringLiteral("Cannot create the folder \"%1\""), partial);
-    for (auto it = files.cbegin(); it != files.cend(); ++it)
-        if (const SaveResult written = writeFileAtomically(partial + u'/' + it.key(), it.value()); !written)
-            return written;
-    if (!QDir().rename(partial, backups.filePath(name)))
-        return failure(QStringLiteral("Cannot name the snapshot \"%1\""), backups.filePath(name));
-    return SaveResult::success();
+    SaveResult written = writeFiles(partial, files);
+    if (written && !QDir().rename(partial, backups.filePath(name)))
+        written = failure(QStringLiteral("Cannot name the snapshot \"%1\""), backups.filePath(name));
+    if (!written)
+        QDir(partial).removeRecursively();
+    return written;
 }
 
 void keepNewest(const QString &workDirectory)
