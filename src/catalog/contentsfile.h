@@ -15,7 +15,9 @@
 struct ContentsReadResult
 {
     QList<MFile> entries;
-    bool damaged = false; // a count or length ran past the data: entries holds what was read
+    // A count or length ran past the data, or bytes follow the last counted entry: entries
+    // holds what was read.
+    bool damaged = false;
     bool unreadable = false; // the file is missing or could not be read: entries is empty
     // A text held a zero byte and was cut there: writing the entries back would drop the
     // bytes after it, so the original is worth keeping.
