@@ -78,7 +78,7 @@ std::optional<QString> FileWriter::write(QSaveFile &file, QByteArrayView bytes)
 // here first, and a failure stops the rename.
 std::optional<QString> FileWriter::commit(QSaveFile &file)
 {
-    if (::fsync(file.handle()) != 0)
+    if (::fdatasync(file.handle()) != 0)
         return systemError(errno);
     if (!file.commit())
         return file.errorString();
