@@ -46,13 +46,23 @@ void complain(const QString &text)
 }
 
 // Once a day the catalog as it stands is kept, so a running Linkshelf that is never closed
-// still gets its daily snapshot.
-void startDailyBackups(const QString &workDirectory, QObject *owner)
+// still gets its daily snapshot. A snapshot that cannot be made (a full disk) leaves the
+// catalog as it was; the user hears of it once, and every hour tries again.
+void startDailyBackups(const QString &workDirectory, Interaction &interaction, QObject *owner)
 {
-    makeDailyBackup(workDirectory);
+    auto backUp = [workDirectory, &interaction, told = false]() mutable {
+        const BackupResult backup = makeDailyBackup(workDirectory);
+        if (backup.result || told)
+            return;
+        told = true;
+        complain(backup.result.errorString);
+        interaction.showMessage(QStringLiteral("Today's backup of the catalog could not be made.\n%1")
+                                    .arg(backup.result.errorString));
+    };
+    backUp();
     auto *timer = new QTimer(owner);
     timer->setInterval(60 * 60 * 1000);
-    QObject::connect(timer, &QTimer::timeout, owner, [workDirectory] { makeDailyBackup(workDirectory); });
+    QObject::connect(timer, &QTimer::timeout, owner, backUp);
     timer->start();
 }
 
@@ -157,7 +167,7 @@ int main(int argc, char **argv)
                              ShowForwardedStart(window, later.arguments, later.currentDir);
                          });
         if (start == SingleInstance::Start::Primary)
-            startDailyBackups(workDirectory, &window);
+            startDailyBackups(workDirectory, interaction, &window);
         applyStartOptions(window, options);
         window.show();
         return app.exec();

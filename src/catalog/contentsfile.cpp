@@ -99,6 +99,8 @@ char *putText(char *out, const QByteArray &text)
 
 // A file too short for its count, a negative count, or an entry running past the end are
 // all damage: the entries read before it are kept so that the user loses as little as possible.
+// So are bytes after the last counted entry: a count too small for the entries that follow,
+// which the next write of the folder would drop.
 ContentsReadResult parseContents(QByteArrayView bytes)
 {
     ContentsReadResult result;
@@ -118,6 +120,7 @@ ContentsReadResult parseContents(QByteArrayView bytes)
         }
         result.entries.append(std::move(entry));
     }
+    result.damaged = result.damaged || cursor.bytesLeft() > 0;
     result.textsCut = cursor.textsCut();
     return result;
 }

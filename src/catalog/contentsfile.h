@@ -16,7 +16,9 @@
 struct ContentsReadResult
 {
     QList<MFile> entries;
-    bool damaged = false; // a count or length ran past the data: entries holds what was read
+    // A count or length ran past the data, or bytes follow the last counted entry: entries
+    // holds what was read.
+    bool damaged = false;
     bool unreadable = false; // the file is missing or could not be read: entries is empty
     // Why a file that is there could not be read (a folder, a pipe, a link, no permission);
     // empty when it is simply missing, as the file of a folder given no entries yet may be.

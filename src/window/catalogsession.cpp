@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -293,12 +294,12 @@ void CatalogSession::LoadFolderTree()
     if (!acceptTreeLoad(load))
         return;
     const QList<FolderItem *> items = m_controls.tree->replaceFolders(load.folders);
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (load.folders[i].Expanded)
-            items[i]->setExpanded(true);
-        if (load.folders[i].Selected)
-            m_controls.tree->setCurrentItem(items[i]); // the selection events read its entries
-    }
+    // A state file may mark several folders selected; the last one wins, and only it is
+    // selected, as each selection reads a folder and saves the whole tree.
+    const auto selected = std::find_if(load.folders.crbegin(), load.folders.crend(),
+                                       [](const FolderRecord &folder) { return folder.Selected; });
+    if (selected != load.folders.crend())
+        m_controls.tree->setCurrentItem(items[load.folders.crend() - selected - 1]); // reads its entries
 }
 
 bool CatalogSession::SaveFolderTree()
