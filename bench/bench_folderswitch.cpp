@@ -40,7 +40,8 @@ int run()
     const int count = bench::quick() ? 10000 : 100000;
     // Folder 0 is small and selected at start; folder 1 is the big one.
     catalog.writeWorkDirectory(workDir, 3, {{1, count}}, 0);
-    const QString bigFile = CatalogPaths::forWorkDirectory(workDir).ContentsFilePath(MTree{"cat1.lsf"});
+    const QString bigFile =
+        CatalogPaths::forWorkDirectory(workDir).ContentsFilePath(MTree{"cat1.lsf"}).value();
 
     bench::BenchWindow window(workDir);
     TMain &w = window.openAndPaint();

@@ -58,8 +58,8 @@ int run()
         SyntheticCatalog catalog(files.path());
         catalog.writeWorkDirectory(workDir, 2, {{1, count}}, 0);
         const CatalogPaths paths = CatalogPaths::forWorkDirectory(workDir);
-        textBytes =
-            SyntheticCatalog::textBytes(readContentsFile(paths.ContentsFilePath(MTree{"cat1.lsf"})).entries);
+        textBytes = SyntheticCatalog::textBytes(
+            readContentsFile(paths.ContentsFilePath(MTree{"cat1.lsf"}).value()).entries);
     }
     bench::BenchWindow window(workDir);
     TMain &w = window.openAndPaint();

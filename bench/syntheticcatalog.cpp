@@ -151,7 +151,7 @@ void SyntheticCatalog::writeWorkDirectory(const QString &workDir, int folderCoun
             if (b.folder == i)
                 entryCount = b.entries;
         const QByteArray bytes = serializeContents(entries(entryCount, unsigned(i) + 1));
-        QFile file(paths.ContentsFilePath(*folder.Record));
+        QFile file(paths.ContentsFilePath(*folder.Record).value());
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
         folders.append(std::move(folder));

@@ -47,24 +47,43 @@ void complain(const QString &text)
 }
 
 // Once a day the catalog as it stands is kept, so a running Linkshelf that is never closed
-// still gets its daily snapshot.
-void startDailyBackups(const QString &workDirectory, QObject *owner)
+// still gets its daily snapshot. A snapshot that cannot be made (a full disk) leaves the
+// catalog as it was; the user hears of it once, and every hour tries again.
+void startDailyBackups(const QString &workDirectory, Interaction &interaction, QObject *owner)
 {
-    makeDailyBackup(workDirectory);
+    auto backUp = [workDirectory, &interaction, told = false]() mutable {
+        const BackupResult backup = makeDailyBackup(workDirectory);
+        if (backup.result || told)
+            return;
+        told = true;
+        complain(backup.result.errorString);
+        interaction.showMessage(QStringLiteral("Today's backup of the catalog could not be made.\n%1")
+                                    .arg(backup.result.errorString));
+    };
+    backUp();
     auto *timer = new QTimer(owner);
     timer->setInterval(60 * 60 * 1000);
-    QObject::connect(timer, &QTimer::timeout, owner, [workDirectory] { makeDailyBackup(workDirectory); });
+    QObject::connect(timer, &QTimer::timeout, owner, backUp);
     timer->start();
 }
 
 // Options that only print (--help, --version, a mistake) are answered before the window
 // system is asked for, so they work over ssh and in scripts. Returns the exit code then.
+// An argument that no text carries exactly is refused here too, before anything is created.
 std::optional<int> answerPrintingOptions(int argc, char **argv)
 {
     QCoreApplication probe(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("linkshelf"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LINKSHELF_VERSION));
-    QStringList arguments = QCoreApplication::arguments();
+    QList<QByteArray> raw;
+    for (int i = 0; i < argc; ++i) // what Qt left of argv: its own options are taken out
+        raw.append(QByteArray(argv[i]));
+    ProgramArguments decoded = programArguments(raw);
+    if (!decoded.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(decoded.error));
+        return 2;
+    }
+    QStringList &arguments = decoded.arguments;
     takeRestoreBackupOption(arguments);
     const CommandLineOptions options = parseCommandLine(arguments);
     switch (options.action) {
@@ -136,7 +155,7 @@ int main(int argc, char **argv)
                              ShowForwardedStart(window, later.arguments, later.currentDir);
                          });
         if (start == SingleInstance::Start::Primary)
-            startDailyBackups(workDirectory, &window);
+            startDailyBackups(workDirectory, interaction, &window);
         ApplyStartOptions(window, options);
         window.show();
         return app.exec();

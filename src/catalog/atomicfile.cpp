@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 
 #include "filewriter.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,16 @@ QString failureText(const QString &path, const QString &reason)
     return QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
+// The size the file system gives the new file, against the bytes meant for it: the last
+// check before the rename, which holds whatever the writes said.
+std::optional<QString> checkSize(const QSaveFile &file, qsizetype expected)
+{
+    const qint64 size = file.size();
+    if (size == expected)
+        return std::nullopt;
+    return QStringLiteral("only %1 of its %2 bytes reached the disk").arg(size).arg(expected);
+}
+
 // QSaveFile writes to a temporary file, syncs it to disk and renames it on commit, so the
 // file at path is either the old one or the complete new one. Returns why it failed, or
 // nothing.
@@ -37,6 +48,10 @@ std::optional<QString> commitFile(FileWriter &writer, const QString &path, const
             file.cancelWriting();
             return reason;
         }
+    }
+    if (std::optional<QString> reason = checkSize(file, bytes.size())) {
+        file.cancelWriting();
+        return reason;
     }
     if (std::optional<QString> reason = writer.commit(file)) {
         file.cancelWriting();
@@ -162,11 +177,5 @@ int removeAbandonedTemporaryFiles(const QString &directory)
 
 std::optional<QByteArray> readWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return readRegularFile(path, SymbolicLinks::Refuse).bytes;
 }

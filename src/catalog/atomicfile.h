@@ -50,5 +50,6 @@ UnitRecovery recoverFilesUnit(const QStringList &targets);
 // Only while no other process can be writing in directory: with the catalog's lock held.
 int removeAbandonedTemporaryFiles(const QString &directory);
 
-// The whole file, or none when it cannot be opened or read to its end.
+// The whole file, or none when it is missing, not a regular file of its own (a link is not
+// followed) or cannot be read to its end (see readRegularFile).
 std::optional<QByteArray> readWholeFile(const QString &path);

@@ -31,11 +31,12 @@ bool isSnapshotName(const QString &name)
 
 
 // The catalog's files in a folder, by name. A file that cannot be read makes the whole read
-// fail: a snapshot without it would look whole and not be.
+// fail: a snapshot without it would look whole and not be. A link is none of the catalog's
+// files (the catalog never reads through one), so it is left out rather than failing them all.
 std::optional<QMap<QString, QByteArray>> catalogFilesIn(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (!isCatalogFileName(name))
             continue;
         const std::optional<QByteArray> bytes = readWholeFile(folder + u'/' + name);
@@ -60,26 +61,64 @@ SaveResult failure(const QString &what, const QString &path)
     return SaveResult::failure(what.arg(QDir::toNativeSeparators(path)));
 }
 
-SaveResult writeSnapshot(const QString &workDirectory, const QString &name, const QMap<QString, QByteArray> &files)
+// Snapshots are removed by pruning and a crashed snapshot's leftovers at the next one. What
+// stands at such a name may be a link to anywhere (a user's documents): a link goes as a link,
+// and only a real folder is emptied, which QDir does without following the links inside it.
+void removeSnapshot(const QString &path)
 {
-    const QDir backups(backupsFolder(workDirectory));
-    const QString partial = backups.filePath(name + QStringLiteral(".partial"));
-    QDir(partial).removeRecursively(); // left by a crash in an earlier snapshot
-    if (!QDir().mkpath(partial))
-        return failure(QStringLiteral("Cannot create the folder \"%1\""), partial);
-    for (auto it = files.cbegin(); it != files.cend(); ++it)
-        if (const SaveResult written = writeFileAtomically(partial + u'/' + it.key(), it.value()); !written)
-            return written;
-    if (!QDir().rename(partial, backups.filePath(name)))
-        return failure(QStringLiteral("Cannot name the snapshot \"%1\""), backups.filePath(name));
+    const QFileInfo entry(path);
+    if (entry.isSymLink() || !entry.isDir())
+        QFile::remove(path);
+    else
+        QDir(path).removeRecursively();
+}
+
+// A backups folder that is a link puts the snapshots, and their pruning, in a place the
+// catalog does not own: nothing is written or removed there.
+SaveResult checkBackupsFolder(const QString &workDirectory)
+{
+    const QString folder = backupsFolder(workDirectory);
+    if (QFileInfo(folder).isSymLink())
+        return failure(QStringLiteral("The backups folder \"%1\" is a link to another place: no backup "
+                                      "is made or removed there"),
+                       folder);
     return SaveResult::success();
 }
 
+SaveResult writeFiles(const QString &folder, const QMap<QString, QByteArray> &files)
+{
+    if (!QDir().mkpath(folder))
+        return failure(QStringLiteral("Cannot create the folder \"%1\""), folder);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (const SaveResult written = writeFileAtomically(folder + u'/' + it.key(), it.value()); !written)
+            return written;
+    return SaveResult::success();
+}
+
+// A snapshot that could not be written whole is taken away at once: on a full disk its
+// files hold space that the catalog itself needs.
+SaveResult writeSnapshot(const QString &workDirectory, const QString &name,
+                         const QMap<QString, QByteArray> &files)
+{
+    if (const SaveResult usable = checkBackupsFolder(workDirectory); !usable)
+        return usable;
+    const QDir backups(backupsFolder(workDirectory));
+    const QString partial = backups.filePath(name + QStringLiteral(".partial"));
+    removeSnapshot(partial); // left by a crash in an earlier snapshot
+    SaveResult written = writeFiles(partial, files);
+    if (written && !QDir().rename(partial, backups.filePath(name)))
+        written = failure(QStringLiteral("Cannot name the snapshot \"%1\""), backups.filePath(name));
+    if (!written)
+        removeSnapshot(partial);
+    return written;
+}
+
+// Only after writeSnapshot, which refuses a backups folder that is a link.
 void keepNewest(const QString &workDirectory)
 {
     const QStringList all = snapshots(workDirectory);
     for (qsizetype i = 0; i + KeptBackups < all.size(); ++i)
-        QDir(backupsFolder(workDirectory) + u'/' + all[i]).removeRecursively();
+        removeSnapshot(backupsFolder(workDirectory) + u'/' + all[i]);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "bookmarkimport.h"
 
 #include "bookmarkmapping.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -794,15 +795,14 @@ BookmarkReadResult parseBookmarks(QByteArrayView bytes)
                                                                : parseNetscapeBookmarks(bytes);
 }
 
+// The user chose the file, so a link to it is followed; what it leads to must still be a
+// regular file, as a pipe or a device would hold the import up for ever.
 BookmarkReadResult readBookmarkFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refused(QStringLiteral("It cannot be read: %1.").arg(file.errorString()));
-    // One byte past the limit tells a file that is too large, also one that is not a
-    // regular file and reports no size.
-    const QByteArray bytes = file.read(MaxBookmarkFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return refused(QStringLiteral("It cannot be read: %1.").arg(file.errorString()));
-    return parseBookmarks(bytes);
+    const RegularFileRead read = readRegularFile(path, SymbolicLinks::Follow, MaxBookmarkFileSize);
+    if (read.tooLarge)
+        return refused(tooLargeMessage());
+    if (!read)
+        return refused(QStringLiteral("It cannot be read: %1.").arg(read.error));
+    return parseBookmarks(*read.bytes);
 }

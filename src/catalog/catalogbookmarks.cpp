@@ -46,9 +46,8 @@ BookmarkFolder bookmarkTreeOfFolders(const QList<FolderRecord> &folders, std::op
 BookmarkFolder catalogBookmarkTree(const CatalogPaths &paths, const QList<FolderRecord> &folders,
                                    std::optional<qsizetype> first)
 {
-    return bookmarkTreeOfFolders(folders, first, [&paths](const MTree &record) {
-        return readContentsFile(paths.ContentsFilePath(record)).entries;
-    });
+    return bookmarkTreeOfFolders(
+        folders, first, [&paths](const MTree &record) { return readFolderContents(paths, record).entries; });
 }
 
 SaveResult exportBookmarkFile(const QString &path, const BookmarkFolder &root)
@@ -80,8 +79,8 @@ public:
         const QByteArray fileName = *firstFreeContentsName(m_taken);
         m_taken.append(fileName);
         m_plan.folders.append(FolderRecord{level, name, MTree{fileName}, false, false});
-        m_plan.contentsFiles.append(
-            PendingFile{m_paths.ContentsFilePath(MTree{fileName}), serializeContents(folder.entries)});
+        m_plan.contentsFiles.append(PendingFile{m_paths.ContentsFilePath(MTree{fileName}).value(),
+                                                serializeContents(folder.entries)});
         m_plan.entryCount += folder.entries.size();
         for (const BookmarkFolder &sub : folder.subfolders)
             add(sub, sub.name, level + 1);
@@ -103,10 +102,11 @@ BookmarkPlanResult planBookmarkImport(const CatalogPaths &paths, const QList<QBy
     BookmarkPlanResult result;
     const qsizetype needed = folderCount(imported);
     // Only the names a new folder could get count; the tree may hold others.
+    const QList<QByteArray> taken = takenContentsNames(paths.WorkDirectory, takenNames);
     QList<QByteArray> takenCandidates;
     for (int n = 0; n < MaxContentsFiles; ++n) {
         const QByteArray name = QByteArrayLiteral("cat") + QByteArray::number(n) + QByteArrayLiteral(".lsf");
-        if (!IsContentsNameFree(takenNames, name))
+        if (!IsContentsNameFree(taken, name))
             takenCandidates.append(name);
     }
     const qsizetype free = MaxContentsFiles - takenCandidates.size();
@@ -161,10 +161,17 @@ CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const 
         return result;
     }
     FolderTreeLoad tree = loadFolderTree(paths);
+    if (tree.status == FolderTreeLoad::TreeFileMissing || tree.status == FolderTreeLoad::TreeFileUnreadable) {
+        result.error = QStringLiteral("The catalog's folder tree file cannot be read.");
+        return result;
+    }
     if (tree.status != FolderTreeLoad::Loaded) {
-        result.error = tree.status == FolderTreeLoad::TreeFileMissing
-                           ? QStringLiteral("The catalog's folder tree file cannot be read.")
-                           : tree.errorMessage;
+        result.error = tree.errorMessage;
+        return result;
+    }
+    // Saving would write the index without the lines it refused, with no copy of them kept.
+    if (tree.refusedRecords) {
+        result.error = QStringLiteral("The catalog's folder index names files outside its folder.");
         return result;
     }
     QList<QByteArray> taken;

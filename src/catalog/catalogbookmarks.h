@@ -47,8 +47,9 @@ struct BookmarkPlanResult
     QString error; // why there is none
 };
 
-// Names the contents files lowest first among the names the existing folders leave free
-// (takenNames); refused, with nothing to write, when too few are left.
+// Names the contents files lowest first among the names that the existing folders
+// (takenNames) and the files of the work directory leave free (takenContentsNames); refused,
+// with nothing to write, when too few are left.
 BookmarkPlanResult planBookmarkImport(const CatalogPaths &paths, const QList<QByteArray> &takenNames,
                                       const BookmarkFolder &imported, const QByteArray &topName);
 

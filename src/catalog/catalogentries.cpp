@@ -25,8 +25,7 @@ QList<FolderEntries> readCatalogEntries(const CatalogPaths &paths, const QList<C
     for (const CatalogFolder &folder : folders) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             break;
-        result.append(
-            {folder, readContentsFile(paths.ContentsFilePath(MTree{folder.contentsFileName})).entries});
+        result.append({folder, readFolderContents(paths, MTree{folder.contentsFileName}).entries});
     }
     return result;
 }

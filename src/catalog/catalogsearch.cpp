@@ -87,8 +87,7 @@ bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folder
         if (cancel.load(std::memory_order_relaxed))
             return false;
         const CatalogFolder &folder = folders[f];
-        const ContentsReadResult read =
-            readContentsFile(paths.ContentsFilePath(MTree{folder.contentsFileName}));
+        const ContentsReadResult read = readFolderContents(paths, MTree{folder.contentsFileName});
         for (qsizetype i = 0; i < read.entries.size(); ++i) {
             if (!matcher.matches(read.entries[i]))
                 continue;

@@ -3,8 +3,10 @@
 #include "contentsfile.h"
 
 #include "atomicfile.h"
+#include "regularfile.h"
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -97,6 +99,8 @@ char *putText(char *out, const QByteArray &text)
 
 // A file too short for its count, a negative count, or an entry running past the end are
 // all damage: the entries read before it are kept so that the user loses as little as possible.
+// So are bytes after the last counted entry: a count too small for the entries that follow,
+// which the next write of the folder would drop.
 ContentsReadResult parseContents(QByteArrayView bytes)
 {
     ContentsReadResult result;
@@ -116,6 +120,7 @@ ContentsReadResult parseContents(QByteArrayView bytes)
         }
         result.entries.append(std::move(entry));
     }
+    result.damaged = result.damaged || cursor.bytesLeft() > 0;
     result.textsCut = cursor.textsCut();
     return result;
 }
@@ -145,22 +150,36 @@ QByteArray serializeContents(qsizetype count, const std::function<const MFile &(
 
 ContentsReadResult readContentsFile(const QString &path)
 {
-    QFile file(path);
-    ContentsReadResult result;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const RegularFileRead read = readRegularFile(path, SymbolicLinks::Refuse);
+    if (!read) {
+        ContentsReadResult result;
         result.unreadable = true;
+        if (!read.missing)
+            result.readError = read.error;
         return result;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.unreadable = true;
-        return result;
-    }
-    return parseContents(bytes);
+    return parseContents(*read.bytes);
 }
 
+ContentsReadResult readFolderContents(const CatalogPaths &paths, const MTree &record)
+{
+    if (const std::optional<QString> path = paths.ContentsFilePath(record))
+        return readContentsFile(*path);
+    ContentsReadResult result;
+    result.unreadable = true;
+    result.readError = QStringLiteral("\"%1\" is not a name of a file in the work directory")
+                           .arg(QString::fromLocal8Bit(record.FileName));
+    return result;
+}
+
+// QSaveFile writes through a link to wherever it leads, so a link is refused here.
 SaveResult writeContentsFile(const QString &path, const QByteArray &serialized)
 {
+    if (QFileInfo(path).isSymLink())
+        return SaveResult::failure(
+            QStringLiteral("Cannot write \"%1\": it is a symbolic link, which Linkshelf "
+                           "does not write through")
+                .arg(QDir::toNativeSeparators(path)));
     return writeFileAtomically(path, serialized);
 }
 

@@ -2,6 +2,7 @@
 // The binary contents file of one folder ("catN.lsf"): reader, writer and file I/O.
 #pragma once
 
+#include "catalogpaths.h"
 #include "mfile.h"
 #include "saveresult.h"
 
@@ -15,8 +16,13 @@
 struct ContentsReadResult
 {
     QList<MFile> entries;
-    bool damaged = false; // a count or length ran past the data: entries holds what was read
+    // A count or length ran past the data, or bytes follow the last counted entry: entries
+    // holds what was read.
+    bool damaged = false;
     bool unreadable = false; // the file is missing or could not be read: entries is empty
+    // Why a file that is there could not be read (a folder, a pipe, a link, no permission);
+    // empty when it is simply missing, as the file of a folder given no entries yet may be.
+    QString readError;
     // A text held a zero byte and was cut there: writing the entries back would drop the
     // bytes after it, so the original is worth keeping.
     bool textsCut = false;
@@ -32,10 +38,16 @@ ContentsReadResult parseContents(QByteArrayView bytes);
 QByteArray serializeContents(const QList<MFile> &entries);
 QByteArray serializeContents(qsizetype count, const std::function<const MFile &(qsizetype)> &entryAt);
 
-// Reads the whole file in one call and parses it.
+// Reads the whole file and parses it: only a regular file, never through a link (see
+// readRegularFile).
 ContentsReadResult readContentsFile(const QString &path);
 
-// Replaces the file atomically with the serialised entries.
+// Reads the contents file of a folder's record; a record whose name is no contents file name
+// reads as unreadable, with that as its error, and nothing is opened.
+ContentsReadResult readFolderContents(const CatalogPaths &paths, const MTree &record);
+
+// Replaces the file atomically with the serialised entries. A link in the file's place is
+// refused: the new file would be written where the link leads.
 SaveResult writeContentsFile(const QString &path, const QByteArray &serialized);
 
 // The four bytes 00 00 00 00 of a folder without entries.

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Contents file names are taken only by the folders of the tree: a file left in the work
-// directory by a deleted folder does not block its name, so numbers are reused lowest first.
+// Contents file names are taken by the folders of the tree and by the files in the work
+// directory: a number is reused, lowest first, once its folder and its file are both gone.
 #include "contentsnames.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSet>
 
 #include <algorithm>
@@ -23,4 +25,14 @@ std::optional<QByteArray> firstFreeContentsName(const QList<QByteArray> &takenNa
             return candidate;
     }
     return std::nullopt;
+}
+
+QList<QByteArray> takenContentsNames(const QString &workDirectory, const QList<QByteArray> &heldByFolders)
+{
+    QList<QByteArray> taken = heldByFolders;
+    const QStringList names =
+        QDir(workDirectory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names)
+        taken.append(QFile::encodeName(name));
+    return taken;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QString>
 
 #include <optional>
 
@@ -15,3 +16,9 @@ bool IsContentsNameFree(const QList<QByteArray> &takenNames, QByteArrayView name
 
 // The first free "cat" + N + ".lsf" for N from 0 to 1999, or none when all are taken.
 std::optional<QByteArray> firstFreeContentsName(const QList<QByteArray> &takenNames);
+
+// The names a new folder must not get: those the folders hold, and every name already in use
+// in the work directory, whatever it is (a file, a folder, a link that leads nowhere). A file
+// whose folder the tree no longer names may still hold that folder's entries: after a lost
+// or damaged tree file, every folder's file is such a one.
+QList<QByteArray> takenContentsNames(const QString &workDirectory, const QList<QByteArray> &heldByFolders);

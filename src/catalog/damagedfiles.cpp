@@ -4,6 +4,7 @@
 #include "damagedfiles.h"
 
 #include "atomicfile.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,9 +18,15 @@ QString damagedFilesFolder(const QString &workDirectory)
 DamagedCopy keepDamagedCopy(const QString &workDirectory, const QString &file, const QDateTime &now)
 {
     DamagedCopy copy;
-    const std::optional<QByteArray> bytes = readWholeFile(file);
-    if (!bytes || bytes->isEmpty())
+    const RegularFileRead read = readRegularFile(file, SymbolicLinks::Refuse);
+    if (read.missing || (read && read.bytes->isEmpty()))
         return copy;
+    if (!read) { // there is something, and it cannot be kept: it must not be written over
+        copy.result = SaveResult::failure(
+            QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(file), read.error));
+        return copy;
+    }
+    const std::optional<QByteArray> &bytes = read.bytes;
     const QString name = QFileInfo(file).fileName();
     const QDir folder(damagedFilesFolder(workDirectory));
     const QString prefix = name + QStringLiteral(".damaged-");

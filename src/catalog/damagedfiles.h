@@ -21,6 +21,7 @@ struct DamagedCopy
 
 // Copies file into the damaged folder as its name + ".damaged-YYYYMMDD-HHMMSS". An empty or
 // missing file has nothing to lose and gets no copy; a file whose identical copy is already
-// there gets no second one.
+// there gets no second one. A file that is there but cannot be read (a link, a pipe, no
+// permission) cannot be kept: that is a failed copy.
 DamagedCopy keepDamagedCopy(const QString &workDirectory, const QString &file,
                             const QDateTime &now = QDateTime::currentDateTime());

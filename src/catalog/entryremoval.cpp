@@ -58,8 +58,7 @@ EntryRemovalResult removeCatalogEntries(const CatalogPaths &paths, const QList<C
             shown = it.value();
             continue;
         }
-        const QString path = paths.ContentsFilePath(MTree{it.key()});
-        ContentsReadResult read = readContentsFile(path);
+        ContentsReadResult read = readFolderContents(paths, MTree{it.key()});
         QList<std::pair<int, MFile>> wanted;
         for (const CatalogEntryRef &ref : it.value())
             wanted.append({ref.entryIndex, ref.file});
@@ -69,8 +68,14 @@ EntryRemovalResult removeCatalogEntries(const CatalogPaths &paths, const QList<C
             result.notFound.append(it.value()[w]);
         if (positions.isEmpty())
             continue;
-        if ((read.damaged || read.textsCut) && hooks.beforeRewritingDamaged)
-            hooks.beforeRewritingDamaged(path);
+        const QString path = paths.ContentsFilePath(MTree{it.key()}).value(); // it was read
+        if ((read.damaged || read.textsCut) && hooks.beforeRewritingDamaged &&
+            !hooks.beforeRewritingDamaged(path)) {
+            for (qsizetype w = 0; w < wanted.size(); ++w)
+                if (!missing.contains(w))
+                    result.notFound.append(it.value()[w]);
+            continue;
+        }
         for (qsizetype i = positions.size() - 1; i >= 0; --i)
             read.entries.removeAt(positions[i]);
         pending.append({path, serializeContents(read.entries)});

@@ -23,14 +23,16 @@ struct EntryRemovalHooks
     // returns the positions in entries of the records it did not find.
     std::function<QList<qsizetype>(const QList<MFile> &entries)> removeFromShown;
     // Called with a contents file that was read damaged, before it is rewritten with only what
-    // could be read, so that its original can be kept aside.
-    std::function<void(const QString &file)> beforeRewritingDamaged;
+    // could be read, so that its original can be kept aside; false when it must not be
+    // rewritten (no copy could be kept), and its entries are left as they are.
+    std::function<bool(const QString &file)> beforeRewritingDamaged;
 };
 
 struct EntryRemovalResult
 {
     int removed = 0;
-    // Entries no longer in their file as they were when found (changed in the meantime).
+    // Entries no longer in their file as they were when found (changed in the meantime), or in
+    // a file that must not be rewritten: all left as they are.
     QList<CatalogEntryRef> notFound;
     SaveResult save; // a failure: no file of the other folders was changed
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The disk as the catalog writes to it: QSaveFile for new files, rename(2) to replace.
+// The disk as the catalog writes to it: QSaveFile for new files, rename(2) to replace. Every
+// call checks what the disk answered, so that no failure passes for a success.
 #include "filewriter.h"
 
 #include <QFile>
@@ -49,22 +50,36 @@ FileWriter &FileWriter::current()
     return s_current ? *s_current : diskWriter();
 }
 
+// Unbuffered: each write goes to the file at once and says whether the disk took it. A
+// buffered QSaveFile accepts every byte, flushes at commit and renames even when that flush
+// failed, putting an empty or torn file in the target's place.
 std::optional<QString> FileWriter::open(QSaveFile &file)
 {
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     return std::nullopt;
 }
 
+// A disk that fills up takes part of a write and reports nothing wrong; writing the rest
+// again gives the reason (no space, a file size limit).
 std::optional<QString> FileWriter::write(QSaveFile &file, QByteArrayView bytes)
 {
-    if (file.write(bytes.data(), bytes.size()) != bytes.size())
-        return file.errorString();
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            return file.errorString();
+        done += written;
+    }
     return std::nullopt;
 }
 
+// QSaveFile syncs before its rename but ignores a failed sync, and a file system may only
+// find out there that it cannot keep the bytes (a network disk, a quota): the sync is done
+// here first, and a failure stops the rename.
 std::optional<QString> FileWriter::commit(QSaveFile &file)
 {
+    if (::fdatasync(file.handle()) != 0)
+        return systemError(errno);
     if (!file.commit())
         return file.errorString();
     return std::nullopt;

@@ -19,9 +19,9 @@ public:
 
     // Creates the hidden new file that will replace the file's target when committed.
     virtual std::optional<QString> open(QSaveFile &file);
-    // Appends bytes to the new file; a short write is a failure.
+    // Appends bytes to the new file, unbuffered; a disk that takes only some of them fails it.
     virtual std::optional<QString> write(QSaveFile &file, QByteArrayView bytes);
-    // Syncs the new file to disk and puts it in the target's place.
+    // Syncs the new file to disk and, when the sync succeeded, puts it in the target's place.
     virtual std::optional<QString> commit(QSaveFile &file);
     // Replaces to by from in one step, and makes the change durable before returning, so that
     // renames done one after the other reach the disk in that order.

@@ -4,7 +4,9 @@
 #include "foldertree.h"
 
 #include "atomicfile.h"
+#include "regularfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -57,7 +59,6 @@ QString invalidLevelMessage(qsizetype level, QByteArrayView name)
     return QStringLiteral("Invalid level (%1) for item \"%2\"").arg(level).arg(QString::fromLocal8Bit(name));
 }
 
-
 } // namespace
 
 TreeParseResult parseTreeText(QByteArrayView bytes)
@@ -83,19 +84,24 @@ TreeParseResult parseTreeText(QByteArrayView bytes)
 
 // Index lines are taken whole, however long: a longer line cannot come from our writer, and
 // cutting it would only name another, wrong contents file.
-void applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes)
+qsizetype applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes)
 {
     qsizetype i = 0;
-    forEachLine(bytes, [&folders, &i](QByteArrayView line) {
+    qsizetype refused = 0;
+    forEachLine(bytes, [&folders, &i, &refused](QByteArrayView line) {
         if (i >= folders.size())
             return false;
-        if (line == QByteArrayView(NoRecord))
-            folders[i].Record.reset();
-        else
+        const bool named = line != QByteArrayView(NoRecord);
+        if (named && isContentsFileName(line)) {
             folders[i].Record = MTree{line.toByteArray()};
+        } else {
+            folders[i].Record.reset();
+            refused += named;
+        }
         ++i;
         return true;
     });
+    return refused;
 }
 
 qsizetype countIndexLines(QByteArrayView bytes)
@@ -145,6 +151,47 @@ QString pathToRead(const QString &target, UnitRecovery::Action recovery)
     return recovery == UnitRecovery::Completed && QFileInfo(staged).isFile() ? staged : target;
 }
 
+// The file's bytes; none when it is missing, or when it is there and cannot be read, which
+// the load notes so that it is not saved over.
+std::optional<QByteArray> readTreeFile(const QString &path, FolderTreeLoad &load)
+{
+    RegularFileRead read = readRegularFile(path, SymbolicLinks::Refuse);
+    if (!read && !read.missing)
+        load.unreadableFiles.append(QStringLiteral("%1 (%2)").arg(QFileInfo(path).fileName(), read.error));
+    return std::move(read.bytes);
+}
+
+// A link in a contents file's place could lead anywhere, out of the work directory too; one
+// that stays inside could still name a tree file or a snapshot. No Linkshelf makes one, so a
+// link is treated as a name that leads outside, wherever it points.
+qsizetype dropLinkedRecords(const CatalogPaths &paths, QList<FolderRecord> &folders)
+{
+    qsizetype dropped = 0;
+    for (FolderRecord &folder : folders) {
+        if (!folder.Record)
+            continue;
+        const std::optional<QString> path = paths.ContentsFilePath(*folder.Record);
+        if (!path || QFileInfo(*path).isSymLink()) {
+            folder.Record.reset();
+            ++dropped;
+        }
+    }
+    return dropped;
+}
+
+// Whether anything in the work directory has the name of a catalog file: the other tree files
+// or a contents file.
+bool holdsCatalogFiles(const CatalogPaths &paths)
+{
+    const QStringList names =
+        QDir(paths.WorkDirectory)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return std::any_of(names.cbegin(), names.cend(), [](const QString &name) {
+        const QByteArray bytes = QFile::encodeName(name);
+        return isContentsFileName(bytes) || bytes == "itree.lsf" || bytes == "etree.lsf";
+    });
+}
+
 } // namespace
 
 // Without the index file the tree is shown but nothing is expanded or selected: the state
@@ -153,26 +200,31 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
 {
     FolderTreeLoad load;
     load.recovery = recoverFilesUnit(unitOrder(paths)).action;
-    const std::optional<QByteArray> treeText = readWholeFile(pathToRead(paths.TreeFilePath, load.recovery));
+    const RegularFileRead treeText =
+        readRegularFile(pathToRead(paths.TreeFilePath, load.recovery), SymbolicLinks::Refuse);
     if (!treeText) {
-        load.status = FolderTreeLoad::TreeFileMissing;
+        load.status = treeText.missing ? FolderTreeLoad::TreeFileMissing : FolderTreeLoad::TreeFileUnreadable;
+        load.errorMessage = treeText.error;
+        load.catalogFilesLeft = treeText.missing && holdsCatalogFiles(paths);
         return load;
     }
-    TreeParseResult parsed = parseTreeText(*treeText);
+    TreeParseResult parsed = parseTreeText(*treeText.bytes);
     load.folders = std::move(parsed.folders);
     if (parsed.error) {
         load.status = FolderTreeLoad::InvalidLevel;
         load.errorMessage = *parsed.error;
         return load;
     }
-    const std::optional<QByteArray> indexText = readWholeFile(pathToRead(paths.ITreeFilePath, load.recovery));
-    const std::optional<QByteArray> stateBytes = readWholeFile(pathToRead(paths.ETreeFilePath, load.recovery));
+    const std::optional<QByteArray> indexText =
+        readTreeFile(pathToRead(paths.ITreeFilePath, load.recovery), load);
+    const std::optional<QByteArray> stateBytes =
+        readTreeFile(pathToRead(paths.ETreeFilePath, load.recovery), load);
     // A missing state file costs only the expanded and selected marks, and is no damage.
-    load.countsDiffer = countIndexLines(indexText.value_or(QByteArray())) != load.folders.size()
-                        || (stateBytes && stateBytes->size() != load.folders.size());
+    load.countsDiffer = countIndexLines(indexText.value_or(QByteArray())) != load.folders.size() ||
+                        (stateBytes && stateBytes->size() != load.folders.size());
     if (!indexText)
         return load;
-    applyIndexText(load.folders, *indexText);
+    load.refusedRecords = applyIndexText(load.folders, *indexText) + dropLinkedRecords(paths, load.folders);
     load.indexRead = true;
     if (!stateBytes)
         return load;

@@ -12,6 +12,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -39,8 +40,9 @@ struct TreeParseResult
 TreeParseResult parseTreeText(QByteArrayView bytes);
 
 // Gives folder i the record named by line i ("NULL": none). Lines past the last folder are
-// ignored; folders past the last line get no record.
-void applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes);
+// ignored; folders past the last line get no record. A line that is not a contents file name
+// (isContentsFileName: "../outside.lsf", say) gives no record either; returns how many did.
+qsizetype applyIndexText(QList<FolderRecord> &folders, QByteArrayView bytes);
 
 // The number of lines applyIndexText would read from bytes, however many folders there are.
 qsizetype countIndexLines(QByteArrayView bytes);
@@ -59,10 +61,15 @@ FolderTreeBytes serializeFolderTree(const QList<FolderRecord> &folders);
 
 struct FolderTreeLoad
 {
-    enum Status { Loaded, TreeFileMissing, InvalidLevel };
+    enum Status {
+        Loaded,
+        TreeFileMissing,    // nothing is at its path
+        TreeFileUnreadable, // something is there that cannot be read: errorMessage says why
+        InvalidLevel,
+    };
     Status status = Loaded;
     QList<FolderRecord> folders;
-    QString errorMessage; // for InvalidLevel
+    QString errorMessage; // for TreeFileUnreadable and InvalidLevel
     bool indexRead = false;
     bool stateRead = false;
     // How the staging files of an interrupted save were settled before reading.
@@ -71,10 +78,20 @@ struct FolderTreeLoad
     // another number of bytes, than the tree file has folders: our writer never leaves that,
     // so the files were damaged or written by something else.
     bool countsDiffer = false;
+    // Index lines that were no contents file name, or named a symbolic link: their folders
+    // got no record, as a record must never lead out of the work directory.
+    qsizetype refusedRecords = 0;
+    // The index or state file is there but could not be read, each as its name and why: the
+    // load goes on as if it were missing, and saving would replace what nobody has read.
+    QStringList unreadableFiles;
+    // TreeFileMissing beside other files of the catalog (an index, a state or a contents
+    // file): the catalog is damaged, not new.
+    bool catalogFilesLeft = false;
 };
 
 // First settles a save that was interrupted between its renames, so that the three files are
-// always read from one save (see recoverFilesUnit). TreeFileMissing: nothing else is read.
+// always read from one save (see recoverFilesUnit). TreeFileMissing and TreeFileUnreadable:
+// nothing else is read. The files are read as readWholeFile does: a link is not followed.
 // InvalidLevel: folders holds the folders before the bad line, without records or states;
 // saving them would drop the rest of the tree. A missing index file leaves every folder without
 // a record and the state file unapplied, so nothing is expanded or selected; a missing state

@@ -96,6 +96,8 @@ void BookmarkCommands::ExportFolderBookmarksClick()
 
 FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs programs)
 {
+    if (!m_session.treeTakesChanges())
+        return nullptr;
     const auto refuse = [&](const QString &why) -> FolderItem * {
         m_session.interaction().showMessage(QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2")
                                                 .arg(QDir::toNativeSeparators(path), why));
@@ -170,7 +172,7 @@ bool BookmarkCommands::ExportBookmarks(const QString &path, FolderItem *folder)
     const BookmarkFolder root = bookmarkTreeOfFolders(tree->toRecords(), first, [&](const MTree &record) {
         if (shown && shown->record == record)
             return parseContents(m_session.model().serialized()).entries;
-        return readContentsFile(m_session.paths().ContentsFilePath(record)).entries;
+        return readFolderContents(m_session.paths(), record).entries;
     });
     const SaveResult written = exportBookmarkFile(path, root);
     if (!written)

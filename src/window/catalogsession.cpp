@@ -10,10 +10,37 @@
 #include "maintree.h"
 #include "systemicons.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <numeric>
+
+namespace {
+
+const QString DamagedUnkeptReason = QStringLiteral("it is damaged, and no copy of it could be kept");
+
+// What is wrong with tree files that loaded, for the user: the file that is missing or cannot
+// be read named as it is; empty for files that only disagree, which the notice words itself.
+QString treeDamageHeadline(const FolderTreeLoad &load)
+{
+    if (!load.unreadableFiles.isEmpty())
+        return QStringLiteral("A catalog file cannot be read: %1.")
+            .arg(load.unreadableFiles.join(QStringLiteral(", ")));
+    if (!load.indexRead && !load.folders.isEmpty())
+        return QStringLiteral(
+            "The catalog file itree.lsf is missing: the folders are shown without their entries.");
+    if (load.refusedRecords)
+        return QStringLiteral(
+                   "The catalog file itree.lsf names %1 contents file(s) that are not files of the work "
+                   "directory (a path that leads out of it, or a link): those folders are shown without "
+                   "entries, and nothing outside the work directory is read or written.")
+            .arg(load.refusedRecords);
+    return QString();
+}
+
+} // namespace
 
 CatalogSession::CatalogSession(CatalogControls controls, Interaction &interaction, Shell &shell,
                                SystemIcons &icons)
@@ -114,6 +141,77 @@ FolderItem *CatalogSession::folderTakingEntries() const
     return folder && folder->record ? folder : nullptr;
 }
 
+bool CatalogSession::selectedFolderTakesChanges()
+{
+    const FolderItem *folder = folderTakingEntries();
+    if (!folder)
+        return false;
+    if (const std::optional<QString> reason = readOnlyReason(*folder)) {
+        m_interaction.showMessage(
+            QStringLiteral("The folder \"%1\" is left as it is while Linkshelf runs: %2.")
+                .arg(folder->text(0), *reason));
+        return false;
+    }
+    return true;
+}
+
+bool CatalogSession::treeTakesChanges()
+{
+    if (const std::optional<QString> reason = treeReadOnlyReason()) {
+        m_interaction.showMessage(
+            QStringLiteral("The folders are left as they are while Linkshelf runs: %1.").arg(*reason));
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> CatalogSession::readOnlyReason(const FolderItem &folder) const
+{
+    const std::optional<QString> path = m_paths.ContentsFilePath(*folder.record);
+    if (!path)
+        return QStringLiteral("its file is not in the work directory");
+    return m_readOnlyFiles.reasonFor(*path);
+}
+
+std::optional<QString> CatalogSession::treeReadOnlyReason() const
+{
+    for (const QString &file : {m_paths.TreeFilePath, m_paths.ITreeFilePath, m_paths.ETreeFilePath})
+        if (std::optional<QString> reason = m_readOnlyFiles.reasonFor(file))
+            return reason;
+    return std::nullopt;
+}
+
+bool CatalogSession::keepDamagedFileAside(const QString &file)
+{
+    if (keepDamagedContentsFile(m_paths, file, m_interaction).kept)
+        return true;
+    m_readOnlyFiles.add(file, DamagedUnkeptReason);
+    return false;
+}
+
+// The next command would rewrite the file with what the list holds: a file nobody could read
+// would lose every entry, a damaged one what could not be read.
+std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
+{
+    ContentsReadResult read = readFolderContents(m_paths, *folder.record);
+    const std::optional<QString> path = m_paths.ContentsFilePath(*folder.record);
+    if (path && !read.readError.isEmpty()) {
+        if (m_readOnlyFiles.add(*path, read.readError))
+            m_interaction.showMessage(
+                QStringLiteral("The entries of the folder \"%1\" cannot be read from \"%2\": "
+                               "%3.\nThe folder is shown empty, and Linkshelf leaves its file "
+                               "as it is while it runs.")
+                    .arg(folder.text(0), QDir::toNativeSeparators(*path), read.readError));
+    } else if (path && (read.damaged || read.textsCut)) {
+        keepDamagedFileAside(*path);
+    }
+    std::vector<EntryRow> rows;
+    rows.reserve(size_t(read.entries.size()));
+    for (MFile &file : read.entries)
+        rows.push_back(rowWithIcon(std::move(file)));
+    return rows;
+}
+
 void CatalogSession::LoadFolderContents(FolderItem *folder)
 {
     if (!folder)
@@ -121,14 +219,8 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     if (!folder)
         return;
     std::vector<EntryRow> rows;
-    if (folder->record) {
-        ContentsReadResult read = readContentsFile(m_paths.ContentsFilePath(*folder->record));
-        if (read.damaged || read.textsCut) // the next command rewrites it with only what was read
-            keepDamagedContentsFile(m_paths, m_paths.ContentsFilePath(*folder->record), m_interaction);
-        rows.reserve(size_t(read.entries.size()));
-        for (MFile &file : read.entries)
-            rows.push_back(rowWithIcon(std::move(file)));
-    }
+    if (folder->record)
+        rows = readFolderRows(*folder);
     m_controls.desc->clear();
     m_iconResolver->cancelAll(); // the ids of the rows that were shown are given out again
     model().resetRows(std::move(rows));
@@ -136,40 +228,84 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     UpdateFileCounts();
 }
 
+// The commands refuse a read-only folder with a message before they change the list; this
+// is the last guard, and says nothing more.
 bool CatalogSession::SaveFolderContents()
 {
     const FolderItem *folder = folderTakingEntries();
-    if (!folder)
+    if (!folder || readOnlyReason(*folder))
         return false;
     const SaveResult result =
-        writeContentsFile(m_paths.ContentsFilePath(*folder->record), model().serialized());
+        writeContentsFile(*m_paths.ContentsFilePath(*folder->record), model().serialized());
     reportSave(result);
     return result.ok;
+}
+
+void CatalogSession::keepTreeFilesAside(const QString &headline, bool alwaysTell)
+{
+    const DamagedNotice notice = keepDamagedTreeFiles(m_paths, m_interaction, headline);
+    if (!notice.told && alwaysTell)
+        m_interaction.showMessage(headline);
+    if (!notice.kept) // the three are written together, so none of them may be
+        for (const QString &file : {m_paths.TreeFilePath, m_paths.ITreeFilePath, m_paths.ETreeFilePath})
+            m_readOnlyFiles.add(file, DamagedUnkeptReason);
+}
+
+// Whatever the first save would replace is kept aside first.
+bool CatalogSession::acceptTreeLoad(const FolderTreeLoad &load)
+{
+    switch (load.status) {
+    case FolderTreeLoad::TreeFileMissing:
+        if (load.catalogFilesLeft) {
+            // Every start says it, as the window stays empty until the user acts.
+            keepTreeFilesAside(
+                QStringLiteral("The catalog file tree.lsf is missing, though other files of the "
+                               "catalog are in \"%1\": Linkshelf starts without folders, and a "
+                               "new folder never takes the name of a file that is there.")
+                    .arg(QDir::toNativeSeparators(m_paths.WorkDirectory)),
+                true);
+            return false;
+        }
+        // The historic words, where they have always applied: a folder with no catalog in it.
+        // They name the tree file so, and users and their notes know them.
+        m_interaction.showError(QStringLiteral("File itree.dat not found !"));
+        return false;
+    case FolderTreeLoad::TreeFileUnreadable:
+        // The copy that cannot be made says why, and leaves the three files as they are.
+        keepTreeFilesAside(
+            QStringLiteral("The catalog file tree.lsf cannot be read: Linkshelf starts without "
+                           "folders."),
+            true);
+        return false;
+    case FolderTreeLoad::InvalidLevel:
+        keepTreeFilesAside(QString(), false);
+        throw CatalogLoadError(load.errorMessage.toStdString());
+    case FolderTreeLoad::Loaded:
+        break;
+    }
+    if (load.countsDiffer || load.refusedRecords || !load.unreadableFiles.isEmpty())
+        keepTreeFilesAside(treeDamageHeadline(load), false);
+    return true;
 }
 
 void CatalogSession::LoadFolderTree()
 {
     const FolderTreeLoad load = loadFolderTree(m_paths);
-    if (load.status == FolderTreeLoad::TreeFileMissing) {
-        // Worded so although it is the tree file that is missing: users and their notes know it.
-        m_interaction.showError(QStringLiteral("File itree.dat not found !"));
+    if (!acceptTreeLoad(load))
         return;
-    }
-    if (load.status == FolderTreeLoad::InvalidLevel || load.countsDiffer)
-        keepDamagedTreeFiles(m_paths, m_interaction); // the first save would replace them
-    if (load.status == FolderTreeLoad::InvalidLevel)
-        throw CatalogLoadError(load.errorMessage.toStdString());
     const QList<FolderItem *> items = m_controls.tree->replaceFolders(load.folders);
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (load.folders[i].Expanded)
-            items[i]->setExpanded(true);
-        if (load.folders[i].Selected)
-            m_controls.tree->setCurrentItem(items[i]); // the selection events read its entries
-    }
+    // A state file may mark several folders selected; the last one wins, and only it is
+    // selected, as each selection reads a folder and saves the whole tree.
+    const auto selected = std::find_if(load.folders.crbegin(), load.folders.crend(),
+                                       [](const FolderRecord &folder) { return folder.Selected; });
+    if (selected != load.folders.crend())
+        m_controls.tree->setCurrentItem(items[load.folders.crend() - selected - 1]); // reads its entries
 }
 
 bool CatalogSession::SaveFolderTree()
 {
+    if (treeReadOnlyReason())
+        return false;
     const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords());
     reportSave(result);
     return result.ok;

@@ -6,6 +6,7 @@
 #include "catalogpaths.h"
 #include "entryrow.h"
 #include "foldertree.h"
+#include "readonlyfiles.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -74,14 +76,31 @@ public:
 
     // The selected folder when it has a record, else null: entry commands act only there.
     FolderItem *folderTakingEntries() const;
+    // True when the selected folder's entries may be changed: it has a record, and its file is
+    // not read-only in this session (the user is told why when it is).
+    bool selectedFolderTakesChanges();
+    // True when the folders may be changed, that is the tree files written; the user is told
+    // why when they are read-only in this session.
+    bool treeTakesChanges();
+    // The catalog files this session leaves as they are.
+    ReadOnlyFiles &readOnlyFiles() { return m_readOnlyFiles; }
+    // Copies a damaged contents file aside before a command rewrites it, telling the user;
+    // false, and the file read-only for the session, when no copy could be kept.
+    bool keepDamagedFileAside(const QString &file);
 
-    // Fills the list with the folder's entries (the selected folder when none is given).
+    // Fills the list with the folder's entries (the selected folder when none is given). A file
+    // that is there but cannot be read, or a damaged one that cannot be copied aside, becomes
+    // read-only for the session, and the user is told.
     void LoadFolderContents(FolderItem *folder = nullptr);
-    // Writes the list into the selected folder's contents file; false when it could not.
+    // Writes the list into the selected folder's contents file; false when it could not, or
+    // may not (a read-only file).
     bool SaveFolderContents();
     // Replaces the tree by the three tree files and restores expanded and selected folders.
-    // Throws CatalogLoadError for a tree file with an invalid level.
+    // Damaged, missing or unreadable tree files are reported and kept aside; those that cannot
+    // be kept make the tree read-only. Throws CatalogLoadError for a tree file with an invalid
+    // level.
     void LoadFolderTree();
+    // Writes the three tree files; false when they could not, or may not, be written.
     bool SaveFolderTree();
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
@@ -89,6 +108,12 @@ public:
 
 private:
     void reportSave(const SaveResult &result);
+    std::vector<EntryRow> readFolderRows(const FolderItem &folder);
+    std::optional<QString> readOnlyReason(const FolderItem &folder) const;
+    std::optional<QString> treeReadOnlyReason() const;
+    // False when the load left no tree to show.
+    bool acceptTreeLoad(const FolderTreeLoad &load);
+    void keepTreeFilesAside(const QString &headline, bool alwaysTell);
     int extensionIconIndex(const QByteArray &path);
     // Asks the workers for the icons of the given rows' existing files.
     void resolveIcons(const QList<int> &rows);
@@ -103,4 +128,5 @@ private:
     QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
     std::unique_ptr<EntryIconResolver> m_iconResolver;
     bool m_saveFailureShown = false;
+    ReadOnlyFiles m_readOnlyFiles;
 };

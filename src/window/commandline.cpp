@@ -4,6 +4,7 @@
 #include "commandline.h"
 
 #include "bookmarkmapping.h"
+#include "catalogpaths.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -29,7 +30,39 @@ QString usageHint()
     return QStringLiteral("Try \"linkshelf --help\" for more information.");
 }
 
+// The bytes as a shell's $'...' would give them: printable ASCII as it is, the rest as \xHH.
+QString escapedBytes(const QByteArray &bytes)
+{
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && byte != '\\')
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x") + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+    }
+    return text;
+}
+
 } // namespace
+
+ProgramArguments programArguments(const QList<QByteArray> &argv)
+{
+    ProgramArguments result;
+    for (qsizetype i = 0; i < argv.size(); ++i) {
+        if (i > 0 && !isPathCarriedExactly(argv[i])) {
+            result.error =
+                QStringLiteral("The argument \"%1\" is not valid UTF-8, and Linkshelf cannot take it as "
+                               "a name: every file it names would be another one. Rename the file or "
+                               "folder; a file to add may also be given as a file: URL, where such a "
+                               "byte is written %E9.\n%2")
+                    .arg(escapedBytes(argv[i]), usageHint());
+            return result;
+        }
+        result.arguments.append(QFile::decodeName(argv[i]));
+    }
+    return result;
+}
 
 MFile entryForArgument(const QString &argument, const QString &currentDir)
 {

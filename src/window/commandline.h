@@ -27,6 +27,18 @@ struct CommandLineOptions
     QString exportFile;        // --export, absolute; empty: none
 };
 
+struct ProgramArguments
+{
+    QStringList arguments; // as text, the program first
+    QString error;         // an argument refused, and why; empty when all are taken
+};
+
+// The program's arguments from the bytes main() got. Qt carries names as UTF-8 text, so an
+// argument that is not valid UTF-8 (a folder named under a Latin-1 locale, "caf\xE9") would
+// come back as another name, and --workdir would quietly make a new catalog under it: such an
+// argument is refused, with its bytes shown. The program's own name is taken as it is.
+ProgramArguments programArguments(const QList<QByteArray> &argv);
+
 // arguments as main() gets them, the program first. Relative paths are made absolute against
 // currentDir, so that they still name the same files when handed to another process.
 //

@@ -14,31 +14,44 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-void tell(Interaction &interaction, const QStringList &damaged, const QStringList &copies, const QStringList &failed)
+bool tell(Interaction &interaction, const QString &headline, const QStringList &copies,
+          const QStringList &failed)
 {
     if (copies.isEmpty() && failed.isEmpty())
-        return; // kept before: the user has been told
-    QString text = QStringLiteral("A damaged catalog file was found: %1.\nLinkshelf shows what it could read.")
-                       .arg(damaged.join(QStringLiteral(", ")));
+        return false; // kept before: the user has been told
+    QString text = headline + QStringLiteral("\nLinkshelf shows what it could read.");
     if (!copies.isEmpty())
         text += QStringLiteral("\n\nThe original is kept as:\n%1").arg(copies.join(u'\n'));
     if (!failed.isEmpty())
-        text += QStringLiteral("\n\nNo copy could be kept: %1\nClose Linkshelf and copy the file before "
-                               "changing this folder.")
-                    .arg(failed.join(u'\n'));
+        text +=
+            QStringLiteral("\n\nNo copy could be kept: %1\nLinkshelf leaves the file as it is while it runs; "
+                           "close it and copy the file before changing the catalog.")
+                .arg(failed.join(u'\n'));
     interaction.showMessage(text);
+    return true;
+}
+
+QString damagedHeadline(const QStringList &files)
+{
+    return QStringLiteral("A damaged catalog file was found: %1.").arg(files.join(QStringLiteral(", ")));
 }
 
 } // namespace
 
-void keepDamagedContentsFile(const CatalogPaths &paths, const QString &file, Interaction &interaction)
+DamagedNotice keepDamagedContentsFile(const CatalogPaths &paths, const QString &file,
+                                      Interaction &interaction)
 {
     const DamagedCopy copy = keepDamagedCopy(paths.WorkDirectory, file);
-    tell(interaction, {native(file)}, copy.made ? QStringList{native(copy.path)} : QStringList(),
-         copy.result ? QStringList() : QStringList{copy.result.errorString});
+    DamagedNotice notice;
+    notice.kept = copy.result.ok;
+    notice.told = tell(interaction, damagedHeadline({native(file)}),
+                       copy.made ? QStringList{native(copy.path)} : QStringList(),
+                       copy.result ? QStringList() : QStringList{copy.result.errorString});
+    return notice;
 }
 
-void keepDamagedTreeFiles(const CatalogPaths &paths, Interaction &interaction)
+DamagedNotice keepDamagedTreeFiles(const CatalogPaths &paths, Interaction &interaction,
+                                   const QString &headline)
 {
     // One time stamp for the three, so that the copies read as one set.
     const QDateTime now = QDateTime::currentDateTime();
@@ -53,6 +66,10 @@ void keepDamagedTreeFiles(const CatalogPaths &paths, Interaction &interaction)
         if (!copy.result)
             failed.append(copy.result.errorString);
     }
+    DamagedNotice notice;
+    notice.kept = failed.isEmpty();
     if (anyNew)
-        tell(interaction, damaged, copies, failed);
+        notice.told =
+            tell(interaction, headline.isEmpty() ? damagedHeadline(damaged) : headline, copies, failed);
+    return notice;
 }

@@ -60,7 +60,7 @@ EntryCommands::EntryCommands(CatalogSession &session, EntryOpener &opener, QStri
 
 void EntryCommands::AddFiles(const std::optional<QString> &path)
 {
-    if (!m_session.folderTakingEntries())
+    if (!m_session.selectedFolderTakesChanges())
         return;
     const QStringList names = path ? QStringList{*path} : m_session.interaction().chooseFiles(m_fileDialogInitialDir);
     std::vector<MFile> files;
@@ -72,7 +72,7 @@ void EntryCommands::AddFiles(const std::optional<QString> &path)
 
 void EntryCommands::AddUrl(const std::optional<QString> &text)
 {
-    if (!m_session.folderTakingEntries())
+    if (!m_session.selectedFolderTakesChanges())
         return;
     const std::optional<QString> url =
         text ? text : m_session.interaction().askForString(QStringLiteral("Add URL"), QStringLiteral("Enter URL location"));
@@ -83,16 +83,16 @@ void EntryCommands::AddUrl(const std::optional<QString> &text)
     addEntries(std::move(files));
 }
 
-void EntryCommands::AddEntries(std::vector<MFile> files)
+void EntryCommands::AddEntries(const QList<MFile> &entries)
 {
-    if (!m_session.folderTakingEntries())
+    if (entries.isEmpty() || !m_session.selectedFolderTakesChanges())
         return;
-    addEntries(std::move(files));
+    addEntries(std::vector<MFile>(entries.cbegin(), entries.cend()));
 }
 
 void EntryCommands::AddDirectory()
 {
-    if (!m_session.folderTakingEntries())
+    if (!m_session.selectedFolderTakesChanges())
         return;
     const QString directory = m_session.interaction().chooseDirectory();
     if (directory.isEmpty())
@@ -110,7 +110,7 @@ void EntryCommands::AddDirectory()
 
 void EntryCommands::DropFiles(const QList<QUrl> &urls)
 {
-    if (!m_session.folderTakingEntries())
+    if (!m_session.selectedFolderTakesChanges())
         return;
     std::vector<MFile> files;
     files.reserve(size_t(urls.size()));
@@ -141,7 +141,7 @@ void EntryCommands::PasteURLlink1Click()
 void EntryCommands::Delete2Click()
 {
     const QList<int> rows = m_session.controls().list->selectedRows();
-    if (rows.isEmpty())
+    if (rows.isEmpty() || !m_session.selectedFolderTakesChanges())
         return;
     if (!m_session.interaction().askYesNo(QStringLiteral("Do you really want to delete all selected files ?")))
         return;
@@ -165,7 +165,8 @@ void EntryCommands::Properties1Click()
     MFile file = m_session.model().rowAt(row).file;
     EntryProperties values{QString::fromLocal8Bit(file.Path), QString::fromLocal8Bit(file.Program),
                            textForEditing(file.Description)};
-    if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir))
+    if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir) ||
+        !m_session.selectedFolderTakesChanges())
         return;
     // A path or program is stored whole: one longer than the description's limit (a dropped
     // path can be) would, cut short, name another file.

@@ -15,11 +15,13 @@
 
 FolderCommands::FolderCommands(CatalogSession &session)
     : m_session(session)
-{
-}
+{}
 
+// A tree that may not be written refuses before the name is asked for.
 void FolderCommands::AddFolder()
 {
+    if (!m_session.treeTakesChanges())
+        return;
     const auto name = m_session.interaction().askForString(QStringLiteral("New folder"),
                                                            QStringLiteral("Enter a new folder name"));
     if (name)
@@ -28,6 +30,8 @@ void FolderCommands::AddFolder()
 
 void FolderCommands::AddSubfolder()
 {
+    if (!m_session.treeTakesChanges())
+        return;
     const auto name = m_session.interaction().askForString(QStringLiteral("New subfolder"),
                                                            QStringLiteral("Enter a new subfolder name"));
     if (name)
@@ -37,11 +41,11 @@ void FolderCommands::AddSubfolder()
 FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name)
 {
     QByteArray fileName;
-    if (!AssignContentsFile(fileName))
+    if (!m_session.treeTakesChanges() || !AssignContentsFile(fileName))
         return nullptr;
     MainTree *tree = m_session.controls().tree;
-    FolderItem *folder = tree->appendFolder(parent, FolderItem::withoutLeadingIndent(name).toLocal8Bit(),
-                                            MTree{fileName});
+    FolderItem *folder =
+        tree->appendFolder(parent, FolderItem::withoutLeadingIndent(name).toLocal8Bit(), MTree{fileName});
     if (parent)
         parent->setExpanded(true);
     selectFolder(folder);
@@ -52,11 +56,12 @@ FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name
 
 bool FolderCommands::AssignContentsFile(QByteArray &fileName)
 {
-    QList<QByteArray> taken;
+    QList<QByteArray> held;
     for (const FolderItem *folder : m_session.controls().tree->foldersInPreOrder())
         if (folder->record)
-            taken.append(folder->record->FileName);
-    const std::optional<QByteArray> free = firstFreeContentsName(taken);
+            held.append(folder->record->FileName);
+    const std::optional<QByteArray> free =
+        firstFreeContentsName(takenContentsNames(m_session.paths().WorkDirectory, held));
     if (!free) {
         m_session.interaction().showMessage(
             QStringLiteral("The folder was not added: the catalog already holds %1 folders, "
@@ -65,10 +70,12 @@ bool FolderCommands::AssignContentsFile(QByteArray &fileName)
         return false;
     }
     // A folder whose file could not be made would lose every entry given to it.
-    const SaveResult made = writeContentsFile(m_session.paths().ContentsFilePath(MTree{*free}), emptyContents());
+    const SaveResult made =
+        writeContentsFile(m_session.paths().ContentsFilePath(MTree{*free}).value(), emptyContents());
     if (!made) {
         m_session.interaction().showMessage(
-            QStringLiteral("The folder was not added: its file could not be created.\n%1").arg(made.errorString));
+            QStringLiteral("The folder was not added: its file could not be created.\n%1")
+                .arg(made.errorString));
         return false;
     }
     fileName = *free;
@@ -79,7 +86,7 @@ void FolderCommands::DeleteFolder()
 {
     MainTree *tree = m_session.controls().tree;
     FolderItem *folder = tree->selectedFolder();
-    if (!folder)
+    if (!folder || !m_session.treeTakesChanges())
         return;
     if (!m_session.interaction().askYesNo(QStringLiteral("Do you really want to delete this folder ?"))) {
         m_session.UpdateFileCounts();
@@ -87,7 +94,10 @@ void FolderCommands::DeleteFolder()
     }
     if (!folder->record)
         return;
-    const QString contentsFile = m_session.paths().ContentsFilePath(*folder->record);
+    // A read-only file stays: the folder goes, what nobody has read or kept does not.
+    std::optional<QString> contentsFile = m_session.paths().ContentsFilePath(*folder->record);
+    if (contentsFile && m_session.readOnlyFiles().reasonFor(*contentsFile))
+        contentsFile.reset();
     // The neighbour a user expects to land on: the next folder, else the one before, else
     // the parent.
     QTreeWidgetItem *parent = folder->parent() ? folder->parent() : tree->invisibleRootItem();
@@ -104,7 +114,8 @@ void FolderCommands::DeleteFolder()
     // file goes only after the tree no longer names it: a crash in between leaves a stray
     // file, never a folder whose entries are gone.
     MainTreeChange(static_cast<FolderItem *>(neighbour));
-    QFile::remove(contentsFile);
+    if (contentsFile)
+        QFile::remove(*contentsFile);
     m_session.UpdateFileCounts();
 }
 
@@ -132,7 +143,7 @@ void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &en
 
 void FolderCommands::CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries)
 {
-    if (!target->record)
+    if (!target->record || !m_session.selectedFolderTakesChanges())
         return;
     // The list holds the target's entries as the selection read them from its file.
     std::vector<EntryRow> rows;

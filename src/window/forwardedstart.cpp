@@ -15,9 +15,11 @@ void ShowForwardedStart(TMain &window, const QStringList &arguments, const QStri
         AddCommandLineEntries(window, options.add);
 }
 
+// The entries go in as the command line made them: a path from a file: URL may hold bytes
+// that a text would change.
 void AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
 {
-    window.entryCommands().AddEntries(std::vector<MFile>(entries.begin(), entries.end()));
+    window.entryCommands().AddEntries(entries);
 }
 
 void ApplyStartOptions(TMain &window, const CommandLineOptions &options)

@@ -15,11 +15,12 @@ class TMain;
 
 // arguments as the second start's main() got them (the program first); currentDir is where
 // it ran, against which relative paths are read. The paths and URLs it names are added to
-// the selected folder, each as the entry commands add one.
+// the selected folder.
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir);
 
-// Adds the entries that a command line names to the selected folder as one command: one list
-// update, one write of the folder's contents file, however many there are.
+// Adds the entries that a command line names to the selected folder as they are, in one
+// command (EntryCommands::AddEntries): one list update, one write of the folder's contents
+// file, however many there are.
 void AddCommandLineEntries(TMain &window, const QList<MFile> &entries);
 
 // The options of the command line that started the window, once its catalog is loaded:

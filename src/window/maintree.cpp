@@ -10,6 +10,29 @@
 
 #include <vector>
 
+namespace {
+
+// Calls visit(index, level) for every node in pre-order, taking each index from its parent's
+// by row. QTreeWidget finds an item's own index by searching its parent's children, so asking
+// every item of a flat tree for its state (isExpanded, setExpanded) costs n²/2 steps.
+template <typename Visit> void forEachIndexInPreOrder(const QAbstractItemModel &model, Visit visit)
+{
+    std::vector<std::pair<QModelIndex, int>> pending;
+    const auto pushChildren = [&](const QModelIndex &parent, int level) {
+        for (int row = model.rowCount(parent) - 1; row >= 0; --row)
+            pending.emplace_back(model.index(row, 0, parent), level);
+    };
+    pushChildren(QModelIndex(), 0);
+    while (!pending.empty()) {
+        const auto [index, level] = pending.back();
+        pending.pop_back();
+        visit(index, level);
+        pushChildren(index, level + 1);
+    }
+}
+
+} // namespace
+
 MainTree::MainTree(QWidget *parent)
     : QTreeWidget(parent)
 {
@@ -73,15 +96,19 @@ QList<FolderRecord> MainTree::toRecords() const
 {
     QList<FolderRecord> records;
     const FolderItem *selected = selectedFolder();
-    for (const FolderItem *folder : foldersInPreOrder())
-        records.append({folder->level(), folder->nameBytes(), folder->record, folder->isExpanded(),
-                        folder == selected});
+    forEachIndexInPreOrder(*model(), [&](const QModelIndex &index, int level) {
+        const auto *folder = static_cast<const FolderItem *>(itemFromIndex(index));
+        records.append({level, folder->nameBytes(), folder->record, isExpanded(index), folder == selected});
+    });
     return records;
 }
 
+// Sorting waits until the folders are expanded, so that the walk meets them in the order of
+// the records.
 QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
 {
-    const QSignalBlocker blocker(this);
+    const QSignalBlocker blocker(this); // so the images are set here, not by expanded()
+    setSortingEnabled(false);
     clear();
     QList<FolderItem *> created;
     created.reserve(folders.size());
@@ -89,7 +116,7 @@ QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
     QList<QTreeWidgetItem *> topLevel;
     for (const FolderRecord &record : folders) {
         auto *item = new FolderItem(record.Name, record.Record);
-        item->setIcon(0, m_closedFolder);
+        item->setIcon(0, record.Expanded ? m_openFolder : m_closedFolder);
         const size_t level = std::min(size_t(std::max(record.Level, 0)), ancestors.size());
         if (level == 0)
             topLevel.append(item);
@@ -100,6 +127,13 @@ QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
         created.append(item);
     }
     addTopLevelItems(topLevel);
+    qsizetype i = 0;
+    forEachIndexInPreOrder(*model(), [&](const QModelIndex &index, int) {
+        if (folders[i++].Expanded)
+            setExpanded(index, true);
+    });
+    if (m_autoSort)
+        setAutoSort(true);
     return created;
 }
 

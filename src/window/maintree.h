@@ -25,8 +25,8 @@ public:
 
     // The tree as the tree files store it, in pre-order.
     QList<FolderRecord> toRecords() const;
-    // Replaces every node by the given folders, without selecting or expanding any.
-    // Returns the new nodes in pre-order.
+    // Replaces every node by the given folders, expanding those marked expanded, without
+    // selecting any. Returns the new nodes in pre-order.
     QList<FolderItem *> replaceFolders(const QList<FolderRecord> &folders);
 
     // Adds a folder at the end of parent's children (or of the top level); with auto sort

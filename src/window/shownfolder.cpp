@@ -3,7 +3,6 @@
 
 #include "catalogsession.h"
 #include "contentsfile.h"
-#include "damagednotice.h"
 #include "entrylistmodel.h"
 #include "folderitem.h"
 #include "mainlist.h"
@@ -11,6 +10,8 @@
 
 #include <QAbstractItemView>
 #include <QPlainTextEdit>
+
+#include <numeric>
 
 namespace {
 
@@ -70,6 +71,11 @@ bool revealEntry(CatalogSession &session, const CatalogEntryRef &entry)
 
 QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> &entries)
 {
+    if (!session.selectedFolderTakesChanges()) {
+        QList<qsizetype> all(entries.size());
+        std::iota(all.begin(), all.end(), 0);
+        return all;
+    }
     EntryListModel &model = session.model();
     QList<MFile> rows;
     rows.reserve(model.count());
@@ -97,7 +103,7 @@ EntryRemovalHooks shownFolderRemovalHooks(CatalogSession &session)
         return removeShownEntries(session, entries);
     };
     hooks.beforeRewritingDamaged = [&session](const QString &file) {
-        keepDamagedContentsFile(session.paths(), file, session.interaction());
+        return session.keepDamagedFileAside(file);
     };
     return hooks;
 }

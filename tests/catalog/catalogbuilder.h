@@ -26,7 +26,8 @@ public:
         if (entries) {
             folder.Record = MTree{"cat" + QByteArray::number(folders.size()) + ".lsf"};
             QVERIFY(
-                writeContentsFile(paths.ContentsFilePath(*folder.Record), serializeContents(*entries)).ok);
+                writeContentsFile(paths.ContentsFilePath(*folder.Record).value(), serializeContents(*entries))
+                    .ok);
         }
         folders.append(folder);
     }
@@ -41,7 +42,7 @@ public:
 
     QList<MFile> contents(int folder) const
     {
-        return readContentsFile(paths.ContentsFilePath(*folders[folder].Record)).entries;
+        return readContentsFile(paths.ContentsFilePath(*folders[folder].Record).value()).entries;
     }
 
     CatalogPaths paths;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Daily snapshots of the catalog: one a day at most, none when nothing changed, the newest
-// fifteen kept, and a restore that keeps the catalog it replaces.
+// fifteen kept, links among them removed and never followed, and a restore that keeps the
+// catalog it replaces.
 #include "backups.h"
 #include "contentsfile.h"
+#include "filesunder.h"
 #include "foldertree.h"
 #include "testenvironment.h"
 
@@ -94,6 +96,45 @@ private Q_SLOTS:
         QVERIFY(availableBackups(dir.path()).isEmpty());
         QCOMPARE(makeDailyBackup(dir.path(), Day1).outcome, BackupResult::Made);
         QCOMPARE(availableBackups(dir.path()), QStringList{QStringLiteral("2024-03-01")});
+    }
+
+    // A link where pruning or the clean-up of a crashed snapshot removes something, pointing
+    // at folders of the user's that look like snapshots.
+    void linksAreRemovedNeverFollowed_data()
+    {
+        QTest::addColumn<QString>("link"); // below the work directory
+        QTest::addColumn<bool>("snapshotMade");
+        QTest::newRow("the oldest snapshot") << QStringLiteral("backups/2024-02-01") << true;
+        QTest::newRow("a crashed snapshot") << QStringLiteral("backups/2024-03-20.partial") << true;
+        QTest::newRow("the backups folder") << QStringLiteral("backups") << false;
+    }
+
+    void linksAreRemovedNeverFollowed()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, snapshotMade);
+        QTemporaryDir dir, outside;
+        writeCatalog(dir.path(), "http://a");
+        for (int day = 0; day <= KeptBackups; ++day) {
+            const QString folder = outside.filePath(Day1.addDays(day).toString(Qt::ISODate));
+            QVERIFY(QDir().mkpath(folder));
+            write(folder + QStringLiteral("/notes.txt"), "the user's own file");
+        }
+        write(outside.filePath(QStringLiteral("notes.txt")), "the user's own file");
+        if (link != QStringLiteral("backups"))
+            for (int day = 0; day < KeptBackups; ++day) // a full set, so that pruning takes the oldest
+                QVERIFY(QDir().mkpath(backupsFolder(dir.path()) + u'/' +
+                                      Day1.addDays(day).toString(Qt::ISODate)));
+        QVERIFY(QFile::link(outside.path(), dir.filePath(link)));
+        const QMap<QString, QByteArray> userFiles = filesUnder(outside.path());
+
+        const BackupResult backup = makeDailyBackup(dir.path(), Day1.addDays(19));
+        QCOMPARE(backup.outcome == BackupResult::Made, snapshotMade);
+        QCOMPARE(filesUnder(outside.path()), userFiles);
+        QCOMPARE(QFileInfo(dir.filePath(link)).isSymLink(), !snapshotMade); // a link goes as a link
+        if (!snapshotMade)
+            QVERIFY2(backup.result.errorString.contains(QStringLiteral("link")),
+                     qPrintable(backup.result.errorString));
     }
 
     void restoreBringsTheDayBackAndKeepsWhatItReplaces()

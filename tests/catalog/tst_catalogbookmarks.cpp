@@ -55,10 +55,10 @@ public:
                    record(1, "Old", nullptr)};
         QVERIFY(saveFolderTree(paths, folders));
         QVERIFY(writeContentsFile(
-            paths.ContentsFilePath(MTree{"cat0.lsf"}),
+            paths.ContentsFilePath(MTree{"cat0.lsf"}).value(),
             serializeContents({urlEntry("https://hot.example/", "Hot\r\nnote", "/usr/bin/b"),
                                fileEntry("/home/u/x.txt", "")})));
-        QVERIFY(writeContentsFile(paths.ContentsFilePath(MTree{"cat2.lsf"}),
+        QVERIFY(writeContentsFile(paths.ContentsFilePath(MTree{"cat2.lsf"}).value(),
                                   serializeContents({fileEntry("/w/plan.odt", "Plan", "/usr/bin/office")})));
     }
 
@@ -186,14 +186,14 @@ void TestCatalogBookmarks::importAddsFoldersWithNewContentsFiles()
     QCOMPARE(readFile(catalog.paths.ETreeFilePath), QByteArray("\x02\x01\x00\x00\x00\x00\x00\x00\x00", 9));
 
     const auto contents = [&](const char *name) {
-        return readContentsFile(catalog.paths.ContentsFilePath(MTree{name})).entries;
+        return readContentsFile(catalog.paths.ContentsFilePath(MTree{name}).value()).entries;
     };
     QCOMPARE(contents("cat1.lsf"), expected.entries);
     QCOMPARE(contents("cat3.lsf"), expected.subfolders[0].entries);
     QCOMPARE(contents("cat4.lsf"), expected.subfolders[0].subfolders[0].entries);
     QCOMPARE(contents("cat5.lsf"), QList<MFile>());
     QCOMPARE(contents("cat6.lsf"), expected.subfolders[0].subfolders[0].subfolders[0].subfolders[0].entries);
-    QCOMPARE(readFile(catalog.paths.ContentsFilePath(MTree{"cat7.lsf"})), emptyContents());
+    QCOMPARE(readFile(catalog.paths.ContentsFilePath(MTree{"cat7.lsf"}).value()), emptyContents());
     // The old folders' files are as they were.
     QCOMPARE(contents("cat2.lsf"), QList<MFile>{fileEntry("/w/plan.odt", "Plan", "/usr/bin/office")});
 }

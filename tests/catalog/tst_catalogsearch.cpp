@@ -40,7 +40,7 @@ QList<CatalogEntryRef> referenceSearch(const CatalogBuilder &catalog, const QStr
     QList<CatalogEntryRef> hits;
     for (const CatalogFolder &folder : catalog.catalog()) {
         const QList<MFile> entries =
-            readContentsFile(catalog.paths.ContentsFilePath(MTree{folder.contentsFileName})).entries;
+            readContentsFile(catalog.paths.ContentsFilePath(MTree{folder.contentsFileName}).value()).entries;
         for (qsizetype i = 0; i < entries.size(); ++i)
             if (referenceMatch(entries[i], query))
                 hits.append({folder.index, folder.path, folder.contentsFileName, int(i), entries[i]});
@@ -152,8 +152,8 @@ void TestCatalogSearch::searchMatchesReference()
     }
     catalog.save();
     // A missing and a damaged contents file: the first gives nothing, the second what it holds.
-    QFile::remove(catalog.paths.ContentsFilePath(*catalog.folders[1].Record));
-    QFile damaged(catalog.paths.ContentsFilePath(*catalog.folders[2].Record));
+    QFile::remove(catalog.paths.ContentsFilePath(*catalog.folders[1].Record).value());
+    QFile damaged(catalog.paths.ContentsFilePath(*catalog.folders[2].Record).value());
     QVERIFY(damaged.open(QIODevice::ReadWrite));
     damaged.resize(damaged.size() - 3);
     damaged.close();

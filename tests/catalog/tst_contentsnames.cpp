@@ -3,6 +3,9 @@
 #include "contentsnames.h"
 #include "testenvironment.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -32,6 +35,7 @@ private Q_SLOTS:
     void firstFree_data();
     void firstFree();
     void namesAreReusedLowestFirst();
+    void namesInTheWorkDirectoryAreTaken();
 };
 
 void TestContentsNames::isFree_data()
@@ -96,6 +100,19 @@ void TestContentsNames::namesAreReusedLowestFirst()
     }
     taken.removeOne("cat2.lsf"); // the folder holding cat2.lsf was deleted
     QCOMPARE(firstFreeContentsName(taken).value_or(QByteArray()), QByteArray("cat2.lsf"));
+}
+
+// A file the tree no longer names may hold a lost folder's entries; a link that leads nowhere
+// would be written through to where it points.
+void TestContentsNames::namesInTheWorkDirectoryAreTaken()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("cat0.lsf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("cat2.lsf")));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("cat3.lsf"))));
+    const QList<QByteArray> taken = takenContentsNames(dir.path(), {"cat1.lsf"});
+    QCOMPARE(firstFreeContentsName(taken).value_or(QByteArray()), QByteArray("cat4.lsf"));
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestContentsNames)

@@ -4,6 +4,7 @@
 #include "contentsfile.h"
 #include "damagedfiles.h"
 #include "entrylistmodel.h"
+#include "forwardedstart.h"
 #include "maintree.h"
 #include "testenvironment.h"
 #include "windowfixture.h"
@@ -124,16 +125,54 @@ private Q_SLOTS:
         QCOMPARE(f.interaction.messages.size(), 1);
     }
 
-    void aCopyThatCannotBeMadeIsSaid()
+    // Nothing writes a damaged file whose copy failed: neither a command in the window nor an
+    // entry handed over on the command line.
+    void aCopyThatCannotBeMadeIsSaidAndTheFileLeftAlone()
     {
         WindowFixture f;
         writeOneFolderTree(f);
-        f.writeCatalogFile(QStringLiteral("cat0.lsf"), cutOffContents());
+        const QByteArray original = cutOffContents();
+        f.writeCatalogFile(QStringLiteral("cat0.lsf"), original);
         f.writeCatalogFile(QStringLiteral("damaged"), "a file where the folder would go");
-        f.open();
+        TMain &w = f.open();
         QCOMPARE(f.interaction.messages.size(), 1);
         QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("No copy could be kept")),
                  qPrintable(f.interaction.messages.first()));
+        w.entryCommands().AddUrl(QStringLiteral("http://new.example"));
+        AddCommandLineEntries(w, {MFile{MFile::UrlKind, "http://handed.example", {}, {}}});
+        QCOMPARE(f.interaction.messages.size(), 3); // each refusal says why
+        QCOMPARE(w.mainList()->model().count(), 2);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), original);
+    }
+
+    void aMissingTreeFileBesideTheOthers_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("tree.lsf") << QStringLiteral("tree.lsf");
+        QTest::newRow("itree.lsf") << QStringLiteral("itree.lsf");
+    }
+
+    // Without its tree or index file the catalog is damaged, not new: the user is told which
+    // file is missing, the others are kept aside, and a new folder takes a name no file has.
+    void aMissingTreeFileBesideTheOthers()
+    {
+        QFETCH(QString, missing);
+        WindowFixture f;
+        writeOneFolderTree(f);
+        const QByteArray entries = serializeContents({MFile{0, "/kept", {}, {}}});
+        f.writeCatalogFile(QStringLiteral("cat0.lsf"), entries);
+        QVERIFY(QFile::remove(f.catalogFile(missing)));
+        TMain &w = f.open();
+        QVERIFY(f.interaction.errors.isEmpty());
+        QCOMPARE(f.interaction.messages.size(), 1);
+        QVERIFY2(f.interaction.messages.first().contains(missing + QStringLiteral(" is missing")),
+                 qPrintable(f.interaction.messages.first()));
+        QVERIFY(keptCopies(f).filter(QStringLiteral("etree.lsf.damaged-")).size() == 1);
+
+        f.interaction.stringAnswers = {QStringLiteral("New")};
+        releaseKeyIn(w, w.mainTree(), Qt::Key_F7);
+        QCOMPARE(w.mainTree()->selectedFolder()->record->FileName, QByteArray("cat1.lsf"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), entries);
     }
 };
 

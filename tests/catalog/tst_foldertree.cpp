@@ -165,35 +165,46 @@ void TestFolderTree::indexLines_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QList<QByteArray>>("records"); // NoRecordMark: no record
+    QTest::addColumn<int>("refused");               // lines that named no file of the work directory
 
     using Records = QList<QByteArray>;
-    const QByteArray longLine(600, 'x');
-    QTest::newRow("fixture") << fixture("itree-example.lsf")
-                             << Records{"cat0.lsf", NoRecordMark, "cat1.lsf", "cat2.lsf"};
+    const QByteArray longName = QByteArray(600, 'x') + ".lsf";
+    const QByteArray none = NoRecordMark;
+    QTest::newRow("fixture") << fixture("itree-example.lsf") << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"}
+                             << 0;
     QTest::newRow("LF and CR alone") << QByteArray("cat0.lsf\nNULL\rcat1.lsf\r\ncat2.lsf")
-                                     << Records{"cat0.lsf", NoRecordMark, "cat1.lsf", "cat2.lsf"};
+                                     << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"} << 0;
     QTest::newRow("NULL is exact") << QByteArray("null\r\nNULL \r\n NULL\r\nNULL\r\n")
-                                   << Records{"null", "NULL ", " NULL", NoRecordMark};
-    QTest::newRow("fewer lines than folders")
-        << QByteArray("cat0.lsf\r\n") << Records{"cat0.lsf", NoRecordMark, NoRecordMark, NoRecordMark};
-    QTest::newRow("more lines than folders")
-        << QByteArray("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\n") << Records{"a", "b", "c", "d"};
-    QTest::newRow("empty file") << QByteArray()
-                                << Records{NoRecordMark, NoRecordMark, NoRecordMark, NoRecordMark};
-    QTest::newRow("empty line is a record with an empty name")
-        << QByteArray("cat0.lsf\r\n\r\ncat1.lsf\r\n") << Records{"cat0.lsf", "", "cat1.lsf", NoRecordMark};
+                                   << Records{none, none, none, none} << 3;
+    QTest::newRow("fewer lines than folders") << QByteArray("cat0.lsf\r\n") << Records{"cat0.lsf", none, none, none}
+                                              << 0;
+    QTest::newRow("more lines than folders") << QByteArray("a.lsf\r\nb.lsf\r\nc.lsf\r\nd.lsf\r\ne.lsf\r\n")
+                                             << Records{"a.lsf", "b.lsf", "c.lsf", "d.lsf"} << 0;
+    QTest::newRow("empty file") << QByteArray() << Records{none, none, none, none} << 0;
+    QTest::newRow("an empty line names no file")
+        << QByteArray("cat0.lsf\r\n\r\ncat1.lsf\r\n") << Records{"cat0.lsf", none, "cat1.lsf", none} << 1;
     QTest::newRow("line longer than 510 characters is taken whole")
-        << QByteArray(longLine + "\r\ncat1.lsf\r\n")
-        << Records{longLine, "cat1.lsf", NoRecordMark, NoRecordMark};
+        << QByteArray(longName + "\r\ncat1.lsf\r\n") << Records{longName, "cat1.lsf", none, none} << 0;
+    // A record names a file directly in the work directory, and none that the catalog keeps
+    // for itself: nothing outside is read, written, copied or removed through it.
+    QTest::newRow("leading out") << QByteArray("../outside.lsf\r\nsub/../../x.lsf\r\n/etc/x.lsf\r\n..\\x.lsf\r\n")
+                                 << Records{none, none, none, none} << 4;
+    QTest::newRow("hidden, a control character, not UTF-8, good UTF-8")
+        << QByteArray(".hidden.lsf\r\ncat\x01.lsf\r\ncaf\xe9.lsf\r\ncaf\xc3\xa9.lsf\r\n")
+        << Records{none, none, none, "caf\xc3\xa9.lsf"} << 3;
+    QTest::newRow("names the catalog keeps for itself")
+        << QByteArray("tree.lsf\r\nitree.lsf.new\r\nlinkshelf.lock\r\ncat2.lsf.AbC123\r\n")
+        << Records{none, none, none, none} << 4;
 }
 
 void TestFolderTree::indexLines()
 {
     QFETCH(QByteArray, text);
     QFETCH(QList<QByteArray>, records);
+    QFETCH(int, refused);
 
     QList<FolderRecord> tree = folders({0, 1, 2, 0});
-    applyIndexText(tree, QByteArray(text.constData(), text.size()));
+    QCOMPARE(applyIndexText(tree, QByteArray(text.constData(), text.size())), refused);
     QList<QByteArray> got;
     for (const FolderRecord &folder : tree)
         got.append(folder.Record ? folder.Record->FileName : NoRecordMark);

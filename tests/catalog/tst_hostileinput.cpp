@@ -2,6 +2,8 @@
 // Files no Linkshelf writes, met by the readers and the real window: huge files and counts,
 // very long texts, zero and invalid bytes, full and deep trees, and work directories that
 // cannot be written. Nothing crashes, the time stays bounded, and nothing is lost.
+#include "atomicfile.h"
+#include "bookmarkimport.h"
 #include "contentsfile.h"
 #include "contentsnames.h"
 #include "damagedfiles.h"
@@ -11,11 +13,16 @@
 #include "testenvironment.h"
 #include "windowfixture.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QtEndian>
 
+#include <atomic>
 #include <limits>
+#include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -63,7 +70,13 @@ private Q_SLOTS:
     void aTreeNestedAThousandDeep();
     void aWorkDirectoryUnderAFile();
     void aWorkDirectoryWithoutWriteAccess();
-    void catalogFileNamesTakenByFolders();
+    void specialFilesAreNeitherWaitedOnNorReadForEver_data();
+    void specialFilesAreNeitherWaitedOnNorReadForEver();
+    void indexLinesThatLeadOutOfTheWorkDirectory_data();
+    void indexLinesThatLeadOutOfTheWorkDirectory();
+    void unreadableContentsFilesAreLeftAlone_data();
+    void unreadableContentsFilesAreLeftAlone();
+    void anUnreadableTreeFileIsLeftAlone();
 };
 
 void TestHostileInput::aContentsFileOfHundredsOfMegabytes()
@@ -71,7 +84,8 @@ void TestHostileInput::aContentsFileOfHundredsOfMegabytes()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cat0.lsf"));
     // 4,800 entries whose paths are 64 KiB each: about 300 MB.
-    const QByteArray entry = serializeContents({MFile{0, QByteArray(64 * 1024, 'p'), "/bin/p", "d"}}).sliced(4);
+    const QByteArray entry =
+        serializeContents({MFile{0, QByteArray(64 * 1024, 'p'), "/bin/p", "d"}}).sliced(4);
     const int count = 4800;
     writeFile(path, int32(count) + entry.repeated(count));
     QVERIFY(QFileInfo(path).size() > 300'000'000);
@@ -118,7 +132,8 @@ void TestHostileInput::longAndStrangeTextsSurviveARewrite_data()
     QTest::newRow("1 MB path, program and description")
         << MFile{1, QByteArray(1 << 20, 'u'), QByteArray(1 << 20, 'p'), QByteArray(1 << 20, 'd')};
     QTest::newRow("64 KiB path") << MFile{0, "/" + QByteArray(64 * 1024 - 1, 'x'), {}, {}};
-    QTest::newRow("invalid UTF-8") << MFile{0, "/tmp/\xff\xfe\xc3(\xed\xa0\x80.txt", "\x80\x81", "caf\xe9\r\nna\xefve"};
+    QTest::newRow("invalid UTF-8") << MFile{0, "/tmp/\xff\xfe\xc3(\xed\xa0\x80.txt", "\x80\x81",
+                                            "caf\xe9\r\nna\xefve"};
     QTest::newRow("Kind far out of range") << MFile{std::numeric_limits<qint32>::min(), "odd", {}, {}};
 }
 
@@ -162,7 +177,8 @@ void TestHostileInput::aFullCatalogAndOneFolderMore()
     QList<QByteArray> taken;
     for (int i = 0; i < MaxContentsFiles; ++i) {
         const QByteArray name = "cat" + QByteArray::number(MaxContentsFiles - 1 - i) + ".lsf";
-        folders.append(FolderRecord{i % 3 == 0 ? 0 : 1, "Folder " + QByteArray::number(i), MTree{name}, false, i == 1999});
+        folders.append(FolderRecord{i % 3 == 0 ? 0 : 1, "Folder " + QByteArray::number(i), MTree{name}, false,
+                                    i == 1999});
         taken.append(name);
     }
     QVERIFY(!firstFreeContentsName(taken)); // the 2,001st gets no name another folder holds
@@ -236,38 +252,207 @@ void TestHostileInput::aWorkDirectoryWithoutWriteAccess()
     w.entryCommands().AddUrl(QStringLiteral("http://waits.example"));
     QCOMPARE(f.interaction.messages.size(), 1);
     QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), before);
-    QVERIFY(QFile::setPermissions(f.workDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QVERIFY(QFile::setPermissions(f.workDir(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     w.entryCommands().AddUrl(QStringLiteral("http://third.example"));
     QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.size(), 3);
 }
 
-void TestHostileInput::catalogFileNamesTakenByFolders()
+enum class Reader { TreeFile, ContentsFile, BookmarkFile };
+Q_DECLARE_METATYPE(Reader)
+
+void TestHostileInput::specialFilesAreNeitherWaitedOnNorReadForEver_data()
 {
+    QTest::addColumn<Reader>("reader");
+    QTest::addColumn<QString>("kind");  // "pipe", or what a link leads to: "device", "file"
+    QTest::addColumn<QString>("error"); // what the refusal says
+
+    QTest::newRow("tree file: a pipe") << Reader::TreeFile << QStringLiteral("pipe") << QString();
+    QTest::newRow("tree file: a link to a file") << Reader::TreeFile << QStringLiteral("file") << QString();
+    QTest::newRow("contents file: a pipe")
+        << Reader::ContentsFile << QStringLiteral("pipe") << QStringLiteral("pipe");
+    QTest::newRow("contents file: a link to a file")
+        << Reader::ContentsFile << QStringLiteral("file") << QStringLiteral("symbolic link");
+    QTest::newRow("bookmark file: a pipe")
+        << Reader::BookmarkFile << QStringLiteral("pipe") << QStringLiteral("pipe");
+    QTest::newRow("bookmark file: a link to a device")
+        << Reader::BookmarkFile << QStringLiteral("device") << QStringLiteral("device");
+}
+
+// A pipe would hold the open for ever and a device never end: only regular files are read,
+// checked without blocking. A catalog file is not read through a link; a file the user chose
+// is, but what it leads to is checked the same way.
+void TestHostileInput::specialFilesAreNeitherWaitedOnNorReadForEver()
+{
+    QFETCH(Reader, reader);
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("special"));
+    const QByteArray native = QFile::encodeName(path);
+    if (kind == QStringLiteral("pipe")) {
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    } else {
+        const QString target = kind == QStringLiteral("device") ? QStringLiteral("/dev/null")
+                                                                : dir.filePath(QStringLiteral("target"));
+        writeFile(dir.filePath(QStringLiteral("target")), QByteArray(4, '\0'));
+        QVERIFY(QFile::link(target, path));
+    }
+
+    std::atomic<bool> done = false;
+    bool read = false;
+    QString said;
+    std::thread worker([&] {
+        switch (reader) {
+        case Reader::TreeFile:
+            read = readWholeFile(path).has_value();
+            break;
+        case Reader::ContentsFile: {
+            const ContentsReadResult result = readContentsFile(path);
+            read = !result.unreadable;
+            said = result.readError;
+            break;
+        }
+        case Reader::BookmarkFile: {
+            const BookmarkReadResult result = readBookmarkFile(path);
+            read = bool(result);
+            said = result.error;
+            break;
+        }
+        }
+        done = true;
+    });
+    const bool returned = QTest::qWaitFor([&] { return done.load(); }, 5000);
+    if (!returned) { // a writer that comes and goes lets a reader stuck in open() go on
+        const int writer = ::open(native.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    worker.join();
+    QVERIFY2(returned, "the reader waited on the file");
+    QVERIFY(!read);
+    QVERIFY2(said.contains(error), qPrintable(said));
+}
+
+void TestHostileInput::indexLinesThatLeadOutOfTheWorkDirectory_data()
+{
+    QTest::addColumn<QByteArray>("indexLine");
+    QTest::addColumn<QString>("outside"); // relative to the work directory
+    QTest::addColumn<bool>("linked");     // cat0.lsf is a link to the outside file
+
+    QTest::newRow("parent") << QByteArray("../outside.lsf") << QStringLiteral("../outside.lsf") << false;
+    QTest::newRow("two up") << QByteArray("../../outside.lsf") << QStringLiteral("../../outside.lsf")
+                            << false;
+    QTest::newRow("down and up") << QByteArray("sub/../../outside.lsf") << QStringLiteral("../outside.lsf")
+                                 << false;
+    QTest::newRow("a link in the file's place")
+        << QByteArray("cat0.lsf") << QStringLiteral("../outside.lsf") << true;
+}
+
+// Whatever the index names, adding, deleting and keeping damaged copies stay inside the work
+// directory: the folder has no record, and the user hears of the damage once.
+void TestHostileInput::indexLinesThatLeadOutOfTheWorkDirectory()
+{
+    QFETCH(QByteArray, indexLine);
+    QFETCH(QString, outside);
+    QFETCH(bool, linked);
     WindowFixture f;
-    writeOneFolderCatalog(f, QByteArray(4, '\0'));
-    QFile::remove(f.catalogFile(QStringLiteral("cat0.lsf")));
-    QVERIFY(QDir().mkdir(f.catalogFile(QStringLiteral("cat0.lsf"))));
+    const QString workDir = f.dir.filePath(QStringLiteral("a/b/tree")); // deep enough for "../../"
+    f.registry.writeString(SettingsStore::Root::LocalMachine, QStringLiteral("SOFTWARE\\Quorvane\\Linkshelf"),
+                           QStringLiteral("WorkDir"), workDir);
+    QVERIFY(QDir().mkpath(workDir + QStringLiteral("/sub")));
+    const QString outsideFile = QDir::cleanPath(workDir + u'/' + outside);
+    const QByteArray secret("a private key, and not a contents file"); // reads as damaged
+    writeFile(outsideFile, secret);
+    writeFile(workDir + QStringLiteral("/tree.lsf"), "Links\r\n");
+    writeFile(workDir + QStringLiteral("/itree.lsf"), indexLine + "\r\n");
+    writeFile(workDir + QStringLiteral("/etree.lsf"), QByteArray("\x02", 1));
+    if (linked)
+        QVERIFY(QFile::link(outsideFile, workDir + QStringLiteral("/cat0.lsf")));
+
+    TMain &w = f.open();
+    QVERIFY(!w.mainTree()->selectedFolder()->record);
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("itree.lsf")),
+             qPrintable(f.interaction.messages.first()));
+    w.entryCommands().AddUrl(QStringLiteral("http://added.example"));
+    f.interaction.yesNoAnswers = {true};
+    releaseKeyIn(w, w.mainTree(), Qt::Key_Delete);
+    f.closeWindow();
+
+    QFile kept(outsideFile);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), secret);
+    QDirIterator copies(damagedFilesFolder(workDir), QDir::Files);
+    while (copies.hasNext()) {
+        QFile copy(copies.next());
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY2(copy.readAll() != secret, qPrintable(copy.fileName()));
+    }
+    TMain &again = f.open(); // the damage was told once: the index no longer names the file
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QCOMPARE(again.mainTree()->topLevelItemCount(), 1);
+}
+
+void TestHostileInput::unreadableContentsFilesAreLeftAlone_data()
+{
+    QTest::addColumn<bool>("folderInItsPlace"); // else a file without read permission
+    QTest::newRow("a folder in its place") << true;
+    QTest::newRow("no read permission") << false;
+}
+
+// Writing such a folder would replace entries nobody could read: it is shown empty with a
+// message, and nothing writes its file while the window runs.
+void TestHostileInput::unreadableContentsFilesAreLeftAlone()
+{
+    QFETCH(bool, folderInItsPlace);
+    if (!folderInItsPlace && ::geteuid() == 0)
+        QSKIP("running as root, whom a missing read permission does not stop");
+    WindowFixture f;
+    const QByteArray entries = serializeContents({MFile{0, "/kept", {}, {}}});
+    writeOneFolderCatalog(f, entries);
+    const QString contents = f.catalogFile(QStringLiteral("cat0.lsf"));
+    if (folderInItsPlace) {
+        QVERIFY(QFile::remove(contents));
+        QVERIFY(QDir().mkdir(contents));
+    } else {
+        QVERIFY(QFile::setPermissions(contents, QFileDevice::WriteOwner));
+    }
     TMain &w = f.open();
     QCOMPARE(w.mainList()->model().count(), 0);
-    w.entryCommands().AddUrl(QStringLiteral("http://one.example"));
-    w.entryCommands().AddUrl(QStringLiteral("http://two.example"));
-    QCOMPARE(w.mainList()->model().count(), 2); // kept in the window
     QCOMPARE(f.interaction.messages.size(), 1);
-    QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("cat0.lsf")), qPrintable(f.interaction.messages.first()));
-    QVERIFY(QFileInfo(f.catalogFile(QStringLiteral("cat0.lsf"))).isDir());
-    QDir().rmdir(f.catalogFile(QStringLiteral("cat0.lsf")));
-    w.entryCommands().AddUrl(QStringLiteral("http://three.example"));
-    QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.size(), 3);
+    QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("cat0.lsf")),
+             qPrintable(f.interaction.messages.first()));
+    w.entryCommands().AddUrl(QStringLiteral("http://one.example"));
+    QCOMPARE(w.mainList()->model().count(), 0); // refused, and said
+    QCOMPARE(f.interaction.messages.size(), 2);
+    f.interaction.yesNoAnswers = {true};
+    releaseKeyIn(w, w.mainTree(), Qt::Key_Delete); // the folder goes, its file stays
+    QCOMPARE(w.mainTree()->topLevelItemCount(), 0);
+    if (folderInItsPlace) {
+        QVERIFY(QFileInfo(contents).isDir());
+    } else {
+        QVERIFY(QFile::setPermissions(contents, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), entries);
+    }
+}
 
-    // The tree file's name taken by a folder: the tree cannot load, and saving it fails
-    // without touching the folder.
-    WindowFixture g;
-    QVERIFY(QDir().mkpath(g.catalogFile(QStringLiteral("tree.lsf"))));
-    TMain &v = g.open();
-    QCOMPARE(g.interaction.errors, QStringList{QStringLiteral("File itree.dat not found !")});
-    v.close();
-    QVERIFY(QFileInfo(g.catalogFile(QStringLiteral("tree.lsf"))).isDir());
-    QCOMPARE(g.interaction.messages.size(), 1); // the failed save, told once
+// The tree file's name taken by a folder: nothing can load, and nothing replaces it.
+void TestHostileInput::anUnreadableTreeFileIsLeftAlone()
+{
+    WindowFixture f;
+    QVERIFY(QDir().mkpath(f.catalogFile(QStringLiteral("tree.lsf"))));
+    TMain &w = f.open();
+    QVERIFY(f.interaction.errors.isEmpty());
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("tree.lsf cannot be read")),
+             qPrintable(f.interaction.messages.first()));
+    releaseKeyIn(w, w.mainTree(), Qt::Key_F7); // refused, and said
+    QCOMPARE(w.mainTree()->topLevelItemCount(), 0);
+    QCOMPARE(f.interaction.messages.size(), 2);
+    f.closeWindow();
+    QVERIFY(QFileInfo(f.catalogFile(QStringLiteral("tree.lsf"))).isDir());
+    QVERIFY(!QFileInfo::exists(f.catalogFile(QStringLiteral("itree.lsf"))));
 }
 
 LINKSHELF_TEST_MAIN(TestHostileInput)

@@ -178,7 +178,8 @@ void TestWorkDirectory::trailingSlashIsKept()
     QVERIFY(resolution.usable && resolution.newCatalog);
     QCOMPARE(resolution.paths.WorkDirectory, work);
     QCOMPARE(resolution.paths.TreeFilePath, work + QStringLiteral("/tree.lsf"));
-    QCOMPARE(resolution.paths.ContentsFilePath(MTree{"cat0.lsf"}), work + QStringLiteral("/cat0.lsf"));
+    QCOMPARE(resolution.paths.ContentsFilePath(MTree{"cat0.lsf"}).value(),
+             work + QStringLiteral("/cat0.lsf"));
     QVERIFY(QFileInfo(work).isDir());
 }
 

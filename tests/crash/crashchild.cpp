@@ -80,7 +80,7 @@ private:
     void writeContents(const MTree &record, const QByteArray &bytes)
     {
         tell("C " + record.FileName + ' ' + hashOf(bytes));
-        if (!writeContentsFile(m_paths.ContentsFilePath(record), bytes))
+        if (!writeContentsFile(m_paths.ContentsFilePath(record).value(), bytes))
             ::_exit(5);
         tell("c " + record.FileName);
     }
@@ -100,7 +100,7 @@ private:
         const FolderRecord &folder = m_folders[below(int(m_folders.size()))];
         if (!folder.Record)
             return;
-        QList<MFile> entries = readContentsFile(m_paths.ContentsFilePath(*folder.Record)).entries;
+        QList<MFile> entries = readContentsFile(m_paths.ContentsFilePath(*folder.Record).value()).entries;
         if (entries.size() > 150 || (!entries.isEmpty() && below(4) == 0))
             entries.removeAt(below(int(entries.size())));
         else
@@ -142,7 +142,7 @@ private:
             return; // the last folders stay, as a catalog with none has nowhere to put entries
         if (const std::optional<MTree> record = m_folders[index].Record) {
             tell("D " + record->FileName);
-            QFile::remove(m_paths.ContentsFilePath(*record));
+            QFile::remove(m_paths.ContentsFilePath(*record).value());
             tell("d " + record->FileName);
         }
         m_folders.remove(index, subtreeEnd(index) - index);

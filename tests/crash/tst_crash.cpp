@@ -249,7 +249,7 @@ void TestCrash::checkLoad()
     for (const FolderRecord &folder : load.folders) {
         if (!folder.Record)
             continue;
-        const ContentsReadResult read = readContentsFile(paths.ContentsFilePath(*folder.Record));
+        const ContentsReadResult read = readContentsFile(paths.ContentsFilePath(*folder.Record).value());
         const bool deleted = m_expect.deletedFiles.contains(folder.Record->FileName);
         deletedBack = deletedBack || (read.unreadable && deleted);
         if (read.damaged || (read.unreadable && !deleted))

@@ -46,7 +46,7 @@ void writeCatalog(WindowFixture &f, const QList<QList<MFile>> &contents)
     QList<FolderRecord> folders;
     for (qsizetype i = 0; i < contents.size(); ++i) {
         const MTree record{"cat" + QByteArray::number(i + 1) + ".lsf"};
-        QVERIFY(writeContentsFile(paths.ContentsFilePath(record), serializeContents(contents[i])).ok);
+        QVERIFY(writeContentsFile(paths.ContentsFilePath(record).value(), serializeContents(contents[i])).ok);
         folders.append({i == 1 ? 1 : 0, "Folder" + QByteArray::number(i + 1), record, true, i == 0});
     }
     QVERIFY(saveFolderTree(paths, folders).ok);

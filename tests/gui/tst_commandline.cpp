@@ -2,10 +2,17 @@
 // The command line: every option, the entries that paths and URLs become, and the mistakes
 // that end the run with a message.
 #include "commandline.h"
+#include "contentsfile.h"
+#include "forwardedstart.h"
 #include "testenvironment.h"
+#include "windowfixture.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using Action = CommandLineOptions::Action;
 Q_DECLARE_METATYPE(CommandLineOptions::Action)
@@ -35,6 +42,8 @@ private Q_SLOTS:
     void mistakes_data();
     void mistakes();
     void helpAndVersion();
+    void aNameThatIsNotUtf8IsRefused();
+    void aFileUrlKeepsItsBytesIntoTheCatalog();
 
 private:
     QTemporaryDir m_dir; // the current directory of the parsed command lines
@@ -169,6 +178,43 @@ void TestCommandLine::helpAndVersion()
         parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("--version"), QStringLiteral("--help")})
             .action,
         Action::ShowHelp);
+}
+
+// Qt decodes arguments and file names as UTF-8 under every locale, and such a name would come
+// back as another one: the real program, given a real folder so named, refuses it and
+// creates nothing, rather than starting a new catalog under the other name.
+void TestCommandLine::aNameThatIsNotUtf8IsRefused()
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xe9";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    QVERIFY(!QFileInfo::exists(QFile::decodeName(folder))); // Qt's name for it is another one
+
+    QProcess program;
+    // The shell puts the byte in the argument, which a QStringList could not carry.
+    program.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --workdir \"$1/$(printf 'caf\\351')\""),
+                   QStringLiteral(LINKSHELF_PROGRAM), dir.path()});
+    const bool ended = program.waitForFinished(30000);
+    if (!ended)
+        program.kill();
+    QVERIFY2(ended, "the program started on the folder");
+    QCOMPARE(program.exitCode(), 2);
+    const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(said.contains(QStringLiteral("caf\\xE9")), qPrintable(said));
+    QVERIFY(!QFileInfo::exists(QFile::decodeName(folder))); // no catalog under Qt's name for it
+    QCOMPARE(::rmdir(folder.constData()), 0);                // nor in the folder itself
+}
+
+// What a text cannot carry reaches the catalog through a file: URL, byte for byte.
+void TestCommandLine::aFileUrlKeepsItsBytesIntoTheCatalog()
+{
+    WindowFixture f;
+    TMain &w = f.open();
+    AddCommandLineEntries(
+        w, parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("file:///x/caf%E9")}).add);
+    QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries,
+             QList<MFile>{file("/x/caf\xE9")});
 }
 
 LINKSHELF_TEST_MAIN(TestCommandLine)

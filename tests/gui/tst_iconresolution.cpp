@@ -88,9 +88,10 @@ public:
         const CatalogPaths paths = CatalogPaths::forWorkDirectory(work);
         saveFolderTree(paths, {{0, "Near", MTree{"cat0.lsf"}, false, true},
                                {0, "Hanging", MTree{"cat1.lsf"}, false, false}});
-        writeContentsFile(paths.ContentsFilePath(MTree{"cat0.lsf"}),
+        writeContentsFile(paths.ContentsFilePath(MTree{"cat0.lsf"}).value(),
                           serializeContents({MFile{MFile::UrlKind, "https://example.com/", {}, {}}}));
-        writeContentsFile(paths.ContentsFilePath(MTree{"cat1.lsf"}), serializeContents(hangingEntries));
+        writeContentsFile(paths.ContentsFilePath(MTree{"cat1.lsf"}).value(),
+                          serializeContents(hangingEntries));
         window = std::make_unique<TMain>(TMain::Services{&interaction, &shell, &icons, &registry,
                                                          dir.filePath(QStringLiteral("prog")) + u'/',
                                                          dir.filePath(QStringLiteral("data"))});

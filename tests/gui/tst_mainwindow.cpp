@@ -2,6 +2,7 @@
 // The main window driven as a user drives it, with the catalog files checked on disk.
 #include "contentsfile.h"
 #include "entrylistmodel.h"
+#include "filewritecounter.h"
 #include "foldertree.h"
 #include "maintree.h"
 #include "testenvironment.h"
@@ -310,6 +311,22 @@ private Q_SLOTS:
         // Its name blocks nothing: the next folder still gets the lowest free name.
         QCOMPARE(w.folderCommands().CreateFolder(nullptr, QStringLiteral("New"))->record->FileName,
                  QByteArray("cat1.lsf"));
+    }
+
+    // Each selection reads a folder and saves the whole tree, so a start that made one for
+    // every folder the state file marks selected would cost the square of a big tree.
+    void aStartSelectsOneFolderHoweverManyAreMarked()
+    {
+        WindowFixture f;
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\n\tA1\r\nB\r\nC\r\n");
+        f.writeCatalogFile(QStringLiteral("itree.lsf"), "NULL\r\nNULL\r\nNULL\r\nNULL\r\n");
+        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x03\x02\x02\x02", 4));
+        FileWriteCounter treeSaves(f.workDir(), QStringLiteral("etree.lsf"));
+        TMain &w = f.open();
+        QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("C"));
+        QVERIFY(w.mainTree()->topFolder(0)->isExpanded());
+        QCOMPARE(treeSaves.takeCount(), 1);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), QByteArray("\x01\x00\x00\x02", 4));
     }
 
     void aFullCatalogRefusesAnotherFolder()

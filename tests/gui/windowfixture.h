@@ -15,6 +15,15 @@
 
 #include <memory>
 
+// Releases key on widget as a user's key reaches the window: shown, with widget focused.
+inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    widget->setFocus();
+    QTest::keyRelease(widget, key);
+}
+
 class WindowFixture
 {
 public:

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a whole file without trusting what its path leads to: the one way every reader of
+// catalog files, and of the files a user hands to an import, gets their bytes.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+struct RegularFileRead
+{
+    std::optional<QByteArray> bytes; // none: the file was not read, see below
+    bool missing = false;            // nothing is at the path
+    bool tooLarge = false;           // a regular file larger than the caller takes
+    QString error;                   // why it was not read, for the user; empty when read
+
+    explicit operator bool() const { return bytes.has_value(); }
+};
+
+enum class SymbolicLinks {
+    Refuse, // a catalog's own files: a link could lead out of the work directory
+    Follow, // a file the user chose: a link is theirs to make
+};
+
+// Only a regular file is read: a FIFO would block the open for ever and a device such as
+// /dev/zero would never end, so the type is checked on a descriptor opened without blocking.
+// At most the size the file had when it was opened is read, and a file that changes size
+// meanwhile is refused rather than read torn. maxSize < 0: no limit beyond the file's size.
+RegularFileRead readRegularFile(const QString &path, SymbolicLinks links, qint64 maxSize = -1);
