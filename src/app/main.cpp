@@ -3,6 +3,7 @@
 // daily backup, and the main window.
 #include "atomicfile.h"
 #include "backups.h"
+#include "catalogstart.h"
 #include "commandline.h"
 #include "desktopinteraction.h"
 #include "forwardedstart.h"
@@ -97,16 +98,6 @@ std::optional<int> answerPrintingOptions(int argc, char **argv)
     }
 }
 
-// What the command line asks of a window that has just loaded its catalog.
-void applyStartOptions(TMain &window, const CommandLineOptions &options)
-{
-    if (!options.importFile.isEmpty())
-        window.bookmarkCommands().ImportBookmarks(options.importFile);
-    if (!options.exportFile.isEmpty())
-        window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
-    AddCommandLineEntries(window, options.add);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -135,19 +126,16 @@ int main(int argc, char **argv)
                                         : resolveWorkDirectoryAt(options.workDir, true);
     const QString workDirectory = where.paths.WorkDirectory;
     SingleInstance instance(workDirectory);
-    const SingleInstance::Start start =
-        where.usable ? instance.start({QDir::currentPath(), arguments}) : SingleInstance::Start::Unlocked;
-    if (start == SingleInstance::Start::Forwarded && !restoreDate)
-        return 0; // the running Linkshelf has it
-    if (start == SingleInstance::Start::Forwarded || start == SingleInstance::Start::NoAnswer) {
-        const QString text = restoreDate ? QStringLiteral("Close Linkshelf before restoring a backup of its catalog.")
-                                         : QStringLiteral("Linkshelf is already running on the catalog \"%1\" but "
-                                                          "does not answer.")
-                                               .arg(QDir::toNativeSeparators(workDirectory));
-        complain(text);
-        interaction.showMessage(text);
-        return 1;
+    const CatalogStart settled = where.usable ? settleCatalogLock(instance, {QDir::currentPath(), arguments},
+                                                                  interaction, restoreDate.has_value())
+                                              : CatalogStart{};
+    if (!settled.message.isEmpty()) {
+        complain(settled.message);
+        interaction.showMessage(settled.message);
     }
+    if (settled.exitCode)
+        return *settled.exitCode;
+    const SingleInstance::Start start = settled.start;
     if (start == SingleInstance::Start::Primary)
         removeAbandonedTemporaryFiles(workDirectory); // no other writer can be busy with them
 
@@ -168,7 +156,7 @@ int main(int argc, char **argv)
                          });
         if (start == SingleInstance::Start::Primary)
             startDailyBackups(workDirectory, interaction, &window);
-        applyStartOptions(window, options);
+        ApplyStartOptions(window, options);
         window.show();
         return app.exec();
     } catch (const std::exception &e) {

@@ -151,7 +151,8 @@ QString importFolderName(const QString &path)
     return name.isEmpty() ? QStringLiteral("Imported bookmarks") : name;
 }
 
-CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const QString &bookmarkFile)
+CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const QString &bookmarkFile,
+                                               ImportedPrograms programs)
 {
     CatalogImportResult result;
     const BookmarkReadResult read = readBookmarkFile(bookmarkFile);
@@ -177,8 +178,13 @@ CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const 
     for (const FolderRecord &folder : std::as_const(tree.folders))
         if (folder.Record)
             taken.append(folder.Record->FileName);
+    BookmarkFolder imported = *read.root;
+    if (programs == ImportedPrograms::Drop) {
+        result.programsDropped = bookmarksWithPrograms(imported).size();
+        imported = withoutPrograms(std::move(imported));
+    }
     const BookmarkPlanResult planned =
-        planBookmarkImport(paths, taken, *read.root, importFolderName(bookmarkFile).toLocal8Bit());
+        planBookmarkImport(paths, taken, imported, importFolderName(bookmarkFile).toLocal8Bit());
     if (!planned.plan) {
         result.error = planned.error;
         return result;

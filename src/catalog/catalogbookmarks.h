@@ -5,6 +5,7 @@
 
 #include "atomicfile.h"
 #include "bookmarkfolder.h"
+#include "bookmarkprograms.h"
 #include "catalogpaths.h"
 #include "foldertree.h"
 #include "saveresult.h"
@@ -65,10 +66,13 @@ struct CatalogImportResult
     QString error;
     qsizetype entryCount = 0;
     qsizetype folderCount = 0; // the new folders, the top-level one included
+    qsizetype programsDropped = 0;
 };
 
 // Imports a bookmark file into the catalog on disk without a window: reads and checks the
 // file, writes the new contents files, then the folder tree files with the new folders
 // appended at the end of the top level. The selected and expanded folders stay as they are.
-// Nothing is changed when any step before the tree files fails.
-CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const QString &bookmarkFile);
+// Nothing is changed when any step before the tree files fails. With nobody to ask, the
+// programs that bookmarks name are left out unless programs says to keep them.
+CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const QString &bookmarkFile,
+                                               ImportedPrograms programs = ImportedPrograms::Drop);

@@ -13,13 +13,17 @@
 namespace {
 
 // The program's own boxes have no icon, and every window of the program waits while one
-// shows.
+// shows. Their texts carry names from files (bookmark titles, paths), which are never read as
+// markup.
 QMessageBox::StandardButton showBox(QWidget *parent, const QString &title, const QString &text,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton first)
+                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton first,
+                                    const QString &details = QString())
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, buttons, parent);
     box.setWindowModality(Qt::ApplicationModal);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(first);
+    box.setDetailedText(details);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -37,6 +41,12 @@ bool DesktopInteraction::askYesNo(const QString &text)
 {
     return showBox(m_parent, MessageTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
            QMessageBox::Yes;
+}
+
+bool DesktopInteraction::confirmRisk(const QString &text, const QString &details)
+{
+    return showBox(m_parent, MessageTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                   details) == QMessageBox::Yes;
 }
 
 void DesktopInteraction::showMessage(const QString &text)

@@ -16,6 +16,7 @@ public:
     DesktopInteraction(QWidget *parent, SettingsStore &iniFile, Shell &shell);
 
     bool askYesNo(const QString &text) override;
+    bool confirmRisk(const QString &text, const QString &details) override;
     void showMessage(const QString &text) override;
     void showError(const QString &message) override;
     std::optional<QString> askForString(const QString &caption, const QString &prompt) override;

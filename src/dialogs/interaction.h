@@ -17,6 +17,9 @@ public:
 
     // A question in the box titled "Linkshelf Message" with Yes and No; true for Yes.
     virtual bool askYesNo(const QString &text) = 0;
+    // A question whose Yes could harm the user, in the same box: No is the default button, so
+    // Enter and Escape answer No. details, when not empty, is shown on request. True for Yes.
+    virtual bool confirmRisk(const QString &text, const QString &details) = 0;
     // A notice in the box titled "Linkshelf Message" with OK.
     virtual void showMessage(const QString &text) = 0;
     // The error box: "Error ! " + message, titled "LS Error !", OK only.

@@ -243,11 +243,24 @@ int startProgram(const QString &program, const QString &parameter)
     return QProcess::startDetached(path, {parameter}) ? Shell::Started : Shell::BadFormat;
 }
 
+// A browser skips blanks and control characters before a scheme, and schemes have no case.
+bool hasScriptScheme(const QString &text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text[start].unicode() <= u' ')
+        ++start;
+    const QStringView rest = QStringView(text).sliced(start);
+    return rest.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive) ||
+           rest.startsWith(QLatin1String("data:"), Qt::CaseInsensitive);
+}
+
 class DesktopShell final : public Shell
 {
 public:
     int open(const QString &file, const QString &parameters) override
     {
+        if (refusalOf(file, parameters) != Refusal::None)
+            return Shell::AccessDenied;
         if (!parameters.isEmpty())
             return startProgram(file, parameters);
         return isUrl(file) ? openUrl(file) : openLocalPath(file);
@@ -255,6 +268,16 @@ public:
 };
 
 } // namespace
+
+Shell::Refusal Shell::refusalOf(const QString &file, const QString &parameters)
+{
+    const QString &path = parameters.isEmpty() ? file : parameters;
+    if (path.startsWith(u'-'))
+        return Refusal::OptionLikePath;
+    if (hasScriptScheme(path))
+        return Refusal::ScriptUrl;
+    return Refusal::None;
+}
 
 std::unique_ptr<Shell> Shell::createDesktopShell()
 {

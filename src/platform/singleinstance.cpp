@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "singleinstance.h"
 
+#include "channelaccess.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -24,37 +25,45 @@ SingleInstance::SingleInstance(const QString &workDirectory, QObject *parent)
     : QObject(parent)
     , m_workDirectory(workDirectory)
     , m_lock(workDirectory + u'/' + lockFileName())
-{
-    // A lock is stale only when its process is gone (a crash, a power cut): a Linkshelf
-    // that runs for weeks keeps its catalog, however old its lock file is.
-    m_lock.setStaleLockTime(0);
-}
+    , m_trustedUid(currentUserId())
+{}
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::serverName(const QString &workDirectory)
+QString SingleInstance::serverName(const QString &workDirectory, QString *problem)
 {
+    const PrivateFolder folder = privateRuntimeFolder();
+    if (problem)
+        *problem = folder.problem;
+    if (folder.path.isEmpty())
+        return {};
     const QString canonical = QFileInfo(workDirectory).canonicalFilePath();
     const QByteArray key = QFile::encodeName(canonical.isEmpty() ? QDir::cleanPath(workDirectory) : canonical);
     const QString id = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(20));
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/linkshelf-") + id;
+    return folder.path + QStringLiteral("/linkshelf-") + id;
 }
 
 SingleInstance::Start SingleInstance::start(const ForwardedCommandLine &commandLine, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        // tryLock removes a lock whose process has died before it takes the lock.
-        if (m_lock.tryLock(0)) {
+        switch (m_lock.tryTake()) {
+        case CatalogLock::State::Taken:
             listen();
             return Start::Primary;
-        }
-        if (m_lock.error() != QLockFile::LockFailedError)
+        case CatalogLock::State::HeldElsewhere:
+            return Start::HeldElsewhere;
+        case CatalogLock::State::NotAFile:
+            return Start::LockNotAFile;
+        case CatalogLock::State::Unavailable:
             return Start::Unlocked;
-        if (forward(commandLine, int(deadline.remainingTime())))
+        case CatalogLock::State::HeldHere:
+            break;
+        }
+        const QString name = serverName(m_workDirectory, &m_channelProblem);
+        if (name.isEmpty())
+            return Start::NoChannel;
+        if (forward(name, commandLine, int(deadline.remainingTime())))
             return Start::Forwarded;
         if (deadline.hasExpired())
             return Start::NoAnswer;
@@ -62,11 +71,23 @@ SingleInstance::Start SingleInstance::start(const ForwardedCommandLine &commandL
     }
 }
 
+SingleInstance::Start SingleInstance::takeOver()
+{
+    if (!m_lock.takeOver())
+        return Start::HeldElsewhere;
+    listen();
+    return Start::Primary;
+}
+
 // A socket left by a holder that crashed is in the way: with the lock held, it is ours to
 // replace. Without a server, later starts wait and give up; the catalog is still safe.
 bool SingleInstance::listen()
 {
-    const QString name = serverName(m_workDirectory);
+    const QString name = serverName(m_workDirectory, &m_channelProblem);
+    if (name.isEmpty()) {
+        qWarning("Later starts cannot hand over to this one: %s", qPrintable(m_channelProblem));
+        return false;
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(name)) {
@@ -78,12 +99,15 @@ bool SingleInstance::listen()
     return true;
 }
 
-bool SingleInstance::forward(const ForwardedCommandLine &commandLine, int timeoutMs)
+// A server of another user (one that took the socket's name first) is not sent anything.
+bool SingleInstance::forward(const QString &name, const ForwardedCommandLine &commandLine, int timeoutMs)
 {
     const QDeadlineTimer deadline(std::max(timeoutMs, 0));
     QLocalSocket socket;
-    socket.connectToServer(serverName(m_workDirectory));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(int(deadline.remainingTime())))
+        return false;
+    if (!isTrusted(socket.socketDescriptor()))
         return false;
     socket.write(encodeCommandLine(commandLine));
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
@@ -95,9 +119,19 @@ bool SingleInstance::forward(const ForwardedCommandLine &commandLine, int timeou
     return socket.getChar(&answer) && answer == Taken;
 }
 
+bool SingleInstance::isTrusted(qintptr socketDescriptor) const
+{
+    return peerUserId(socketDescriptor) == m_trustedUid;
+}
+
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (!isTrusted(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         QTimer::singleShot(ReadTimeoutMs, socket, [socket] { socket->abort(); });

@@ -3,13 +3,11 @@
 // which a second start on the same catalog hands its command line to the running Linkshelf.
 #pragma once
 
+#include "cataloglock.h"
 #include "forwardedcommandline.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
-
-#include <memory>
 
 class QLocalServer;
 class QLocalSocket;
@@ -19,10 +17,13 @@ class SingleInstance final : public QObject
     Q_OBJECT
 public:
     enum class Start {
-        Primary,     // this process holds the catalog and listens for later starts
-        Forwarded,   // another process holds it and has taken this command line
-        NoAnswer,    // another process holds it but took nothing: it may be hanging
-        Unlocked,    // no lock could be made (an unwritable or missing folder): nothing to guard
+        Primary,       // this process holds the catalog and listens for later starts
+        Forwarded,     // another process holds it and has taken this command line
+        NoAnswer,      // another process holds it but took nothing: it may be hanging
+        Unlocked,      // no lock could be made (an unwritable or missing folder): nothing to guard
+        HeldElsewhere, // the lock names another computer (lock().holder().host); see takeOver()
+        LockNotAFile,  // a folder or a special file is where the lock file belongs
+        NoChannel,     // another process holds it, and no private folder can reach it
     };
 
     explicit SingleInstance(const QString &workDirectory, QObject *parent = nullptr);
@@ -32,13 +33,24 @@ public:
     // Takes the catalog's lock, or hands commandLine to the process that holds it, waiting
     // at most timeoutMs for that process to answer (it may itself be starting).
     Start start(const ForwardedCommandLine &commandLine, int timeoutMs = 5000);
+    // After HeldElsewhere, once the user agreed: takes the lock from the other computer.
+    // Primary, or HeldElsewhere again when it could not be taken.
+    Start takeOver();
+
+    const CatalogLock &lock() const { return m_lock; }
+    // Why there is no channel (after NoChannel, or a Primary that cannot listen).
+    const QString &channelProblem() const { return m_channelProblem; }
+
+    // Only processes of this user may hand over or take a command line. A test makes the
+    // check fail by trusting another user.
+    void setTrustedUserId(uint uid) { m_trustedUid = uid; }
 
     // The lock file's name in the work directory (CatalogLockFileName, which the catalog
     // knows so that a directory holding only the lock still counts as a new catalog).
     static QString lockFileName() { return QStringLiteral("linkshelf.lock"); }
-    // The socket's path: in the user's runtime folder, named after the work directory, so
-    // that two catalogs never meet and two users never share one.
-    static QString serverName(const QString &workDirectory);
+    // The socket's path: in the user's private runtime folder, named after the work
+    // directory, so that two catalogs never meet. Empty, with problem set, without one.
+    static QString serverName(const QString &workDirectory, QString *problem = nullptr);
 
 Q_SIGNALS:
     // A later start on this catalog; the window comes to the front and acts on it.
@@ -46,11 +58,14 @@ Q_SIGNALS:
 
 private:
     bool listen();
-    bool forward(const ForwardedCommandLine &commandLine, int timeoutMs);
+    bool forward(const QString &name, const ForwardedCommandLine &commandLine, int timeoutMs);
+    bool isTrusted(qintptr socketDescriptor) const;
     void onNewConnection();
     void onReadyRead(QLocalSocket *socket);
 
     QString m_workDirectory;
-    QLockFile m_lock;
+    CatalogLock m_lock;
     QLocalServer *m_server = nullptr;
+    QString m_channelProblem;
+    uint m_trustedUid;
 };

@@ -4,6 +4,8 @@
 #include "bookmarkcommands.h"
 
 #include "bookmarkimport.h"
+#include "bookmarkmapping.h"
+#include "bookmarkprograms.h"
 #include "catalogbookmarks.h"
 #include "catalogsession.h"
 #include "contentsfile.h"
@@ -18,6 +20,48 @@
 
 #include <memory>
 #include <vector>
+
+namespace {
+
+// What opening the entry would run, under the folders that hold it.
+QString programLine(const BookmarkWithProgram &found)
+{
+    QStringList where;
+    for (const QByteArray &folder : found.folders)
+        where.append(textFromBytes(folder));
+    const QString description = textFromBytes(found.entry.Description);
+    where.append(description.left(description.indexOf(u'\r')));
+    return where.join(QStringLiteral(" / ")) + QStringLiteral(": ") + textFromBytes(found.entry.Program) +
+           u' ' + textFromBytes(found.entry.Path);
+}
+
+QString programQuestion(const QString &path, const QList<BookmarkWithProgram> &found)
+{
+    constexpr qsizetype Shown = 10;
+    constexpr qsizetype LineLength = 120;
+    QStringList lines;
+    for (qsizetype i = 0; i < std::min(found.size(), Shown); ++i) {
+        const QString line = programLine(found[i]);
+        lines.append(line.size() > LineLength ? line.left(LineLength - 1) + u'\u2026' : line);
+    }
+    if (found.size() > Shown)
+        lines.append(QStringLiteral("and %1 more (see the details)").arg(found.size() - Shown));
+    return QStringLiteral(
+               "A bookmark that names a program runs that program when it is opened, and a bookmark "
+               "file can name any command. Bookmarks in \"%1\" that name a program: %2\n\n%3\n\n"
+               "Keep their programs? With No, these bookmarks are imported without them.")
+        .arg(QFileInfo(path).fileName(), QString::number(found.size()), lines.join(u'\n'));
+}
+
+QString programList(const QList<BookmarkWithProgram> &found)
+{
+    QStringList lines;
+    for (const BookmarkWithProgram &entry : found)
+        lines.append(programLine(entry));
+    return lines.join(u'\n');
+}
+
+} // namespace
 
 BookmarkCommands::BookmarkCommands(CatalogSession &session, FileChooser chooser)
     : m_session(session)
@@ -50,7 +94,7 @@ void BookmarkCommands::ExportFolderBookmarksClick()
         ExportBookmarks(path, folder);
 }
 
-FolderItem *BookmarkCommands::ImportBookmarks(const QString &path)
+FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs programs)
 {
     if (!m_session.treeTakesChanges())
         return nullptr;
@@ -67,8 +111,13 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path)
     for (const FolderItem *folder : tree->foldersInPreOrder())
         if (folder->record)
             taken.append(folder->record->FileName);
+    BookmarkFolder imported = *read.root;
+    const QList<BookmarkWithProgram> withPrograms = bookmarksWithPrograms(imported);
+    const bool dropPrograms = !withPrograms.isEmpty() && !keepPrograms(path, withPrograms, programs);
+    if (dropPrograms)
+        imported = withoutPrograms(std::move(imported));
     const QByteArray topName = FolderItem::withoutLeadingIndent(importFolderName(path)).toLocal8Bit();
-    const BookmarkPlanResult planned = planBookmarkImport(m_session.paths(), taken, *read.root, topName);
+    const BookmarkPlanResult planned = planBookmarkImport(m_session.paths(), taken, imported, topName);
     if (!planned.plan)
         return refuse(planned.error);
     const SaveResult written = writeBookmarkImport(*planned.plan);
@@ -89,7 +138,26 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path)
     tree->setCurrentItem(top); // the selection events show its entries and write the tree files
     tree->scrollToItem(top);
     m_session.UpdateFileCounts();
+    if (dropPrograms && programs == Programs::Drop)
+        m_session.interaction().showMessage(
+            QStringLiteral("Bookmarks in \"%1\" that named a program: %2. They were imported without their "
+                           "programs; import with --keep-programs to keep them.")
+                .arg(QFileInfo(path).fileName(), QString::number(withPrograms.size())));
     return top;
+}
+
+bool BookmarkCommands::keepPrograms(const QString &path, const QList<BookmarkWithProgram> &found,
+                                    Programs programs)
+{
+    switch (programs) {
+    case Programs::Keep:
+        return true;
+    case Programs::Drop:
+        return false;
+    case Programs::Ask:
+        break;
+    }
+    return m_session.interaction().confirmRisk(programQuestion(path, found), programList(found));
 }
 
 bool BookmarkCommands::ExportBookmarks(const QString &path, FolderItem *folder)

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+struct BookmarkWithProgram;
 class CatalogSession;
 class FolderItem;
 class QWidget;
@@ -16,6 +17,8 @@ class BookmarkCommands final
 {
 public:
     enum class FileRole { Import, Export };
+    // What an import does with bookmarks that name a program to open them with.
+    enum class Programs { Ask, Keep, Drop };
     // Asks for the file to read (Import) or to write (Export); empty when the user cancelled.
     using FileChooser = std::function<QString(FileRole role)>;
 
@@ -31,7 +34,9 @@ public:
     // per bookmark folder, and selects it. A file that cannot be read or is damaged, a catalog
     // without enough free contents file names, or a contents file that cannot be written
     // leave the catalog unchanged and are told in a message; null is then returned.
-    FolderItem *ImportBookmarks(const QString &path);
+    // Bookmarks that name a program keep it only when programs says so or the user agrees;
+    // when they are dropped without asking, a notice says how many.
+    FolderItem *ImportBookmarks(const QString &path, Programs programs = Programs::Ask);
     // Writes folder and its subfolders (all folders when folder is null) to path, as XBEL for
     // ".xbel" and ".xml" and as Netscape bookmark HTML for any other name. False, after a
     // message, when the file could not be written.
@@ -42,6 +47,8 @@ public:
     static FileChooser dialogChooser(QWidget *parent);
 
 private:
+    bool keepPrograms(const QString &path, const QList<BookmarkWithProgram> &found, Programs programs);
+
     CatalogSession &m_session;
     FileChooser m_chooser;
 };

@@ -97,12 +97,16 @@ CommandLineOptions parseCommandLine(const QStringList &arguments, const QString 
         QStringLiteral("import"),
         QStringLiteral("Import a bookmark file (Netscape HTML or XBEL) as a new folder."),
         QStringLiteral("FILE"));
+    const QCommandLineOption keepPrograms(
+        QStringLiteral("keep-programs"),
+        QStringLiteral("With --import, keep the programs that bookmarks name to open them with. "
+                       "Without it they are left out, since a bookmark file can name any command."));
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
         QStringLiteral("Export the whole catalog to FILE: XBEL when its name ends in "
                        ".xbel or .xml, Netscape bookmark HTML otherwise."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, workDir, add, importFrom, exportTo});
+    parser.addOptions({help, version, workDir, add, importFrom, keepPrograms, exportTo});
     parser.addPositionalArgument(QStringLiteral("PATH_OR_URL"),
                                  QStringLiteral("Files or URLs to add, as --add."),
                                  QStringLiteral("[PATH_OR_URL...]"));
@@ -133,6 +137,8 @@ CommandLineOptions parseCommandLine(const QStringList &arguments, const QString 
         if (values.size() == 1 && values.constFirst().isEmpty())
             return error(QStringLiteral("The option --%1 needs a name.").arg(single->names().constFirst()));
     }
+    if (parser.isSet(keepPrograms) && !parser.isSet(importFrom))
+        return error(QStringLiteral("The option --keep-programs goes with --import."));
     const QStringList toAdd = parser.values(add) + parser.positionalArguments();
     for (const QString &argument : toAdd) {
         if (argument.isEmpty())
@@ -143,6 +149,7 @@ CommandLineOptions parseCommandLine(const QStringList &arguments, const QString 
         options.workDir = absolute(parser.value(workDir), currentDir);
     if (parser.isSet(importFrom))
         options.importFile = absolute(parser.value(importFrom), currentDir);
+    options.keepPrograms = parser.isSet(keepPrograms);
     if (parser.isSet(exportTo))
         options.exportFile = absolute(parser.value(exportTo), currentDir);
     return options;

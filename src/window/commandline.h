@@ -19,11 +19,12 @@ struct CommandLineOptions
         Error,       // print message and end with failure
     };
     Action action = Action::Run;
-    QString message;    // the help text, the version, or what was wrong and how to get help
-    QString workDir;    // --workdir, absolute; empty: the stored work directory
-    QList<MFile> add;   // --add values, then the other arguments: entries for the selected folder
-    QString importFile; // --import, absolute; empty: none
-    QString exportFile; // --export, absolute; empty: none
+    QString message;           // the help text, the version, or what was wrong and how to get help
+    QString workDir;           // --workdir, absolute; empty: the stored work directory
+    QList<MFile> add;          // --add values, then the other arguments: entries for the selected folder
+    QString importFile;        // --import, absolute; empty: none
+    bool keepPrograms = false; // --keep-programs: the imported bookmarks keep the programs they name
+    QString exportFile;        // --export, absolute; empty: none
 };
 
 struct ProgramArguments

@@ -20,10 +20,28 @@ void EntryOpener::OpenEntry()
     const MFile &file = m_session.model().rowAt(row).file;
     const QString path = QString::fromLocal8Bit(file.Path);
     // With its own program, the entry's path reaches it as exactly one argument.
-    const int result = file.Program.isEmpty()
-                           ? m_session.shell().open(path, QString())
-                           : m_session.shell().open(QString::fromLocal8Bit(file.Program), path);
-    ShowShellError(result);
+    const QString target = file.Program.isEmpty() ? path : QString::fromLocal8Bit(file.Program);
+    const QString parameters = file.Program.isEmpty() ? QString() : path;
+    if (const QString why = refusalMessage(Shell::refusalOf(target, parameters)); !why.isEmpty()) {
+        m_session.interaction().showError(why);
+        return;
+    }
+    ShowShellError(m_session.shell().open(target, parameters));
+}
+
+QString EntryOpener::refusalMessage(Shell::Refusal refusal)
+{
+    switch (refusal) {
+    case Shell::Refusal::None:
+        break;
+    case Shell::Refusal::OptionLikePath:
+        return QStringLiteral("The entry's path begins with \"-\", so a program would take it for an option. "
+                              "It was not opened.");
+    case Shell::Refusal::ScriptUrl:
+        return QStringLiteral("The link begins with \"javascript:\" or \"data:\", so it carries code or "
+                              "content of its own. It was not opened.");
+    }
+    return {};
 }
 
 void EntryOpener::ShowShellError(int result)

@@ -2,6 +2,8 @@
 // Opening the first selected entry through the desktop, and telling the user why not.
 #pragma once
 
+#include "shell.h"
+
 #include <QString>
 
 class CatalogSession;
@@ -18,6 +20,8 @@ public:
 
     // The message for a failed result (empty for a started program).
     static QString shellErrorMessage(int result);
+    // Why an entry is not even handed to the shell (empty when it is).
+    static QString refusalMessage(Shell::Refusal refusal);
 
 private:
     CatalogSession &m_session;

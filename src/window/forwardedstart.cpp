@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "forwardedstart.h"
 
+#include "bookmarkcommands.h"
 #include "commandline.h"
+#include "entrycommands.h"
 #include "tmain.h"
 
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
@@ -18,4 +20,15 @@ void ShowForwardedStart(TMain &window, const QStringList &arguments, const QStri
 void AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
 {
     window.entryCommands().AddEntries(entries);
+}
+
+void ApplyStartOptions(TMain &window, const CommandLineOptions &options)
+{
+    if (!options.importFile.isEmpty())
+        window.bookmarkCommands().ImportBookmarks(options.importFile, options.keepPrograms
+                                                                          ? BookmarkCommands::Programs::Keep
+                                                                          : BookmarkCommands::Programs::Drop);
+    if (!options.exportFile.isEmpty())
+        window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
+    AddCommandLineEntries(window, options.add);
 }

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A later start on the same catalog, handed over by SingleInstance: the window comes to the
-// front and adds what the command line names.
+// What a command line asks of the window: at start, and when a later start on the same
+// catalog is handed over by SingleInstance (the window comes to the front and adds what that
+// command line names).
 #pragma once
 
 #include "mfile.h"
 
+struct CommandLineOptions;
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,5 +19,10 @@ class TMain;
 void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir);
 
 // Adds the entries that a command line names to the selected folder as they are, in one
-// command (EntryCommands::AddEntries).
+// command (EntryCommands::AddEntries): one list update, one write of the folder's contents
+// file, however many there are.
 void AddCommandLineEntries(TMain &window, const QList<MFile> &entries);
+
+// The options of the command line that started the window, once its catalog is loaded:
+// import (imported programs left out unless --keep-programs), export, then the entries.
+void ApplyStartOptions(TMain &window, const CommandLineOptions &options);

@@ -17,6 +17,9 @@ namespace {
 // Results of file checks travel back in batches: a folder of 100,000 entries would otherwise
 // post as many events.
 constexpr int FileBatch = 256;
+// What the network layer may hold of a response before it stops reading: a check needs the
+// status line and the headers, never a body.
+constexpr qint64 MaxBufferedBytes = 64 * 1024;
 
 bool isHttp(const QUrl &url)
 {
@@ -41,6 +44,30 @@ bool headRefused(QNetworkReply::NetworkError error, int code)
     default:
         return false;
     }
+}
+
+bool isRedirect(int code)
+{
+    return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+}
+
+// The slots are shared out by scheme, host and port.
+QString serverOf(const QUrl &url)
+{
+    return url.scheme().toLower() + u'|' + url.host().toLower() + u'|' +
+           QString::number(url.port(url.scheme().compare(u"https", Qt::CaseInsensitive) == 0 ? 443 : 80));
+}
+
+// Why a redirection is not followed, or empty when it is. Only web links are looked at, and
+// never a secure link's plain-text stand-in.
+QString redirectRefusal(const QUrl &from, const QUrl &to)
+{
+    if (!to.isValid() || !isHttp(to))
+        return QStringLiteral("Redirected to a link that is not a web page");
+    if (from.scheme().compare(u"https", Qt::CaseInsensitive) == 0 &&
+        to.scheme().compare(u"http", Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Redirected from a secure link to an insecure one");
+    return {};
 }
 
 } // namespace
@@ -110,7 +137,9 @@ void LinkChecker::cancel()
         m_files->receiver = nullptr;
     }
     m_files.reset();
+    m_waitingServers.clear();
     m_waitingUrls.clear();
+    m_busyServers.clear();
     const QHash<QNetworkReply *, Request> requests = std::exchange(m_requests, {});
     for (QNetworkReply *reply : requests.keys()) {
         reply->disconnect(this);
@@ -133,7 +162,7 @@ void LinkChecker::start(const QList<MFile> &entries)
         if (!entry.isUrl())
             files.append({int(i), QString::fromLocal8Bit(entry.Path)});
         else if (isHttp(QUrl(QString::fromLocal8Bit(entry.Path))))
-            m_waitingUrls.append(int(i));
+            queueUrl(int(i));
         else
             notChecked.append(int(i));
     }
@@ -191,58 +220,125 @@ void LinkChecker::onFilesChecked(quint64 generation, const QList<std::pair<int, 
         report(index, {exists ? LinkCheckResult::Ok : LinkCheckResult::Missing, 0, {}});
 }
 
-void LinkChecker::startRequests()
+void LinkChecker::queueUrl(int index)
 {
-    while (m_requests.size() < m_options.parallelRequests && !m_waitingUrls.isEmpty())
-        send(m_waitingUrls.takeFirst(), false);
+    const QString server = serverOf(QUrl(QString::fromLocal8Bit(m_entries[index].Path)));
+    QList<int> &waiting = m_waitingUrls[server];
+    if (waiting.isEmpty())
+        m_waitingServers.push_back(server);
+    waiting.append(index);
 }
 
-void LinkChecker::send(int index, bool get)
+// A server that never answers keeps its requests until they time out; it is given all slots
+// but one, so that the other servers' links go on meanwhile.
+void LinkChecker::startRequests()
 {
-    QNetworkRequest request(QUrl(QString::fromLocal8Bit(m_entries[index].Path)));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(m_options.maxRedirects);
-    request.setTransferTimeout(m_options.timeoutMs);
+    const int perServer = std::max(1, m_options.parallelRequests - 1);
+    for (auto server = m_waitingServers.begin();
+         server != m_waitingServers.end() && m_requests.size() < m_options.parallelRequests;) {
+        if (m_busyServers.value(*server) >= perServer) {
+            ++server;
+            continue;
+        }
+        QList<int> &waiting = m_waitingUrls[*server];
+        const int index = waiting.takeFirst();
+        if (waiting.isEmpty()) {
+            m_waitingUrls.remove(*server);
+            server = m_waitingServers.erase(server);
+        }
+        send(index, false, QUrl(QString::fromLocal8Bit(m_entries[index].Path)), 0);
+    }
+}
+
+// Redirections are followed here rather than by the network layer, which reads a
+// redirection's whole body first, however long, before it follows it.
+void LinkChecker::send(int index, bool get, const QUrl &url, int redirects)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Linkshelf/" LINKSHELF_VERSION));
     QNetworkReply *reply = get ? m_network.get(request) : m_network.head(request);
-    m_requests.insert(reply, {index, get, false});
-    if (get)
-        connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaDataChanged(reply); });
+    reply->setReadBufferSize(MaxBufferedBytes);
+    const QString server = serverOf(QUrl(QString::fromLocal8Bit(m_entries[index].Path)));
+    ++m_busyServers[server];
+    m_requests.insert(reply, {index, get, redirects, server, false, false});
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onHeaders(reply); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onHeaders(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onReplyFinished(reply); });
+    // Its own clock, from its own start: a server that trickles bytes (or headers that never
+    // end) keeps a transfer timeout from ever firing.
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, reply] { onTimedOut(reply); });
+    timer->start(m_options.timeoutMs);
 }
 
-void LinkChecker::onMetaDataChanged(QNetworkReply *reply)
+// The status line and the headers are all a check is for: a redirection is followed, a GET
+// is answered at once, and neither is read any further. A HEAD has no body and ends by itself.
+void LinkChecker::onHeaders(QNetworkReply *reply)
 {
-    // The status line is all a GET is for: the page itself is never downloaded.
     const auto found = m_requests.find(reply);
     if (found == m_requests.end() || found->answered)
         return;
     const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool followed = code >= 300 && code < 400 && reply->hasRawHeader("Location");
-    if (code == 0 || followed)
+    if (code == 0)
         return;
-    found->answered = true;
+    if (isRedirect(code) && reply->hasRawHeader("Location"))
+        return follow(reply, *found, code);
+    if (!found->isGet)
+        return;
     const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    report(found->index, code < 400 ? LinkCheckResult{LinkCheckResult::Ok, code, {}}
-                                    : LinkCheckResult{LinkCheckResult::Broken, code, reason});
+    answer(reply, *found,
+           code < 400 ? LinkCheckResult{LinkCheckResult::Ok, code, {}}
+                      : LinkCheckResult{LinkCheckResult::Broken, code, reason});
+}
+
+void LinkChecker::follow(QNetworkReply *reply, Request &request, int code)
+{
+    const QUrl target = reply->url().resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
+    QString refusal = redirectRefusal(reply->url(), target);
+    if (refusal.isEmpty() && request.redirects >= m_options.maxRedirects)
+        refusal = QStringLiteral("Too many redirections");
+    if (!refusal.isEmpty())
+        return answer(reply, request, {LinkCheckResult::Broken, code, refusal});
+    const Request followed = request;
+    request.answered = true;
+    // Sent before the abort frees this slot, so that no waiting link takes it meanwhile.
+    send(followed.index, followed.isGet, target, followed.redirects + 1);
+    reply->abort();
+}
+
+void LinkChecker::answer(QNetworkReply *reply, Request &request, const LinkCheckResult &result)
+{
+    request.answered = true;
+    report(request.index, result);
     reply->abort(); // finishes the reply, which then only makes room for the next request
+}
+
+void LinkChecker::onTimedOut(QNetworkReply *reply)
+{
+    const auto found = m_requests.find(reply);
+    if (found == m_requests.end() || found->answered)
+        return;
+    found->timedOut = true;
+    reply->abort();
 }
 
 void LinkChecker::onReplyFinished(QNetworkReply *reply)
 {
     const Request request = m_requests.take(reply);
     reply->deleteLater();
+    if (--m_busyServers[request.server] <= 0)
+        m_busyServers.remove(request.server);
     if (!request.answered) {
         const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         const QNetworkReply::NetworkError error = reply->error();
-        if (!request.isGet && headRefused(error, code)) {
-            send(request.index, true);
-            return;
-        }
-        if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
-            report(request.index, {LinkCheckResult::Timeout, code, {}}); // only the transfer timeout aborts
+        if (request.timedOut)
+            report(request.index, {LinkCheckResult::Timeout, code, {}});
+        else if (!request.isGet && headRefused(error, code))
+            send(request.index, true, QUrl(QString::fromLocal8Bit(m_entries[request.index].Path)), 0);
         else if (code >= 400)
             report(request.index, {LinkCheckResult::Broken, code, reason});
         else if (error != QNetworkReply::NoError)

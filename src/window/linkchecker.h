@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Checks entries in the background: whether a file entry's file is there, whether a web link
 // answers without an error. Files are looked at on a thread of their own, since a network
-// disk can hang; links go a few at a time through one network manager.
+// disk can hang; links go a few at a time through one network manager, and no server can
+// make the checker read a body, wait for ever, or hold up the other servers.
 #pragma once
 
 #include "mfile.h"
@@ -12,7 +13,9 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
+#include <deque>
 #include <memory>
 
 class QNetworkReply;
@@ -46,8 +49,8 @@ class LinkChecker final : public QObject
 public:
     struct Options
     {
-        int parallelRequests = 6;
-        int timeoutMs = 10000; // per request, without any data moving
+        int parallelRequests = 6; // one server gets all but one of them
+        int timeoutMs = 10000;    // per request, from its own start; each redirection is a request
         int maxRedirects = 5;
     };
 
@@ -77,22 +80,32 @@ private:
     {
         int index = -1;
         bool isGet = false;
-        bool answered = false; // a GET whose headers were enough: its abort is ours
+        int redirects = 0;     // followed to get here
+        QString server;        // of the entry's own link, which holds the slot
+        bool answered = false; // reported, or followed elsewhere: its abort is ours
+        bool timedOut = false;
     };
     struct FileMailbox;
 
     void startFileChecks(const QList<std::pair<int, QString>> &files);
     void onFilesChecked(quint64 generation, const QList<std::pair<int, bool>> &results);
+    void queueUrl(int index);
     void startRequests();
-    void send(int index, bool get);
-    void onMetaDataChanged(QNetworkReply *reply);
+    void send(int index, bool get, const QUrl &url, int redirects);
+    void onHeaders(QNetworkReply *reply);
+    void follow(QNetworkReply *reply, Request &request, int code);
+    void answer(QNetworkReply *reply, Request &request, const LinkCheckResult &result);
+    void onTimedOut(QNetworkReply *reply);
     void onReplyFinished(QNetworkReply *reply);
     void report(int index, const LinkCheckResult &result);
 
     Options m_options;
     QNetworkAccessManager m_network;
     QList<MFile> m_entries;
-    QList<int> m_waitingUrls;
+    // Links waiting for a slot, by server, the servers in the order of their first link.
+    std::deque<QString> m_waitingServers;
+    QHash<QString, QList<int>> m_waitingUrls;
+    QHash<QString, int> m_busyServers; // requests running, by server
     QHash<QNetworkReply *, Request> m_requests;
     std::shared_ptr<FileMailbox> m_files;
     quint64 m_generation = 0;

@@ -89,6 +89,8 @@ private Q_SLOTS:
     void exportedCatalogImportsTheSame_data();
     void exportedCatalogImportsTheSame();
     void importAddsFoldersWithNewContentsFiles();
+    void importedProgramsAreLeftOutUnlessKept_data();
+    void importedProgramsAreLeftOutUnlessKept();
     void refusedImportsChangeNothing_data();
     void refusedImportsChangeNothing();
     void writeFailuresChangeNothing_data();
@@ -194,6 +196,47 @@ void TestCatalogBookmarks::importAddsFoldersWithNewContentsFiles()
     QCOMPARE(readFile(catalog.paths.ContentsFilePath(MTree{"cat7.lsf"}).value()), emptyContents());
     // The old folders' files are as they were.
     QCOMPARE(contents("cat2.lsf"), QList<MFile>{fileEntry("/w/plan.odt", "Plan", "/usr/bin/office")});
+}
+
+void TestCatalogBookmarks::importedProgramsAreLeftOutUnlessKept_data()
+{
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("program");
+    QTest::newRow("HTML PROGRAM attribute")
+        << QByteArray("programs.html") << QByteArray("-cimport os;os.system('touch /tmp/linkshelf-owned')")
+        << QByteArray("/usr/bin/python3");
+    QTest::newRow("XBEL application")
+        << QByteArray("programs.xbel") << QByteArray("/home/user/Downloads/cats.py") << QByteArray("python3");
+}
+
+void TestCatalogBookmarks::importedProgramsAreLeftOutUnlessKept()
+{
+    QFETCH(QByteArray, fileName);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, program);
+
+    const QList<BookmarkWithProgram> found = bookmarksWithPrograms(*parseBookmarks(fixture(fileName)).root);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found[0].folders, QList<QByteArray>{"Pets"});
+    QCOMPARE(found[0].entry.Path, path);
+    QCOMPARE(found[0].entry.Program, program);
+
+    for (const bool keep : {false, true}) {
+        SmallCatalog catalog;
+        const QString file = catalog.bookmarkFile(fileName.constData(), fixture(fileName));
+        const CatalogImportResult result =
+            keep ? importBookmarksIntoCatalog(catalog.paths, file, ImportedPrograms::Keep)
+                 : importBookmarksIntoCatalog(catalog.paths, file);
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(result.entryCount, 2);
+        QCOMPARE(result.programsDropped, keep ? 0 : 1);
+        const BookmarkFolder imported =
+            catalogBookmarkTree(catalog.paths, loadFolderTree(catalog.paths).folders).subfolders.last();
+        const MFile cats = imported.subfolders.value(0).entries.value(0);
+        QCOMPARE(cats.Path, path); // the entry stays; only its program may go
+        QCOMPARE(cats.Program, keep ? program : QByteArray());
+    }
 }
 
 void TestCatalogBookmarks::refusedImportsChangeNothing_data()

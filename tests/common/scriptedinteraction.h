@@ -21,6 +21,8 @@ public:
     QList<std::optional<EntryProperties>> propertyAnswers;
 
     QStringList questions;
+    QStringList riskQuestions; // confirmRisk, answered from yesNoAnswers too
+    QStringList riskDetails;
     QStringList messages;
     QStringList errors;
     QStringList prompts;           // "caption|prompt"
@@ -34,6 +36,12 @@ public:
     {
         questions.append(text);
         return take(yesNoAnswers, QStringLiteral("question: ") + text).value_or(false);
+    }
+    bool confirmRisk(const QString &text, const QString &details) override
+    {
+        riskQuestions.append(text);
+        riskDetails.append(details);
+        return take(yesNoAnswers, QStringLiteral("risky question: ") + text).value_or(false);
     }
     void showMessage(const QString &text) override { messages.append(text); }
     void showError(const QString &message) override { errors.append(message); }

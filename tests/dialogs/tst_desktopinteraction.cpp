@@ -59,6 +59,20 @@ private Q_SLOTS:
         QCOMPARE(m_interaction.askYesNo(text), answer);
     }
 
+    void aRiskyQuestionAnswersNoOnEnter()
+    {
+        const QString text = QStringLiteral("Keep the programs?");
+        whenModalShows([text](QWidget *widget) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            QVERIFY(box);
+            QCOMPARE(box->text(), text);
+            QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box->detailedText(), QStringLiteral("cats: python3"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(!m_interaction.confirmRisk(text, QStringLiteral("cats: python3")));
+    }
+
     void noticeAndError()
     {
         answerBox(QStringLiteral("Linkshelf Message"),

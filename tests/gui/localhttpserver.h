@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A small HTTP server on 127.0.0.1 for the link checks, answering by hand so that every case
 // a real server shows can be had on purpose: success, redirects, errors, a refused HEAD, a
-// page too large to download, and no answer at all. Tests never reach the internet.
+// page too large to download, a body or headers that never end, and no answer at all. Tests
+// never reach the internet.
 #pragma once
 
 #include <QHash>
@@ -27,7 +28,7 @@ public:
     QStringList requests; // "METHOD /path", in the order they came
     int open = 0;         // connections open now
     int mostOpen = 0;     // the most that were open at once
-    qint64 bodyBytesSent = 0;
+    qint64 bodyBytesSent = 0; // taken by the client's socket, give or take what waits in ours
 
 private:
     void onNewConnection()
@@ -67,6 +68,8 @@ private:
             return reply(socket, method, "301 Moved Permanently", "Location: /ok\r\n", {});
         if (path == "/moved-twice")
             return reply(socket, method, "302 Found", "Location: /moved\r\n", {});
+        if (path == "/to-file")
+            return reply(socket, method, "302 Found", "Location: file:///etc/passwd\r\n", {});
         if (path == "/loop")
             return reply(socket, method, "302 Found", "Location: /loop\r\n", {});
         if (path == "/missing")
@@ -85,6 +88,25 @@ private:
             }
             return;
         }
+        if (path.startsWith("/endless-") && method == "HEAD")
+            return reply(socket, method, "405 Method Not Allowed", "Allow: GET\r\n", {});
+        if (path == "/endless-body") {
+            socket->write("HTTP/1.1 200 OK\r\n");
+            return sendEndlessBody(socket);
+        }
+        if (path == "/endless-redirect") {
+            socket->write("HTTP/1.1 302 Found\r\nLocation: /ok\r\n");
+            return sendEndlessBody(socket);
+        }
+        if (path == "/endless-headers") {
+            // A header line every 50 ms and never the blank line: data keeps moving, so a
+            // timeout that waits for silence never comes.
+            socket->write("HTTP/1.1 200 OK\r\n");
+            auto *trickle = new QTimer(socket);
+            connect(trickle, &QTimer::timeout, socket, [socket] { socket->write("X-Filler: more\r\n"); });
+            trickle->start(50);
+            return;
+        }
         if (path == "/head-gone" && method == "HEAD")
             return socket->abort(); // a server that drops HEAD requests on the floor
         if (path == "/head-gone")
@@ -96,6 +118,23 @@ private:
         if (path == "/silent")
             return; // accepted, never answered
         reply(socket, method, "404 Not Found", {}, {});
+    }
+
+    // The rest of the headers, then a body without a length or an end, written as fast as
+    // the client takes it.
+    void sendEndlessBody(QTcpSocket *socket)
+    {
+        socket->write("Content-Type: application/octet-stream\r\n\r\n");
+        const auto feed = [this, socket] {
+            const QByteArray chunk(64 * 1024, 'x');
+            while (socket->state() == QAbstractSocket::ConnectedState &&
+                   socket->bytesToWrite() < 4 * chunk.size()) {
+                socket->write(chunk);
+                bodyBytesSent += chunk.size();
+            }
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, feed);
+        feed();
     }
 
     void reply(QTcpSocket *socket, const QByteArray &method, const QByteArray &status,

@@ -5,9 +5,11 @@
 #include "bookmarkcommands.h"
 #include "bookmarkimport.h"
 #include "catalogbookmarks.h"
+#include "commandline.h"
 #include "contentsfile.h"
 #include "entrylistmodel.h"
 #include "foldertree.h"
+#include "forwardedstart.h"
 #include "maintree.h"
 #include "testenvironment.h"
 #include "windowfixture.h"
@@ -70,6 +72,9 @@ private Q_SLOTS:
     void exportThenImportIntoAnotherCatalog_data();
     void exportThenImportIntoAnotherCatalog();
     void exportShowsTheListAsTheUserSeesIt();
+    void importedProgramsNeedTheUsersYes_data();
+    void importedProgramsNeedTheUsersYes();
+    void importAtStartLeavesProgramsOutUnlessKept();
     void cancelledDialogsDoNothing();
 };
 
@@ -223,6 +228,7 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
 
     WindowFixture target;
     TMain &w2 = target.open();
+    target.interaction.yesNoAnswers = {true}; // the programs are the user's own
     BookmarkCommands importer(w2.session(), {});
     FolderItem *top = importer.ImportBookmarks(path);
     QVERIFY2(top, qPrintable(target.interaction.messages.join(u'\n')));
@@ -255,6 +261,56 @@ void TestBookmarkCommands::exportShowsTheListAsTheUserSeesIt()
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY(
         f.interaction.messages.constFirst().startsWith(QStringLiteral("The bookmarks were not exported.\n")));
+}
+
+void TestBookmarkCommands::importedProgramsNeedTheUsersYes_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No") << false;
+    QTest::newRow("Yes") << true;
+}
+
+void TestBookmarkCommands::importedProgramsNeedTheUsersYes()
+{
+    QFETCH(bool, yes);
+    WindowFixture f;
+    TMain &w = f.open();
+    f.interaction.yesNoAnswers = {yes};
+    BookmarkCommands commands(w.session(), {});
+    QVERIFY(commands.ImportBookmarks(QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.html")));
+
+    const QString runs = QStringLiteral(
+        "Pets / Cute cats: /usr/bin/python3 -cimport os;os.system('touch /tmp/linkshelf-owned')");
+    QCOMPARE(f.interaction.riskQuestions.size(), 1);
+    QVERIFY2(f.interaction.riskQuestions[0].contains(
+                 QStringLiteral("Bookmarks in \"programs.html\" that name a program: 1\n\n") + runs),
+             qPrintable(f.interaction.riskQuestions[0]));
+    QCOMPARE(f.interaction.riskDetails, QStringList{runs});
+    QVERIFY(f.interaction.messages.isEmpty());
+    const BookmarkFolder imported = catalogOnDisk(f).subfolders.last();
+    QCOMPARE(imported.entries.value(0).Path, QByteArray("https://www.example.org/"));
+    QCOMPARE(imported.subfolders.value(0).entries.value(0).Program,
+             yes ? QByteArray("/usr/bin/python3") : QByteArray());
+}
+
+void TestBookmarkCommands::importAtStartLeavesProgramsOutUnlessKept()
+{
+    for (const bool keep : {false, true}) {
+        WindowFixture f;
+        TMain &w = f.open();
+        QStringList arguments{QStringLiteral("linkshelf"), QStringLiteral("--import"),
+                              QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.xbel")};
+        if (keep)
+            arguments.append(QStringLiteral("--keep-programs"));
+        ApplyStartOptions(w, parseCommandLine(arguments));
+        QVERIFY(f.interaction.riskQuestions.isEmpty());
+        QCOMPARE(catalogOnDisk(f).subfolders.last().subfolders.value(0).entries.value(0).Program,
+                 keep ? QByteArray("python3") : QByteArray());
+        const QStringList told{QStringLiteral("Bookmarks in \"programs.xbel\" that named a program: 1. They "
+                                              "were imported without their programs; "
+                                              "import with --keep-programs to keep them.")};
+        QCOMPARE(f.interaction.messages, keep ? QStringList() : told);
+    }
 }
 
 void TestBookmarkCommands::cancelledDialogsDoNothing()

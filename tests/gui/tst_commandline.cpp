@@ -141,6 +141,9 @@ void TestCommandLine::mistakes_data()
         << QStringList{QStringLiteral("--export=")} << QStringLiteral("The option --export needs a name.");
     QTest::newRow("empty entry") << QStringList{QStringLiteral("--add"), QString()}
                                  << QStringLiteral("An empty name cannot be added.");
+    QTest::newRow("programs kept from no import")
+        << QStringList{QStringLiteral("--keep-programs")}
+        << QStringLiteral("The option --keep-programs goes with --import.");
 }
 
 void TestCommandLine::mistakes()
@@ -162,8 +165,9 @@ void TestCommandLine::helpAndVersion()
         const CommandLineOptions clean =
             parseCommandLine({QStringLiteral("linkshelf"), QString::fromLatin1(option)});
         QCOMPARE(clean.action, Action::ShowHelp);
-        for (const char *documented : {"--help", "--version", "--workdir <DIR>", "--add <PATH_OR_URL>",
-                                       "--import <FILE>", "--export <FILE>", "[PATH_OR_URL...]"})
+        for (const char *documented :
+             {"--help", "--version", "--workdir <DIR>", "--add <PATH_OR_URL>", "--import <FILE>",
+              "--keep-programs", "--export <FILE>", "[PATH_OR_URL...]"})
             QVERIFY2(clean.message.contains(QLatin1String(documented)), documented);
     }
     const CommandLineOptions version = parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("-v")});

@@ -4,6 +4,7 @@
 #include "entrylistmodel.h"
 #include "entrywindowfixture.h"
 #include "filewritecounter.h"
+#include "forwardedstart.h"
 #include "maintree.h"
 #include "testenvironment.h"
 
@@ -129,6 +130,7 @@ private Q_SLOTS:
     void propertiesNeverCutAPathOrAProgram();
     void dropsFromOutsideAreOneCommand_data();
     void dropsFromOutsideAreOneCommand();
+    void aHandedOverStartIsOneCommand();
 
 private:
     QTemporaryDir m_files; // real files to choose, insert and drop
@@ -626,6 +628,24 @@ void TestEntryCommands::dropsFromOutsideAreOneCommand()
     QCOMPARE(entriesOnDisk(f), entriesInList(w));
     QCOMPARE(writes.takeCount(), 1);
     QVERIFY(f.interaction.messages.isEmpty());
+}
+
+void TestEntryCommands::aHandedOverStartIsOneCommand()
+{
+    Fixture f;
+    TMain &w = openCatalogWith(f, {});
+    FileWriteCounter writes(f.workDir(), contentsName);
+    QStringList arguments{QStringLiteral("linkshelf"), QStringLiteral("--add"),
+                          QStringLiteral("https://example.org/")};
+    QList<MFile> handed{urlEntry(QStringLiteral("https://example.org/"))};
+    for (int i = 0; i < 1000; ++i) {
+        arguments.append(QStringLiteral("handed %1.txt").arg(i));
+        handed.append(fileEntry(QStringLiteral("/elsewhere/handed %1.txt").arg(i)));
+    }
+    ShowForwardedStart(w, arguments, QStringLiteral("/elsewhere"));
+    QCOMPARE(writes.takeCount(), 1);
+    QCOMPARE(sortedByPath(entriesOnDisk(f)), sortedByPath(handed));
+    QCOMPARE(entriesOnDisk(f), entriesInList(w));
 }
 
 LINKSHELF_TEST_MAIN(TestEntryCommands)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Checking entries against a local HTTP server and temporary files: what each answer means,
-// HEAD then GET, redirects, timeouts, the bound on parallel requests, and cancelling.
+// HEAD then GET, redirects, timeouts, the bound on parallel requests, servers that would keep
+// the checker reading or waiting, and cancelling.
 #include "linkchecker.h"
 #include "localhttpserver.h"
 #include "testenvironment.h"
@@ -70,6 +71,9 @@ private Q_SLOTS:
     void urlAnswers();
     void headRefusedThenGet();
     void getStopsAfterHeaders();
+    void anEndlessBodyIsNotRead_data();
+    void anEndlessBodyIsNotRead();
+    void endlessHeadersHoldNoOtherHostUp();
     void unreachableServer();
     void fileEntries();
     void parallelRequestsBounded();
@@ -111,6 +115,8 @@ void TestLinkChecker::urlAnswers_data()
                          << QStringList{QStringLiteral("HEAD /error")};
     QTest::newRow("redirect loop") << QByteArray("/loop") << int(R::Broken) << 302
                                    << QStringList{QStringLiteral("HEAD /loop")};
+    QTest::newRow("redirect to a local file")
+        << QByteArray("/to-file") << int(R::Broken) << 302 << QStringList{QStringLiteral("HEAD /to-file")};
     QTest::newRow("never answers") << QByteArray("/silent") << int(R::Timeout) << 0
                                    << QStringList{QStringLiteral("HEAD /silent")};
 }
@@ -156,6 +162,54 @@ void TestLinkChecker::getStopsAfterHeaders()
     QCOMPARE(int(result.status), int(LinkCheckResult::Ok));
     QVERIFY2(timer.elapsed() < 4000, "waited for the body");
     QTRY_COMPARE(m_server->open, 0);
+}
+
+void TestLinkChecker::anEndlessBodyIsNotRead_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<int>("code");
+    QTest::newRow("page") << QByteArray("/endless-body") << 200;
+    QTest::newRow("redirection") << QByteArray("/endless-redirect") << 200; // to /ok
+}
+
+// Both after a refused HEAD, so that a GET is sent.
+void TestLinkChecker::anEndlessBodyIsNotRead()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(int, code);
+    m_server->bodyBytesSent = 0;
+    const LinkCheckResult result = check({urlEntry(m_server->url(path))}, {6, 10000, 5}).value(0);
+    QCOMPARE(int(result.status), int(LinkCheckResult::Ok));
+    QCOMPARE(result.httpCode, code);
+    QTRY_COMPARE(m_server->open, 0);
+    QVERIFY2(m_server->bodyBytesSent < 16 * 1024 * 1024,
+             qPrintable(QString::number(m_server->bodyBytesSent)));
+}
+
+// The stuck server never frees its requests by itself: each is cut after its own timeout,
+// counted from its own start, and never holds every slot.
+void TestLinkChecker::endlessHeadersHoldNoOtherHostUp()
+{
+    LocalHttpServer other;
+    QVERIFY(other.isListening());
+    const QList<MFile> entries{urlEntry(m_server->url("/endless-headers")),
+                               urlEntry(m_server->url("/endless-headers")),
+                               urlEntry(m_server->url("/endless-headers")), urlEntry(m_server->url("/ok")),
+                               urlEntry(other.url("/ok"))};
+    LinkChecker checker;
+    checker.setOptions({3, 1500, 5});
+    QList<std::pair<int, int>> reported; // (index, status) in the order they came
+    connect(&checker, &LinkChecker::entryChecked, &checker, [&](int index, const LinkCheckResult &result) {
+        reported.append({index, int(result.status)});
+    });
+    QSignalSpy finished(&checker, &LinkChecker::finished);
+    checker.start(entries);
+    QVERIFY(finished.wait(20000));
+    using R = LinkCheckResult;
+    QCOMPARE(reported.value(0), std::make_pair(4, int(R::Ok))); // the other host, at once
+    std::sort(reported.begin(), reported.end());
+    QCOMPARE(reported, (QList<std::pair<int, int>>{
+                           {0, R::Timeout}, {1, R::Timeout}, {2, R::Timeout}, {3, R::Ok}, {4, R::Ok}}));
 }
 
 void TestLinkChecker::unreachableServer()
@@ -230,7 +284,7 @@ void TestLinkChecker::cancelStopsEverything()
     QSignalSpy checked(&checker, &LinkChecker::entryChecked);
     QSignalSpy finished(&checker, &LinkChecker::finished);
     checker.start(entries);
-    QTRY_COMPARE(m_server->open, 4);
+    QTRY_COMPARE(m_server->open, 3); // one server gets all slots but one
     checker.cancel();
     QVERIFY(!checker.isRunning());
     const qsizetype before = checked.size();

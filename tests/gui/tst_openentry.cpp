@@ -48,6 +48,8 @@ private Q_SLOTS:
     void theEntryReachesTheShellAsStored_data();
     void theEntryReachesTheShellAsStored();
     void nothingSelectedOpensNothing();
+    void entriesThatWouldRunCodeAreRefused_data();
+    void entriesThatWouldRunCodeAreRefused();
     void oneClickExecuteAddsTheSingleClick();
 
 private:
@@ -179,6 +181,28 @@ void TestOpenEntry::nothingSelectedOpensNothing()
     QCOMPARE(w.mainList()->selectedCount(), 0);
     QVERIFY(f.shell.calls.isEmpty());
     QVERIFY(f.interaction.errors.isEmpty());
+}
+
+void TestOpenEntry::entriesThatWouldRunCodeAreRefused_data()
+{
+    QTest::addColumn<MFile>("entry");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("path that is an option") << MFile{MFile::UrlKind, "-cimport os", "/usr/bin/python3", {}}
+                                            << EntryOpener::refusalMessage(Shell::Refusal::OptionLikePath);
+    QTest::newRow("javascript: link") << MFile{MFile::UrlKind, "javascript:alert(1)", {}, {}}
+                                      << EntryOpener::refusalMessage(Shell::Refusal::ScriptUrl);
+}
+
+void TestOpenEntry::entriesThatWouldRunCodeAreRefused()
+{
+    QFETCH(MFile, entry);
+    QFETCH(QString, message);
+    Fixture f;
+    TMain &w = showWindow(openCatalogWith(f, {entry}));
+    doubleClickRow(w, 0);
+    QVERIFY(f.shell.calls.isEmpty());
+    QCOMPARE(f.interaction.errors, QStringList{message});
+    QVERIFY(!message.isEmpty());
 }
 
 void TestOpenEntry::oneClickExecuteAddsTheSingleClick()

@@ -219,6 +219,14 @@ void TestShell::refusals_data()
     QTest::newRow("empty file with x bit") << fixture(u"empty-program"_s) << plan << int(Shell::BadFormat);
     QTest::newRow("missing interpreter") << fixture(u"orphan-script"_s) << plan << int(Shell::BadFormat);
     QTest::newRow("launcher without Exec") << fixture(u"broken.desktop"_s) << plan << int(Shell::BadFormat);
+    // Nothing runs: the program would read the path as an option, the link as its own code.
+    const QString chosen = fixture(u"bin/chosen"_s);
+    QTest::newRow("path that is an option") << chosen << u"-cimport os"_s << int(Shell::AccessDenied);
+    QTest::newRow("javascript: link") << chosen << u"javascript:alert(1)"_s << int(Shell::AccessDenied);
+    QTest::newRow("data: link, capitals after blanks")
+        << chosen << u" \tDATA:text/html,<script>x</script>"_s << int(Shell::AccessDenied);
+    QTest::newRow("javascript: link, default program")
+        << u"javascript:alert(1)"_s << QString() << int(Shell::AccessDenied);
     // The superuser reads everything.
     if (::geteuid() != 0)
         QTest::newRow("unreadable file")

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every refusal names the lock file: it is what the user can look at, and remove when no
+// Linkshelf is running.
+#include "catalogstart.h"
+
+#include "interaction.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+CatalogStart ending(SingleInstance::Start start, const QString &message)
+{
+    return {start, 1, message};
+}
+
+CatalogStart offerTakeOver(SingleInstance &instance, Interaction &interaction)
+{
+    const CatalogLock &lock = instance.lock();
+    const QString catalog = native(QFileInfo(lock.path()).absolutePath());
+    const QString host = lock.holder().host;
+    const QString question =
+        QStringLiteral(
+            "The catalog \"%1\" is in use by Linkshelf on the computer \"%2\" (lock file \"%3\"). Two "
+            "computers writing to one catalog can undo each other's changes.\n\nTake the catalog over "
+            "from \"%2\"?")
+            .arg(catalog, host, native(lock.path()));
+    if (interaction.confirmRisk(question, QString()) && instance.takeOver() == SingleInstance::Start::Primary)
+        return {SingleInstance::Start::Primary, std::nullopt, {}};
+    return ending(
+        SingleInstance::Start::HeldElsewhere,
+        QStringLiteral("Linkshelf did not start: the catalog \"%1\" is in use on the computer \"%2\", "
+                       "as its lock file \"%3\" says.")
+            .arg(catalog, host, native(lock.path())));
+}
+
+} // namespace
+
+CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandLine &commandLine,
+                               Interaction &interaction, bool restoringBackup)
+{
+    using Start = SingleInstance::Start;
+    const Start start = instance.start(commandLine);
+    const QString lockFile = native(instance.lock().path());
+    const QString catalog = native(QFileInfo(instance.lock().path()).absolutePath());
+    switch (start) {
+    case Start::Primary:
+    case Start::Unlocked:
+        return {start, std::nullopt, {}};
+    case Start::HeldElsewhere:
+        return offerTakeOver(instance, interaction);
+    case Start::LockNotAFile:
+        return ending(start,
+                      QStringLiteral("Linkshelf cannot lock the catalog \"%1\": \"%2\" is not a plain file "
+                                     "(a folder or a link is in its place). Move it away, then start "
+                                     "Linkshelf again.")
+                          .arg(catalog, lockFile));
+    case Start::Forwarded:
+    case Start::NoAnswer:
+    case Start::NoChannel:
+        break;
+    }
+    if (restoringBackup)
+        return ending(start, QStringLiteral("Close Linkshelf before restoring a backup of its catalog."));
+    if (start == Start::Forwarded)
+        return {start, 0, {}}; // the running Linkshelf has it
+    const QString running =
+        QStringLiteral("Linkshelf (process %1) is already running on the catalog \"%2\", as its "
+                       "lock file \"%3\" says, ")
+            .arg(QString::number(instance.lock().holder().pid), catalog, lockFile);
+    if (start == Start::NoChannel)
+        return ending(start,
+                      running + QStringLiteral("but cannot be reached: %1.").arg(instance.channelProblem()));
+    return ending(start, running + QStringLiteral("but does not answer."));
+}

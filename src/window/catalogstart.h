@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How a start settles who writes the catalog before anything reads it, and what the user is
+// told when this start cannot go on.
+#pragma once
+
+#include "singleinstance.h"
+
+#include <QString>
+
+#include <optional>
+
+class Interaction;
+
+struct CatalogStart
+{
+    SingleInstance::Start start = SingleInstance::Start::Unlocked;
+    std::optional<int> exitCode; // set: this start ends here
+    QString message;             // what the user is told first, when not empty
+};
+
+// Takes the catalog's lock, or hands commandLine to the Linkshelf that holds it. A lock of
+// another computer is offered to be taken over, No being the default. A start that restores
+// a backup cannot hand over: the running Linkshelf would go on with the old catalog.
+CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandLine &commandLine,
+                               Interaction &interaction, bool restoringBackup);
