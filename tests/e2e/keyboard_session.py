@@ -247,7 +247,8 @@ def run_session(program, root):
         prompt = desktop.wait_window('New folder', app.pid)
         desktop.type(prompt, 'Gamma')
         desktop.keys(prompt, 'Return')
-        wait_for('the new folder in tree.lsf', lambda: b'Gamma' in (read(os.path.join(work, 'tree.lsf')) or b''))
+        # The three files are renamed into place one after another, the state file last.
+        wait_for('the new folder in etree.lsf', lambda: len(read(os.path.join(work, 'etree.lsf')) or b'') == 4)
         expect('tree.lsf', read(os.path.join(work, 'tree.lsf')), b'Alpha\r\n\tChild\r\nBeta\r\nGamma\r\n')
         expect('itree.lsf', read(os.path.join(work, 'itree.lsf')), b'cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n')
         expect('etree.lsf', read(os.path.join(work, 'etree.lsf')), bytes([0, 0, 0, 2]))
