@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class CatalogSession;
 class FolderItem;
 
@@ -31,6 +33,9 @@ public:
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
 
 private:
+    // The lowest contents file name that a new folder may take; none, and the user told, when
+    // the catalog holds all the folders it can.
+    std::optional<QByteArray> freeContentsName();
     bool AssignContentsFile(QByteArray &fileName);
     void CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries);
     void selectFolder(FolderItem *folder);

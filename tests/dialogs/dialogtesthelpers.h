@@ -3,16 +3,11 @@
 // act on a modal dialog once its event loop runs.
 #pragma once
 
+#include "modaldialog.h"
 #include "shell.h"
 
-#include <QApplication>
 #include <QPair>
-#include <QTest>
-#include <QTimer>
 #include <QVector>
-#include <QWidget>
-
-#include <functional>
 
 class FakeShell final : public Shell
 {
@@ -26,13 +21,3 @@ public:
     QVector<QPair<QString, QString>> calls;
     int answer = Shell::Started;
 };
-
-// Runs action on the modal widget that the next exec() shows, from inside its event loop.
-inline void whenModalShows(std::function<void(QWidget *)> action)
-{
-    QTimer::singleShot(0, qApp, [action = std::move(action)] {
-        QWidget *modal = QApplication::activeModalWidget();
-        QVERIFY2(modal, "no modal dialog is showing");
-        action(modal);
-    });
-}
