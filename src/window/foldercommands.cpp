@@ -118,22 +118,23 @@ void FolderCommands::DeleteFolder()
         tree->setCurrentItem(neighbour);
     }
     // Written at once, so that an exit without closing cannot bring the folder back. Its
-    // file goes only after the tree no longer names it: a crash in between leaves a stray
-    // file, never a folder whose entries are gone.
-    MainTreeChange(static_cast<FolderItem *>(neighbour));
-    if (contentsFile)
+    // file goes only once the tree on disk no longer names it: a crash in between, or a save
+    // the disk refused, leaves a stray file, never a folder whose entries are gone.
+    const bool treeSaved = MainTreeChange(static_cast<FolderItem *>(neighbour));
+    if (contentsFile && treeSaved)
         QFile::remove(*contentsFile);
     m_session.UpdateFileCounts();
 }
 
-void FolderCommands::MainTreeChange(FolderItem *folder)
+bool FolderCommands::MainTreeChange(FolderItem *folder)
 {
     if (folder)
         m_session.LoadFolderContents(folder);
     else
         m_session.FreeListRecords(); // no folder left: the list shows nothing
-    m_session.SaveFolderTree();
+    const bool saved = m_session.SaveFolderTree();
     m_session.UpdateFileCounts();
+    return saved;
 }
 
 void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries)

@@ -27,8 +27,9 @@ public:
     // (and null returned) when no contents file can be had for it.
     FolderItem *CreateFolder(FolderItem *parent, const QString &name);
 
-    // The selection has moved: show the folder's entries and write the tree files.
-    void MainTreeChange(FolderItem *folder);
+    // The selection has moved: show the folder's entries and write the tree files. False when
+    // the tree files could not be written.
+    bool MainTreeChange(FolderItem *folder);
     // Copies entries dragged from the list onto target; the list then shows the source again.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
 
