@@ -137,20 +137,20 @@ QLayout *TAbout::createButtonRow()
 // box stays open beside the browser or mail program either way.
 void TAbout::Label2Click()
 {
-    m_shell.open(HomePage, QString());
+    m_shell.open(HomePage.toUtf8());
 }
 
 void TAbout::Label4Click()
 {
-    m_shell.open(ProductPage, QString());
+    m_shell.open(ProductPage.toUtf8());
 }
 
 void TAbout::Label6Click()
 {
-    m_shell.open(MailScheme + SupportMail, QString());
+    m_shell.open((MailScheme + SupportMail).toUtf8());
 }
 
 void TAbout::Label8Click()
 {
-    m_shell.open(MailScheme + AuthorMail, QString());
+    m_shell.open((MailScheme + AuthorMail).toUtf8());
 }

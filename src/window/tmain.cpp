@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -246,7 +247,7 @@ void TMain::RestoreBackup1Click() { RestoreBackupCommand(*m_session); }
 
 void TMain::HTMLhelp1Click()
 {
-    m_services.shell->open(helpPagePath(), QString()); // a missing page simply opens nothing
+    m_services.shell->open(QFile::encodeName(helpPagePath())); // a missing page simply opens nothing
 }
 
 void TMain::HideOptsClick()

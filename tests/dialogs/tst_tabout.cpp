@@ -49,7 +49,7 @@ private Q_SLOTS:
     {
         QFETCH(int, shellAnswer);
         FakeShell shell;
-        shell.answer = shellAnswer;
+        shell.result = shellAnswer;
         TAbout about(shell);
         about.show();
         const QStringList expected{
