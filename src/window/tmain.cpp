@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -56,8 +57,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     connectList();
     registerStoredSettings();
 
-    m_progTrayIcon = new TrayIcon(this);
-    connect(m_progTrayIcon, &TrayIcon::restoreRequested, this, &TMain::ShowFromTray);
+    createTrayIcon();
     setAcceptDrops(true);
     qApp->installEventFilter(this); // the window sees every key before the focused control
     startCatalog();
@@ -335,10 +335,21 @@ void TMain::changeEvent(QEvent *event)
         HideToTray();
 }
 
+void TMain::createTrayIcon()
+{
+    m_progTrayIcon = new TrayIcon(m_services.trayAvailable, this);
+    connect(m_progTrayIcon, &TrayIcon::restoreRequested, this, &TMain::ShowFromTray);
+    if (!TrayIcon::reportsMinimising(QGuiApplication::platformName())) {
+        m_trayCheck->setEnabled(false);
+        m_trayCheck->setToolTip(QStringLiteral("This desktop does not tell programs when their window is "
+                                               "minimised, so Linkshelf stays in the taskbar."));
+    }
+}
+
 void TMain::HideToTray()
 {
-    // Without a notification area a hidden window could never be brought back.
-    if (!m_trayCheck->isChecked() || !TrayIcon::isAvailable())
+    // Only where the icon is there to bring the window back.
+    if (!m_trayCheck->isChecked() || !m_progTrayIcon->mayHideWindow())
         return;
     hide();
     m_progTrayIcon->activate();
@@ -346,7 +357,9 @@ void TMain::HideToTray()
 
 void TMain::ShowFromTray()
 {
-    showNormal();
+    // Minimised is taken away and nothing else, so a maximised window comes back maximised.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
     raise();
     activateWindow();
     m_progTrayIcon->deactivate();

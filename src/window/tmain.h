@@ -14,6 +14,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class EntryListModel;
@@ -47,6 +48,7 @@ public:
         QString programDir; // ends with "/"
         QString dataHome;   // where the default catalog goes
         QString workDirectory; // a catalog chosen for this run only; empty: the stored one
+        std::function<bool()> trayAvailable; // whether the desktop has a tray; null: ask the desktop
     };
 
     // Builds the window, finds the work directory and loads the catalog.
@@ -93,7 +95,7 @@ public:
     void ExportBookmarks1Click();
     void ExportFolderBookmarks1Click();
     void RestoreBackup1Click();
-    // Brings the window back from the tray or the taskbar.
+    // Brings the window back from the tray or the taskbar as it was, maximised or not.
     void ShowFromTray();
 
 protected:
@@ -121,6 +123,7 @@ private:
     void startCatalog();
     void FormKeyUp(int key, Qt::KeyboardModifiers modifiers);
     void FormClose();
+    void createTrayIcon();
     void HideToTray();
     QAction *menuItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
     QAction *checkItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
