@@ -35,6 +35,7 @@ const QString sortKey = QStringLiteral("Software\\LINKSHELF\\Sort");
 TMain::TMain(const Services &services, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_interaction(*services.interaction)
 {
     setObjectName(QStringLiteral("TMain"));
     m_model = new EntryListModel(*services.icons, this);
@@ -44,7 +45,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     createPopups();
 
     m_session = std::make_unique<CatalogSession>(
-        CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, *services.interaction,
+        CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, m_interaction,
         *services.shell, *services.icons);
     m_catalogTools = std::make_unique<CatalogToolCommands>(*m_session, this);
     m_entryOpener = std::make_unique<EntryOpener>(*m_session);
@@ -84,7 +85,7 @@ void TMain::startCatalog()
             : resolveWorkDirectoryAt(m_services.workDirectory, true);
     m_session->setPaths(resolved.paths);
     if (!resolved.usable) {
-        m_services.interaction->showMessage(
+        m_interaction.showMessage(
             QStringLiteral("The catalog folder could not be created, so nothing can be saved.\n%1")
                 .arg(resolved.errorString));
         m_session->computeUrlIconIndex();
@@ -239,7 +240,7 @@ void TMain::PasteURLlink1Click() { m_entryCommands->PasteURLlink1Click(); }
 void TMain::Delete2Click() { m_entryCommands->Delete2Click(); }
 void TMain::Properties1Click() { m_entryCommands->Properties1Click(); }
 void TMain::MainListDblClick() { m_entryOpener->OpenEntry(); }
-void TMain::AboutButClick() { m_services.interaction->showAbout(); }
+void TMain::AboutButClick() { m_interaction.showAbout(); }
 void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick(); }
 void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
 void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }

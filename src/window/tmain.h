@@ -10,6 +10,7 @@
 #include "entryopener.h"
 #include "foldercommands.h"
 #include "formstorage.h"
+#include "holdinginteraction.h"
 #include "mainlist.h"
 
 #include <QMainWindow>
@@ -66,6 +67,8 @@ public:
     BookmarkCommands &bookmarkCommands() { return *m_bookmarkCommands; }
     CatalogToolCommands &catalogTools() { return *m_catalogTools; }
     QString helpPagePath() const;
+    // The dialogs of the commands, whose notices can be held back (see HoldingInteraction).
+    HoldingInteraction &interaction() { return m_interaction; }
 
     // Handlers that toolbar buttons, menu items and pop-up items share.
     void AddRootBtnClick();
@@ -131,6 +134,7 @@ private:
                             void (TMain::*handler)());
 
     Services m_services;
+    HoldingInteraction m_interaction;
     QString m_fileDialogInitialDir;
 
     EntryListModel *m_model = nullptr;
