@@ -22,9 +22,12 @@ const QString SupportMail = QStringLiteral("support@example.com");
 const QString AuthorMail = QStringLiteral("author@example.com");
 const QString MailScheme = QStringLiteral("mailto:");
 
+// The rights notice of the licence in the sources' headers: reserving all rights would
+// take back what the licence grants.
 const QString Notice = QStringLiteral("Linkshelf version " LINKSHELF_VERSION "\n"
                                       "Copyright \u00A9 2026 Quorvane.\n"
-                                      "All rights reserved.");
+                                      "Free software under the GNU GPL, version 3 or later, "
+                                      "without any warranty.");
 } // namespace
 
 TAbout::TAbout(Shell &shell, QWidget *parent)

@@ -171,7 +171,7 @@ void TestCommandLine::helpAndVersion()
         QCOMPARE(clean.action, Action::ShowHelp);
         for (const char *documented :
              {"--help", "--version", "--workdir <DIR>", "--add <PATH_OR_URL>", "--import <FILE>",
-              "--keep-programs", "--export <FILE>", "[PATH_OR_URL...]"})
+              "--keep-programs", "--export <FILE>", "--restore-backup <DATE>", "[PATH_OR_URL...]"})
             QVERIFY2(clean.message.contains(QLatin1String(documented)), documented);
     }
     const CommandLineOptions version = parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("-v")});
