@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Folder names as the tree file can keep them; a name that needs nothing is returned as it came.
 #include "foldername.h"
 
 #include <algorithm>
