@@ -411,7 +411,8 @@ void TestFolderTree::folderNames_data()
     QTest::newRow("a tab inside") << QStringLiteral("a\tb") << QStringLiteral("a b");
     QTest::newRow("blanks around a break stay") << QStringLiteral("a \n b") << QStringLiteral("a   b");
     QTest::newRow("other control characters go")
-        << (QStringLiteral("a") + zero + QStringLiteral("b\x01" "c\x1b\x7f\u0090d")) << QStringLiteral("abcd");
+        << (QStringLiteral("a") + zero + QStringLiteral("b\u0001c\u001b\u007f\u0090d"))
+        << QStringLiteral("abcd");
     QTest::newRow("a control character does not end a run of breaks")
         << QStringLiteral("a\n\x01\nb") << QStringLiteral("a b");
     QTest::newRow("nothing but breaks") << QStringLiteral("\r\n\t") << QString();

@@ -170,7 +170,8 @@ private Q_SLOTS:
         MainTree *tree = w.mainTree();
 
         // A slow click on the selected folder opens the editor; emptied, the name stays.
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topFolder(0)).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topFolder(0)).center());
         QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
         endRenameInPlace(tree, Qt::Key_Return);
