@@ -350,7 +350,7 @@ private:
     {
         if (!count(m_folders))
             return;
-        current().subfolders.append(BookmarkFolder{folderNameFromText(name), {}, {}});
+        current().subfolders.append(BookmarkFolder{folderNameFromTitle(name), {}, {}});
         m_pendingFolder = current().subfolders.size() - 1;
     }
 
@@ -678,7 +678,7 @@ private:
                     return;
                 readBookmark(folder);
             } else if (name == QLatin1String("title") && depth > 0) {
-                folder.name = folderNameFromText(elementText());
+                folder.name = folderNameFromTitle(elementText());
             } else {
                 m_xml.skipCurrentElement(); // separators, aliases, descriptions and metadata
             }

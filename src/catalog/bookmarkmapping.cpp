@@ -2,6 +2,8 @@
 // The mapping between bookmarks and entry records, shared by both readers and both writers.
 #include "bookmarkmapping.h"
 
+#include "foldername.h"
+
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -263,14 +265,9 @@ BookmarkFields bookmarkFromEntry(const MFile &entry)
     return fields;
 }
 
-QByteArray folderNameFromText(const QString &text)
+QByteArray folderNameFromTitle(const QString &title)
 {
-    QString name = withCrLfLineBreaks(withoutControlCharacters(text));
-    name.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    qsizetype i = 0;
-    while (i < name.size() && (name[i] == u' ' || name[i] == u'\t'))
-        ++i;
-    return name.sliced(i).toLocal8Bit();
+    return folderNameFromText(withoutControlCharacters(title)).toLocal8Bit();
 }
 
 QString textFromFolderName(const QByteArray &name)

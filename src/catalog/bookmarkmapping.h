@@ -43,9 +43,9 @@ MFile entryFromBookmark(const BookmarkFields &fields);
 // over from Western Windows, and so come back as the UTF-8 of the same characters.
 BookmarkFields bookmarkFromEntry(const MFile &entry);
 
-// A folder name from a bookmark file: line breaks become blanks, and leading blanks and tabs
-// go, because the folder tree file reads them as depth.
-QByteArray folderNameFromText(const QString &text);
+// A folder name from a bookmark file's folder title, by the catalog's rule for folder names
+// (foldername.h).
+QByteArray folderNameFromTitle(const QString &title);
 // A folder name for a bookmark file.
 QString textFromFolderName(const QByteArray &name);
 

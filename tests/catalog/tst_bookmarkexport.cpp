@@ -63,7 +63,7 @@ QList<RoundTripCase> exactCases()
                 {folder("A", {urlEntry("a1", "one"), fileEntry("/a2", "two")},
                         {folder("B", {}, {folder("C", {urlEntry("c", "deep")})}), folder("B2", {})}),
                  folder("D", {}), folder("", {urlEntry("e", "in a folder without a name")})})},
-        {"tabs inside texts", folder({}, {urlEntry("u\tv", "a\tb", "p\tq")}, {folder("x\ty", {})})},
+        {"tabs inside texts", folder({}, {urlEntry("u\tv", "a\tb", "p\tq")})},
         {"an empty catalog", folder({}, {})},
     };
 }

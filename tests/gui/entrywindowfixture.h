@@ -32,15 +32,6 @@ inline TMain &openCatalogWith(WindowFixture &f, const QList<MFile> &entries)
     return f.open();
 }
 
-// Shown and active, so that keys reach the window as they do when the user types.
-inline TMain &showWindow(TMain &w)
-{
-    w.show();
-    if (!QTest::qWaitForWindowActive(&w))
-        qWarning("the window did not become active");
-    return w;
-}
-
 Q_DECLARE_METATYPE(MFile)
 
 // What a failed comparison of entries prints.

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A main window on a catalog in a temporary folder, with scripted dialogs and a fake shell.
+// A main window on a catalog in a temporary folder, with scripted dialogs (or the real ones)
+// and a fake shell.
 #pragma once
 
+#include "desktopinteraction.h"
 #include "fakeshell.h"
+#include "modaldialog.h"
 #include "scriptedinteraction.h"
 #include "settingsstore.h"
 #include "systemicons.h"
@@ -24,6 +27,18 @@ inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
     QTest::keyRelease(widget, key);
 }
 
+// Shown and active, so that keys reach the window as they do when the user types. Called
+// again after a dialog closed: the offscreen platform gives no window the activation back, as
+// a desktop does.
+inline TMain &showWindow(TMain &w)
+{
+    w.show();
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w))
+        qWarning("the window did not become active");
+    return w;
+}
+
 class WindowFixture
 {
 public:
@@ -34,6 +49,10 @@ public:
         registry.writeString(SettingsStore::Root::LocalMachine, QStringLiteral("SOFTWARE\\Quorvane\\Linkshelf"),
                              QStringLiteral("WorkDir"), workDir());
     }
+
+    // The real dialogs in place of the script, for a test that drives them with keys and the
+    // mouse from inside their event loops (whenModalShows). Call before open().
+    void useRealDialogs() { realDialogs = std::make_unique<DesktopInteraction>(nullptr, iniFile, shell); }
 
     // Builds the window (again); the old one, if any, is destroyed first without closing.
     TMain &open()
@@ -52,7 +71,12 @@ public:
 
     TMain::Services services()
     {
-        return {&interaction, &shell, &icons, &registry, dir.filePath(QStringLiteral("prog")) + u'/',
+        Interaction *dialogs = realDialogs ? static_cast<Interaction *>(realDialogs.get()) : &interaction;
+        return {dialogs,
+                &shell,
+                &icons,
+                &registry,
+                dir.filePath(QStringLiteral("prog")) + u'/',
                 dir.filePath(QStringLiteral("data"))};
     }
 
@@ -75,8 +99,10 @@ public:
 
     QTemporaryDir dir;
     SettingsStore registry;
+    SettingsStore iniFile{dir.filePath(QStringLiteral("linkshelf.ini"))};
     ScriptedInteraction interaction;
     FakeShell shell;
+    std::unique_ptr<DesktopInteraction> realDialogs;
     SystemIcons icons;
     std::unique_ptr<TMain> window;
 };
