@@ -74,18 +74,21 @@ int run()
         backupStartTimes.push_back(startWithDailyBackup(big, bigDir, backupMs));
         backupTimes.push_back(backupMs);
         linkedTimes.push_back(backupAlone(bigDir));
-        NoHardLinksWriter copies;
-        const FileWriterOverride override(copies);
-        copiedTimes.push_back(backupAlone(bigDir));
+        if (i < 3) { // syncing every copy takes seconds
+            NoHardLinksWriter copies;
+            const FileWriterOverride override(copies);
+            copiedTimes.push_back(backupAlone(bigDir));
+        }
     }
     const double value = bench::median(bigTimes), baseline = bench::median(emptyTimes);
     bench::result("start-up, 2,000 folders + 10k selected", bench::ms(value), bench::ms(baseline),
                   QStringLiteral("+") + bench::ms(value - baseline), "adds <= 300 ms",
                   value - baseline <= 300);
     const double withBackup = bench::median(backupStartTimes);
+    const double added = withBackup - value;
     bench::result("the same, the day's first start (snapshot made)", bench::ms(withBackup), bench::ms(value),
-                  QStringLiteral("+") + bench::ms(withBackup - value), "adds <= 50 ms",
-                  withBackup - value <= 50);
+                  (added < 0 ? QString() : QStringLiteral("+")) + bench::ms(added), "adds <= 50 ms",
+                  added <= 50);
     const double linked = bench::median(linkedTimes), copied = bench::median(copiedTimes);
     bench::result("daily snapshot of 2,000 folders, hard links / copies", bench::ms(linked),
                   bench::ms(copied), bench::times(linked / copied), "off the UI thread", true);
