@@ -44,8 +44,8 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     QHeaderView *header = m_problems->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(FolderColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(StatusColumn, QHeaderView::ResizeToContents);
-    header->resizeSection(FolderColumn, 140);
     m_cancel->setObjectName(QStringLiteral("CheckCancel"));
     m_delete->setObjectName(QStringLiteral("CheckDelete"));
     // Enter in the list must never start a deletion, even one that asks first.
@@ -59,7 +59,7 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     layout->addWidget(m_progress);
     layout->addWidget(m_problems, 1);
     layout->addWidget(buttons);
-    resize(680, 420);
+    resize(780, 420);
 
     connect(m_cancel, &QPushButton::clicked, this, [this] {
         if (m_checker.isRunning())
