@@ -25,12 +25,6 @@ QMutex backupsMutex;
 
 const QStringList TreeFileNames{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"), QStringLiteral("etree.lsf")};
 
-bool isCatalogFileName(const QString &name)
-{
-    static const QRegularExpression contents(QStringLiteral("^cat[0-9]+\\.lsf$"));
-    return TreeFileNames.contains(name) || contents.match(name).hasMatch();
-}
-
 bool isSnapshotName(const QString &name)
 {
     static const QRegularExpression dated(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}(-before-restore-[0-9]{6})?$"));
@@ -134,6 +128,39 @@ SnapshotAttempt changed()
     return {SnapshotAttempt::CatalogChanged, BackupResult::Postponed, {}};
 }
 
+// Places the listed files in a folder of their own and names it when whole.
+SnapshotAttempt placeSnapshot(const QString &workDirectory, const QString &name, const CatalogFiles &files,
+                              const std::atomic<bool> *cancel)
+{
+    if (const SaveResult usable = checkBackupsFolder(workDirectory); !usable)
+        return {SnapshotAttempt::Done, BackupResult::NothingToKeep, usable};
+    const QDir backups(backupsFolder(workDirectory));
+    const QString partial = backups.filePath(name + QStringLiteral(".partial"));
+    removeSnapshot(partial); // left by a crash in an earlier snapshot
+    if (!QDir().mkpath(partial))
+        return {SnapshotAttempt::Done, BackupResult::NothingToKeep,
+                failure(QStringLiteral("Cannot create the folder \"%1\""), partial)};
+    const SnapshotPlacement placed = placeCatalogFiles(files, partial, cancel);
+    if (placed.outcome == SnapshotPlacement::Placed && listCatalogFiles(workDirectory) == files) {
+        const std::optional<QString> refused = FileWriter::current().rename(partial, backups.filePath(name));
+        if (!refused)
+            return {SnapshotAttempt::Done, BackupResult::Made, {}};
+        removeSnapshot(partial);
+        return {
+            SnapshotAttempt::Done, BackupResult::NothingToKeep,
+            failure(QStringLiteral("Cannot name the snapshot \"%1\": ") + *refused, backups.filePath(name))};
+    }
+    removeSnapshot(partial);
+    switch (placed.outcome) {
+    case SnapshotPlacement::Failed:
+        return {SnapshotAttempt::Done, BackupResult::NothingToKeep, placed.result};
+    case SnapshotPlacement::Cancelled:
+        return {SnapshotAttempt::Done, BackupResult::Postponed, {}};
+    default:
+        return changed();
+    }
+}
+
 // The catalog counts as unchanged, or the snapshot as taken, only when listing the catalog
 // again finds every file as it was listed first: then each name led to the same file from the
 // first listing to the second, and the snapshot is the catalog as it stood at one moment.
@@ -154,36 +181,7 @@ SnapshotAttempt trySnapshot(const QString &workDirectory, const QString &name,
                        ? SnapshotAttempt{SnapshotAttempt::Done, BackupResult::Unchanged, {}}
                        : changed();
     }
-    if (const SaveResult usable = checkBackupsFolder(workDirectory); !usable)
-        return {SnapshotAttempt::Done, BackupResult::NothingToKeep, usable};
-    const QDir backups(backupsFolder(workDirectory));
-    const QString partial = backups.filePath(name + QStringLiteral(".partial"));
-    removeSnapshot(partial); // left by a crash in an earlier snapshot
-    if (!QDir().mkpath(partial))
-        return {SnapshotAttempt::Done, BackupResult::NothingToKeep,
-                failure(QStringLiteral("Cannot create the folder \"%1\""), partial)};
-    const SnapshotPlacement placed = placeCatalogFiles(*files, partial, cancel);
-    const bool whole =
-        placed.outcome == SnapshotPlacement::Placed && listCatalogFiles(workDirectory) == files;
-    if (whole) {
-        if (const std::optional<QString> refused =
-                FileWriter::current().rename(partial, backups.filePath(name))) {
-            removeSnapshot(partial);
-            return {SnapshotAttempt::Done, BackupResult::NothingToKeep,
-                    failure(QStringLiteral("Cannot name the snapshot \"%1\": ") + *refused,
-                            backups.filePath(name))};
-        }
-        return {SnapshotAttempt::Done, BackupResult::Made, {}};
-    }
-    removeSnapshot(partial);
-    switch (placed.outcome) {
-    case SnapshotPlacement::Failed:
-        return {SnapshotAttempt::Done, BackupResult::NothingToKeep, placed.result};
-    case SnapshotPlacement::Cancelled:
-        return {SnapshotAttempt::Done, BackupResult::Postponed, {}};
-    default:
-        return changed();
-    }
+    return placeSnapshot(workDirectory, name, *files, cancel);
 }
 
 // Lets a save that got in the way finish; a cancel cuts it short.

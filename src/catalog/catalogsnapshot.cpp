@@ -11,17 +11,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <sys/stat.h>
-
-namespace {
 
 bool isCatalogFileName(const QString &name)
 {
     static const QRegularExpression pattern(QStringLiteral("^(cat[0-9]+|tree|itree|etree)\\.lsf$"));
     return pattern.match(name).hasMatch();
 }
+
+namespace {
 
 // None when nothing is there or it is not a regular file of its own.
 std::optional<FileIdentity> identityOf(const QString &path)

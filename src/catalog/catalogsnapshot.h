@@ -36,6 +36,9 @@ struct CatalogFile
 // By name in the catalog's folder.
 using CatalogFiles = QMap<QString, CatalogFile>;
 
+// The names the catalog gives its files: the three tree files and "cat" + number + ".lsf".
+bool isCatalogFileName(const QString &name);
+
 // The catalog's files in a folder as a reader finds them once the folder tree unit is
 // settled: a tree file whose rename a save left to be finished is its staging file
 // (settledUnitSources). A link, or anything else but a regular file, is none of them (the

@@ -51,7 +51,7 @@ EntryIconResolver::EntryIconResolver(SystemIcons::IconKeyOfPath keyOfPath, QObje
     m_work->receiver = this;
     m_work->workers = WorkerCount;
     for (int i = 0; i < WorkerCount; ++i)
-        std::thread([shared = m_work] { work(shared); }).detach();
+        std::thread([shared = m_work] { runWorker(shared); }).detach();
 }
 
 EntryIconResolver::~EntryIconResolver()
@@ -66,7 +66,7 @@ EntryIconResolver::~EntryIconResolver()
     }
 }
 
-void EntryIconResolver::work(const std::shared_ptr<Work> &shared)
+void EntryIconResolver::runWorker(const std::shared_ptr<Work> &shared)
 {
     Work &w = *shared;
     QMutexLocker lock(&w.mutex);

@@ -49,7 +49,7 @@ Q_SIGNALS:
 
 private:
     struct Work;
-    static void work(const std::shared_ptr<Work> &shared);
+    static void runWorker(const std::shared_ptr<Work> &shared);
     void deliver(quint64 generation, const std::vector<Answer> &answers);
 
     // Shared with the workers, which may outlive this object.
