@@ -27,9 +27,7 @@ namespace {
 // None when nothing is there or it is not a regular file of its own.
 std::optional<FileIdentity> identityOf(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status;
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     return FileIdentity{quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),

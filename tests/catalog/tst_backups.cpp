@@ -37,9 +37,7 @@ void write(const QString &path, const QByteArray &bytes)
 
 quint64 inode(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status;
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
 }
 

@@ -16,9 +16,7 @@ namespace {
 // The settings file is replaced by a new one at each write.
 quint64 inode(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status;
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
 }
 
