@@ -235,6 +235,8 @@ MFile entryFromBookmark(const BookmarkFields &fields)
     }
     entry.Program = recordText(fields.program);
     QString description = fields.title;
+    if (fields.titleIsName && description == bookmarkName(entry))
+        description.clear();
     if (fields.description)
         description += QStringLiteral("\r\n") + *fields.description;
     entry.Description = recordText(withCrLfLineBreaks(description));
@@ -263,6 +265,21 @@ BookmarkFields bookmarkFromEntry(const MFile &entry)
         fields.description = rest;
     }
     return fields;
+}
+
+QString bookmarkName(const MFile &entry)
+{
+    if (entry.isUrl())
+        return withoutControlCharacters(urlText(entry.Path));
+    const auto isSeparator = [](char c) { return c == '/' || c == '\\'; };
+    QByteArrayView path(entry.Path);
+    while (path.size() > 1 && isSeparator(path.back()))
+        path.chop(1);
+    qsizetype start = path.size();
+    while (start > 0 && !isSeparator(path[start - 1]))
+        --start;
+    const QByteArrayView name = start < path.size() ? path.sliced(start) : path;
+    return withoutControlCharacters(textFromBytes(name));
 }
 
 QByteArray folderNameFromTitle(const QString &title)
