@@ -13,7 +13,7 @@
 namespace {
 EntryRow urlRow(const char *url, const char *description = "")
 {
-    return makeEntryRow(MFile{MFile::UrlKind, url, {}, description});
+    return makeEntryRow(MFile{MFile::UrlKind, url, {}, description}, TextEncoding());
 }
 
 std::vector<EntryRow> urlRows(std::initializer_list<const char *> urls)
