@@ -24,13 +24,14 @@ FolderItem::FolderItem(const QByteArray &nameBytes, std::optional<MTree> record_
     , m_encoding(encoding)
 {
     setText(0, encoding.decode(nameBytes));
+    m_loadedCaption = text(0);
     setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDropEnabled);
 }
 
 QByteArray FolderItem::nameBytes() const
 {
     const QString caption = text(0);
-    if (caption == m_encoding.decode(m_loadedName))
+    if (caption == m_loadedCaption)
         return m_loadedName;
     EncodedText encoded = m_encoding.encode(caption);
     return encoded.unencodable ? m_loadedName : encoded.bytes;
@@ -38,10 +39,12 @@ QByteArray FolderItem::nameBytes() const
 
 void FolderItem::setTextEncoding(const TextEncoding &encoding)
 {
-    const bool unedited = text(0) == m_encoding.decode(m_loadedName);
+    const bool unedited = text(0) == m_loadedCaption;
     m_encoding = encoding;
-    if (unedited)
-        setText(0, encoding.decode(m_loadedName));
+    if (!unedited)
+        return;
+    setText(0, encoding.decode(m_loadedName));
+    m_loadedCaption = text(0);
 }
 
 FolderItem *FolderItem::parentFolder() const

@@ -39,5 +39,8 @@ public:
 
 private:
     QByteArray m_loadedName;
+    // The caption the loaded name was shown as (after the caption rule, which drops control
+    // characters that some code pages decode bytes to): while it is unchanged, the bytes stay.
+    QString m_loadedCaption;
     TextEncoding m_encoding;
 };
