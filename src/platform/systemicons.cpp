@@ -114,6 +114,8 @@ int SystemIcons::iconIndexOfMimeType(const QString &mimeName)
 QString SystemIcons::iconKeyOfExistingFile(const QString &path)
 {
     const QFileInfo info(path);
+    if (info.isDir()) // an entry may name a directory: it shows the folder, as file managers do
+        return mimePrefix + QStringLiteral("inode/directory");
     if (!info.isFile())
         return {};
     // QMimeDatabase is thread-safe; a local instance keeps this function free of shared state.

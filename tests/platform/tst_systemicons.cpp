@@ -136,8 +136,6 @@ void TestSystemIcons::pathsWithoutAFileShowTheirExtension_data()
     QTest::newRow("missing file") << fixture(u"gone.htm"_s) << u"htm"_s;
     QTest::newRow("missing, no extension") << fixture(u"gone"_s) << QString();
     QTest::newRow("missing folder on the way") << fixture(u"gone/plan.txt"_s) << u"txt"_s;
-    QTest::newRow("folder with extension") << fixture(u"folder.htm"_s) << u"htm"_s;
-    QTest::newRow("folder") << fixture(u"folder"_s) << QString();
     QTest::newRow("empty path") << QString() << QString();
 }
 
@@ -153,7 +151,7 @@ void TestSystemIcons::pathsWithoutAFileShowTheirExtension()
 }
 
 // An existing file is judged by its content too, as a file manager shows it: a script without
-// extension is a script, not plain data.
+// extension is a script, not plain data, and a directory is a folder.
 void TestSystemIcons::existingFileShowsItsContentType()
 {
     SystemIcons icons;
@@ -161,6 +159,9 @@ void TestSystemIcons::existingFileShowsItsContentType()
     QCOMPARE(script, icons.iconIndexOfMimeType(u"application/x-shellscript"_s));
     QVERIFY(script != icons.IconIndexOfExtension(QString()));
     QCOMPARE(icons.IconIndexOfPath(fixture(u"plain.txt"_s)), icons.IconIndexOfExtension(u"txt"_s));
+    const int folder = icons.IconIndexOfPath(fixture(u"folder"_s));
+    QCOMPARE(folder, icons.iconIndexOfMimeType(u"inode/directory"_s));
+    QVERIFY(folder != icons.IconIndexOfExtension(QString()));
 }
 
 void TestSystemIcons::desktopFileShowsItsOwnIcon()
@@ -183,12 +184,12 @@ void TestSystemIcons::iconKeyOfExistingFile_data()
 
     QTest::newRow("text") << fixture(u"plain.txt"_s) << u"mime:text/plain"_s;
     QTest::newRow("link to text") << fixture(u"text-link"_s) << u"mime:text/plain"_s;
-    QTest::newRow("link to a folder") << fixture(u"folder-link.txt"_s) << QString();
+    QTest::newRow("link to a folder") << fixture(u"folder-link.txt"_s) << u"mime:inode/directory"_s;
     QTest::newRow("script by content") << fixture(u"script"_s) << u"mime:application/x-shellscript"_s;
     QTest::newRow("launcher") << fixture(u"themed.desktop"_s) << u"desktop:text-html"_s;
     QTest::newRow("launcher without icon")
         << fixture(u"no-icon.desktop"_s) << u"mime:application/x-desktop"_s;
-    QTest::newRow("folder") << fixture(u"folder.htm"_s) << QString();
+    QTest::newRow("folder, whatever its name") << fixture(u"folder.htm"_s) << u"mime:inode/directory"_s;
     QTest::newRow("missing") << fixture(u"gone.txt"_s) << QString();
 }
 
