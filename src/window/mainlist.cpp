@@ -95,7 +95,6 @@ void MainList::buildReportView()
     m_reportView = new QTableView(this);
     m_reportView->setObjectName(QStringLiteral("MainListReport"));
     m_reportView->setAccessibleName(QStringLiteral("Entries"));
-    m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_reportView->setShowGrid(true);
     m_reportView->setWordWrap(false);
     m_reportView->verticalHeader()->hide();
@@ -168,6 +167,9 @@ void MainList::scrollToRow(int row)
 void MainList::watch(QAbstractItemView *view)
 {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Whole rows in every style: the icon styles show one column, and a selection of that
+    // cell alone would be no selected row for the commands, nor for the report after a switch.
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setDragEnabled(true);
     view->setDragDropMode(QAbstractItemView::DragOnly);
@@ -280,9 +282,13 @@ bool MainList::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onViewport = watched == m_iconView->viewport() || watched == m_reportView->viewport();
     switch (event->type()) {
+    case QEvent::KeyPress:
+        if (!onViewport)
+            m_keyPresses.notePress(watched, *static_cast<QKeyEvent *>(event));
+        break;
     case QEvent::KeyRelease: {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (!onViewport && !key->isAutoRepeat())
+        if (!onViewport && !key->isAutoRepeat() && m_keyPresses.takeRelease(watched, *key))
             Q_EMIT keyReleased(key->key());
         break;
     }

@@ -3,6 +3,8 @@
 // report view with the columns "FileName" and "Description", sharing one selection.
 #pragma once
 
+#include "keypresspairing.h"
+
 #include <QList>
 #include <QStackedWidget>
 
@@ -60,7 +62,7 @@ Q_SIGNALS:
     void itemClicked();
     void itemDoubleClicked();
     void selectionChanged();
-    void keyReleased(int key);
+    void keyReleased(int key); // only a release whose press the list took too
     void focusLost();
     void mouseReleased();
     void popupRequested(const QPoint &globalPos);
@@ -84,4 +86,5 @@ private:
     QTableView *m_reportView = nullptr;
     ViewStyle m_style = ViewStyle::Report;
     bool m_inDoubleClick = false;
+    KeyPressPairing m_keyPresses; // Del and Enter act on a release whose press came to the list
 };

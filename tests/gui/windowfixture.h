@@ -15,13 +15,14 @@
 
 #include <memory>
 
-// Releases key on widget as a user's key reaches the window: shown, with widget focused.
+// Types key on widget as a user's key reaches the window: shown, with widget focused, its
+// press and then its release, on which the window acts.
 inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
 {
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     widget->setFocus();
-    QTest::keyRelease(widget, key);
+    QTest::keyClick(widget, key);
 }
 
 class WindowFixture
@@ -36,10 +37,14 @@ public:
     }
 
     // Builds the window (again); the old one, if any, is destroyed first without closing.
-    TMain &open()
+    // With dialogs given, the window shows the real ones instead of answering from the script.
+    TMain &open(Interaction *dialogs = nullptr)
     {
         window.reset();
-        window = std::make_unique<TMain>(services());
+        TMain::Services s = services();
+        if (dialogs)
+            s.interaction = dialogs;
+        window = std::make_unique<TMain>(s);
         return *window;
     }
 
