@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 
 #include <optional>
+#include <vector>
 
 class EntryFilterModel;
 class EntryListModel;
@@ -74,6 +75,13 @@ protected:
 private:
     void buildIconView();
     void buildReportView();
+    struct RowRun
+    {
+        int first;
+        int last;
+    };
+    // The selected rows of the shown model as runs, top to bottom, none overlapping.
+    std::vector<RowRun> selectedRuns() const;
     void watch(QAbstractItemView *view);
     void showModel(QAbstractItemModel *model);
     int modelRow(const QModelIndex &viewIndex) const;
