@@ -16,6 +16,7 @@
 #include "workdirectory.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -131,7 +132,8 @@ int main(int argc, char **argv)
                                               : CatalogStart{};
     if (!settled.message.isEmpty()) {
         complain(settled.message);
-        interaction.showMessage(settled.message);
+        if (!settled.toldInRunningWindow)
+            interaction.showMessage(settled.message);
     }
     if (settled.exitCode)
         return *settled.exitCode;
@@ -150,10 +152,11 @@ int main(int argc, char **argv)
 
     try {
         TMain window(services);
-        QObject::connect(&instance, &SingleInstance::commandLineReceived, &window,
-                         [&window](const ForwardedCommandLine &later) {
-                             ShowForwardedStart(window, later.arguments, later.currentDir);
-                         });
+        instance.setHandler([&window](const ForwardedCommandLine &later) {
+            return ShowForwardedStart(window, later.arguments, later.currentDir);
+        });
+        // A later start that is still waiting then hears that nothing more was done.
+        const auto windowGone = qScopeGuard([&instance] { instance.setHandler({}); });
         if (start == SingleInstance::Start::Primary)
             startDailyBackups(workDirectory, interaction, &window);
         ApplyStartOptions(window, options);

@@ -22,9 +22,12 @@ const QString SupportMail = QStringLiteral("support@example.com");
 const QString AuthorMail = QStringLiteral("author@example.com");
 const QString MailScheme = QStringLiteral("mailto:");
 
+// The rights notice of the licence in the sources' headers: reserving all rights would
+// take back what the licence grants.
 const QString Notice = QStringLiteral("Linkshelf version " LINKSHELF_VERSION "\n"
                                       "Copyright \u00A9 2026 Quorvane.\n"
-                                      "All rights reserved.");
+                                      "Free software under the GNU GPL, version 3 or later, "
+                                      "without any warranty.");
 } // namespace
 
 TAbout::TAbout(Shell &shell, QWidget *parent)
@@ -137,20 +140,20 @@ QLayout *TAbout::createButtonRow()
 // box stays open beside the browser or mail program either way.
 void TAbout::Label2Click()
 {
-    m_shell.open(HomePage, QString());
+    m_shell.open(HomePage.toUtf8());
 }
 
 void TAbout::Label4Click()
 {
-    m_shell.open(ProductPage, QString());
+    m_shell.open(ProductPage.toUtf8());
 }
 
 void TAbout::Label6Click()
 {
-    m_shell.open(MailScheme + SupportMail, QString());
+    m_shell.open((MailScheme + SupportMail).toUtf8());
 }
 
 void TAbout::Label8Click()
 {
-    m_shell.open(MailScheme + AuthorMail, QString());
+    m_shell.open((MailScheme + AuthorMail).toUtf8());
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "crlftextfield.h"
-#include "desktopprogram.h"
 #include "dialogparts.h"
 #include "settingsstore.h"
 
@@ -223,16 +222,11 @@ void TFileProp::PathButClick()
 void TFileProp::ProgSelButClick()
 {
     const QStringList files = m_chooseFiles(m_initialDir);
-    if (files.isEmpty())
-        return;
-    // A menu entry stands for the program it starts, so the program itself is what is kept.
-    QString program = files.first();
-    if (isDesktopEntryFile(program)) {
-        const QString target = programOfDesktopEntry(program);
-        if (!target.isEmpty())
-            program = target;
-    }
-    m_ui->FileAssoc->setText(program);
+    // A menu entry (.desktop file) is kept as it is, as a shortcut would be: its Exec line
+    // may start the program through env, flatpak or a wrapper, which only the desktop's own
+    // launching carries out, and the program it names may move with the next update.
+    if (!files.isEmpty())
+        m_ui->FileAssoc->setText(files.first());
 }
 
 void TFileProp::SMenuButClick()

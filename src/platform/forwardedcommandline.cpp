@@ -5,7 +5,12 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace {
+
+// A failure is a sentence or two; a peer that announces more is not a Linkshelf.
+constexpr qsizetype MaxOutcomeCharacters = 4096;
 
 void putText(QByteArray &out, const QString &text)
 {
@@ -57,4 +62,26 @@ std::optional<ForwardedCommandLine> decodeCommandLine(QByteArrayView message)
     if (texts.isEmpty())
         return std::nullopt; // not even the directory
     return ForwardedCommandLine{texts.takeFirst(), texts};
+}
+
+QByteArray encodeOutcome(const QString &failure)
+{
+    QByteArray out;
+    putText(out, failure.left(MaxOutcomeCharacters));
+    return out;
+}
+
+std::optional<qsizetype> outcomeSize(QByteArrayView received)
+{
+    if (received.size() < 4)
+        return std::nullopt;
+    const quint32 length = qFromLittleEndian<quint32>(received.data());
+    if (length > quint32(4 * MaxOutcomeCharacters)) // UTF-8 takes at most 4 bytes a character
+        return std::nullopt;
+    return 4 + qsizetype(length);
+}
+
+QString decodeOutcome(QByteArrayView outcome)
+{
+    return QString::fromUtf8(outcome.sliced(std::min<qsizetype>(4, outcome.size())));
 }

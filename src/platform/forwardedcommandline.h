@@ -31,3 +31,14 @@ std::optional<qsizetype> forwardedMessageSize(QByteArrayView received);
 
 // Reads a whole message (size included); none when it is not exactly one well-formed message.
 std::optional<ForwardedCommandLine> decodeCommandLine(QByteArrayView message);
+
+// What the running Linkshelf answers once it has carried a command line out: why it could
+// not do all of it, empty when it did. As a 32-bit little-endian byte count and UTF-8 bytes.
+QByteArray encodeOutcome(const QString &failure);
+
+// The outcome's size, its count included, from its first four bytes; none while fewer have
+// arrived or when it is longer than any outcome.
+std::optional<qsizetype> outcomeSize(QByteArrayView received);
+
+// Reads a whole outcome (count included), as outcomeSize measured it.
+QString decodeOutcome(QByteArrayView outcome);

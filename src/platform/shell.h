@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Handing a file or URL to the desktop, with ShellExecute-style result codes.
+// Handing a file or URL to the desktop, with ShellExecute-style result codes. Paths and URLs
+// are the catalog's bytes, and reach the system as they are: a file name that is not valid
+// UTF-8 still names its file.
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 #include <memory>
 
@@ -29,14 +31,19 @@ public:
 
     virtual ~Shell() = default;
 
-    // The refusal for open(file, parameters): the entry's path is parameters when a program is
-    // given, else file. open() itself refuses such a call with AccessDenied.
-    static Refusal refusalOf(const QString &file, const QString &parameters);
+    // The refusal for what an entry hands on: the target of open(), the argument of start().
+    // Both calls refuse such a text themselves with AccessDenied.
+    static Refusal refusalOf(const QByteArray &entryPath);
 
-    // Opens file: with an empty parameters, by the desktop's default handler of its type or
-    // URL scheme; otherwise file is a program, started directly with parameters as its one
-    // argument (never through a command interpreter).
-    virtual int open(const QString &file, const QString &parameters) = 0;
+    // Opens target, a path or a URL. A launcher (.desktop file) of the desktop's menus or
+    // marked executable is started, a program file is run with no argument, and anything else
+    // goes to the desktop's default handler of its type or URL scheme.
+    virtual int open(const QByteArray &target) = 0;
+
+    // Starts program (an executable file, a name looked up on PATH, or a launcher) with
+    // argument as its one argument, or with none when argument is empty. No command
+    // interpreter sees either.
+    virtual int start(const QByteArray &program, const QByteArray &argument) = 0;
 
     // The desktop's implementation (GIO MIME associations).
     static std::unique_ptr<Shell> createDesktopShell();

@@ -18,6 +18,7 @@ namespace {
 constexpr char Taken = 'K';
 // A peer that starts a message and stops is dropped after this long.
 constexpr int ReadTimeoutMs = 5000;
+const QString ReadTimeoutName = QStringLiteral("readTimeout");
 
 } // namespace
 
@@ -71,6 +72,12 @@ SingleInstance::Start SingleInstance::start(const ForwardedCommandLine &commandL
     }
 }
 
+void SingleInstance::setHandler(Handler handler)
+{
+    m_handler = std::move(handler);
+    QTimer::singleShot(0, this, &SingleInstance::carryOutHandedOver);
+}
+
 SingleInstance::Start SingleInstance::takeOver()
 {
     if (!m_lock.takeOver())
@@ -116,7 +123,25 @@ bool SingleInstance::forward(const QString &name, const ForwardedCommandLine &co
         if (!socket.waitForReadyRead(int(deadline.remainingTime())))
             return false;
     char answer = 0;
-    return socket.getChar(&answer) && answer == Taken;
+    if (!socket.getChar(&answer) || answer != Taken)
+        return false;
+    m_handOverFailure = awaitOutcome(socket);
+    return true;
+}
+
+// The holder has the command line; what it made of it comes when it is done.
+QString SingleInstance::awaitOutcome(QLocalSocket &socket)
+{
+    const QString lost = QStringLiteral("The running Linkshelf took the command line but ended before saying "
+                                        "whether it was carried out.");
+    std::optional<qsizetype> size;
+    while (!(size = outcomeSize(socket.peek(4))) || socket.bytesAvailable() < *size) {
+        if (socket.bytesAvailable() >= 4 && !size)
+            return lost; // longer than any outcome: not a Linkshelf's answer
+        if (!socket.waitForReadyRead(-1))
+            return lost;
+    }
+    return decodeOutcome(socket.read(*size));
 }
 
 bool SingleInstance::isTrusted(qintptr socketDescriptor) const
@@ -134,7 +159,11 @@ void SingleInstance::onNewConnection()
         }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        QTimer::singleShot(ReadTimeoutMs, socket, [socket] { socket->abort(); });
+        auto *readTimeout = new QTimer(socket);
+        readTimeout->setObjectName(ReadTimeoutName);
+        readTimeout->setSingleShot(true);
+        connect(readTimeout, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        readTimeout->start(ReadTimeoutMs);
     }
 }
 
@@ -155,8 +184,32 @@ void SingleInstance::onReadyRead(QLocalSocket *socket)
         socket->abort();
         return;
     }
+    // Taken: the later start now waits for the outcome, however long carrying it out takes.
+    socket->findChild<QTimer *>(ReadTimeoutName, Qt::FindDirectChildrenOnly)->stop();
+    socket->disconnect(this);
     socket->putChar(Taken);
     socket->flush();
-    socket->disconnectFromServer();
-    Q_EMIT commandLineReceived(*commandLine);
+    m_handedOver.append({socket, *commandLine});
+    // Out of the socket's handler: carrying out may show dialogs, whose event loops must not
+    // run inside it.
+    QTimer::singleShot(0, this, &SingleInstance::carryOutHandedOver);
+}
+
+// One after the other: a command line that arrives while another is being carried out (its
+// dialogs run event loops) waits for it to end.
+void SingleInstance::carryOutHandedOver()
+{
+    if (m_carryingOut || !m_handler)
+        return;
+    m_carryingOut = true;
+    while (!m_handedOver.isEmpty()) {
+        const HandedOver next = m_handedOver.takeFirst();
+        const QString failure = m_handler(next.commandLine);
+        if (next.socket) {
+            next.socket->write(encodeOutcome(failure));
+            next.socket->flush();
+            next.socket->disconnectFromServer();
+        }
+    }
+    m_carryingOut = false;
 }

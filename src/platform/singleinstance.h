@@ -6,8 +6,12 @@
 #include "cataloglock.h"
 #include "forwardedcommandline.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include <functional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -18,7 +22,7 @@ class SingleInstance final : public QObject
 public:
     enum class Start {
         Primary,       // this process holds the catalog and listens for later starts
-        Forwarded,     // another process holds it and has taken this command line
+        Forwarded,     // another process holds it and has carried this command line out (see handOverFailure)
         NoAnswer,      // another process holds it but took nothing: it may be hanging
         Unlocked,      // no lock could be made (an unwritable or missing folder): nothing to guard
         HeldElsewhere, // the lock names another computer (lock().holder().host); see takeOver()
@@ -30,9 +34,21 @@ public:
     ~SingleInstance() override;
     Q_DISABLE_COPY_MOVE(SingleInstance)
 
+    // Carries out a command line that a later start handed over; returns why it could not do
+    // all of it, or nothing when it did. The later start waits for the answer and reports it.
+    using Handler = std::function<QString(const ForwardedCommandLine &commandLine)>;
+
     // Takes the catalog's lock, or hands commandLine to the process that holds it, waiting
-    // at most timeoutMs for that process to answer (it may itself be starting).
+    // at most timeoutMs for that process to take it (it may itself be starting). Once taken,
+    // it waits for the holder to carry it out, however long that takes: the user may be
+    // answering its questions. A holder that ends first is a failure.
     Start start(const ForwardedCommandLine &commandLine, int timeoutMs = 5000);
+    // After Forwarded: why the holder could not carry out all of the command line; empty when
+    // it did.
+    const QString &handOverFailure() const { return m_handOverFailure; }
+    // What the holder does with the command lines handed over, one after the other. Those
+    // that arrive before there is a handler (while the window is being built) wait for it.
+    void setHandler(Handler handler);
     // After HeldElsewhere, once the user agreed: takes the lock from the other computer.
     // Primary, or HeldElsewhere again when it could not be taken.
     Start takeOver();
@@ -52,13 +68,17 @@ public:
     // directory, so that two catalogs never meet. Empty, with problem set, without one.
     static QString serverName(const QString &workDirectory, QString *problem = nullptr);
 
-Q_SIGNALS:
-    // A later start on this catalog; the window comes to the front and acts on it.
-    void commandLineReceived(const ForwardedCommandLine &commandLine);
-
 private:
+    struct HandedOver
+    {
+        QPointer<QLocalSocket> socket; // null once the later start has gone
+        ForwardedCommandLine commandLine;
+    };
+
     bool listen();
     bool forward(const QString &name, const ForwardedCommandLine &commandLine, int timeoutMs);
+    QString awaitOutcome(QLocalSocket &socket);
+    void carryOutHandedOver();
     bool isTrusted(qintptr socketDescriptor) const;
     void onNewConnection();
     void onReadyRead(QLocalSocket *socket);
@@ -67,5 +87,9 @@ private:
     CatalogLock m_lock;
     QLocalServer *m_server = nullptr;
     QString m_channelProblem;
+    QString m_handOverFailure;
     uint m_trustedUid;
+    Handler m_handler;
+    QList<HandedOver> m_handedOver;
+    bool m_carryingOut = false;
 };

@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,10 +46,9 @@ void prepareIconTheme()
 
 // The Icon= entry of a .desktop file's [Desktop Entry] group, which the format puts first; the
 // reading stops after that group, so a huge file named .desktop costs little.
-QString desktopEntryIcon(const QString &path)
+QString desktopEntryIcon(QFile &file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.isOpen() || !file.seek(0))
         return {};
     bool inEntry = false;
     for (int lines = 0; lines < 1000 && !file.atEnd(); ++lines) {
@@ -64,6 +66,30 @@ QString desktopEntryIcon(const QString &path)
     return {};
 }
 
+// Opened by its bytes, since Qt's file classes take names as UTF-8 text. Non-blocking, so
+// that a pipe put in the file's place since it was looked at cannot hold a worker.
+void openByBytes(QFile &file, const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        ::close(fd);
+}
+
+enum class PathKind { Missing, RegularFile, Directory, Other };
+
+// What is at path, links followed, looked up by its bytes.
+PathKind pathKind(const QByteArray &path)
+{
+    struct stat info
+    {
+    };
+    if (path.isEmpty() || path.contains('\0') || ::stat(path.constData(), &info) != 0)
+        return PathKind::Missing;
+    if (S_ISREG(info.st_mode))
+        return PathKind::RegularFile;
+    return S_ISDIR(info.st_mode) ? PathKind::Directory : PathKind::Other;
+}
+
 } // namespace
 
 SystemIcons::SystemIcons()
@@ -76,10 +102,10 @@ SystemIcons::SystemIcons(IconKeyOfPath iconKeyOfPath)
     prepareIconTheme();
 }
 
-int SystemIcons::IconIndexOfPath(const QString &path)
+int SystemIcons::IconIndexOfPath(const QByteArray &path)
 {
     const QString key = m_iconKeyOfPath(path);
-    return key.isEmpty() ? IconIndexOfExtension(extensionOf(path)) : iconIndexOfKey(key);
+    return key.isEmpty() ? IconIndexOfExtension(extensionOf(QFile::decodeName(path))) : iconIndexOfKey(key);
 }
 
 int SystemIcons::IconIndexOfExtension(const QString &extension)
@@ -111,17 +137,24 @@ int SystemIcons::iconIndexOfMimeType(const QString &mimeName)
     return iconIndexOfKey(mimePrefix + mimeName);
 }
 
-QString SystemIcons::iconKeyOfExistingFile(const QString &path)
+QString SystemIcons::iconKeyOfExistingFile(const QByteArray &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) // an entry may name a directory: it shows the folder, as file managers do
+    const PathKind kind = pathKind(path);
+    if (kind == PathKind::Directory) // an entry may name a directory: it shows the folder, as file managers do
         return mimePrefix + QStringLiteral("inode/directory");
-    if (!info.isFile())
+    if (kind != PathKind::RegularFile)
         return {};
+    QFile file;
+    openByBytes(file, path);
+    // The name is matched as text: the bytes it cannot carry are in no type's pattern anyway.
+    // A file we may not read is known by its name alone.
+    const QString name = QFile::decodeName(path.mid(path.lastIndexOf('/') + 1));
     // QMimeDatabase is thread-safe; a local instance keeps this function free of shared state.
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(info);
+    const QMimeDatabase database;
+    const QMimeType type = file.isOpen() ? database.mimeTypeForFileNameAndData(name, &file)
+                                         : database.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     if (type.inherits(QStringLiteral("application/x-desktop"))) {
-        const QString icon = desktopEntryIcon(path);
+        const QString icon = desktopEntryIcon(file);
         if (!icon.isEmpty())
             return desktopPrefix + icon;
     }

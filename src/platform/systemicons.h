@@ -2,6 +2,7 @@
 // The shared "image list" of entry icons: one index per distinct icon, used by every view.
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QIcon>
 #include <QList>
@@ -14,8 +15,9 @@ class SystemIcons final
 {
 public:
     // What an existing file or directory shows, as a key for iconIndexOfKey; empty when path
-    // names neither. The one place where a path's icon touches the file system.
-    using IconKeyOfPath = std::function<QString(const QString &path)>;
+    // names neither. The one place where a path's icon touches the file system. Paths are the
+    // catalog's bytes, which reach the file system unchanged.
+    using IconKeyOfPath = std::function<QString(const QByteArray &path)>;
 
     SystemIcons(); // reads files through iconKeyOfExistingFile
     // Reads files through iconKeyOfPath instead, so that a test can make the disk slow or fail.
@@ -28,7 +30,7 @@ public:
 
     // The icon of the file or directory at path when it exists, else the icon of its
     // extension. Touches the file system.
-    int IconIndexOfPath(const QString &path);
+    int IconIndexOfPath(const QByteArray &path);
 
     // The icon of a file type, by extension with or without its dot; looked up by name,
     // so no file is made. An empty extension gives the icon of files without one.
@@ -46,7 +48,7 @@ public:
     // path names no existing file or directory.
     // Thread-safe, so that a worker can resolve many files off the UI thread; touches the
     // file system and nothing else.
-    static QString iconKeyOfExistingFile(const QString &path);
+    static QString iconKeyOfExistingFile(const QByteArray &path);
 
     // The icon of a key from iconKeyOfExistingFile. UI thread only, like the whole table.
     int iconIndexOfKey(const QString &key);

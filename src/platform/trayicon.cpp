@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -24,20 +25,34 @@ QIcon applicationIcon()
 
 } // namespace
 
-TrayIcon::TrayIcon(QObject *parent)
+TrayIcon::TrayIcon(std::function<bool()> trayAvailable, QObject *parent)
     : QObject(parent)
     , m_icon(new QSystemTrayIcon(applicationIcon(), this))
+    , m_trayAvailable(trayAvailable ? std::move(trayAvailable) : &QSystemTrayIcon::isSystemTrayAvailable)
 {
     m_icon->setToolTip(QStringLiteral("Linkshelf"));
+    // Trays that follow the StatusNotifierItem protocol (KDE Plasma, GNOME's AppIndicator)
+    // report a click, or their activate request, as a single click and never as a double
+    // one: both restore, so that the window is never left behind an icon that ignores it.
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             Q_EMIT restoreRequested();
     });
 }
 
-bool TrayIcon::isAvailable()
+bool TrayIcon::mayHideWindow() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return mayHideWindow(QGuiApplication::platformName(), m_trayAvailable());
+}
+
+bool TrayIcon::mayHideWindow(const QString &platformName, bool trayAvailable)
+{
+    return trayAvailable && reportsMinimising(platformName);
+}
+
+bool TrayIcon::reportsMinimising(const QString &platformName)
+{
+    return !platformName.startsWith(QLatin1String("wayland"));
 }
 
 void TrayIcon::activate()

@@ -4,26 +4,37 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QSystemTrayIcon;
 
 class TrayIcon final : public QObject
 {
     Q_OBJECT
 public:
-    explicit TrayIcon(QObject *parent = nullptr);
+    // trayAvailable says whether the desktop has a notification area right now; by default
+    // the desktop is asked.
+    explicit TrayIcon(std::function<bool()> trayAvailable = {}, QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(TrayIcon)
 
-    // Whether the desktop has a notification area at all; without one the window is
-    // never hidden on minimise.
-    static bool isAvailable();
+    // Whether minimising may hide the window here, so that only the icon brings it back.
+    bool mayHideWindow() const;
+    // The rule behind it: a notification area must show the icon, and the window system
+    // must report every minimise. Wayland does not report one made by the compositor, so
+    // the option would work only now and then there, and is never used.
+    static bool mayHideWindow(const QString &platformName, bool trayAvailable);
+    // Whether the window system reports minimising at all (false on Wayland).
+    static bool reportsMinimising(const QString &platformName);
 
     void activate();   // shows the icon with the hint "Linkshelf"
     void deactivate(); // takes it out of the notification area
     bool isActive() const;
 
 Q_SIGNALS:
-    void restoreRequested(); // the user double-clicked the icon
+    // The user clicked or double-clicked the icon, or the tray asked to activate it.
+    void restoreRequested();
 
 private:
     QSystemTrayIcon *m_icon = nullptr;
+    std::function<bool()> m_trayAvailable;
 };

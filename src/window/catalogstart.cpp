@@ -68,8 +68,11 @@ CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandL
     }
     if (restoringBackup)
         return ending(start, QStringLiteral("Close Linkshelf before restoring a backup of its catalog."));
-    if (start == Start::Forwarded)
-        return {start, 0, {}}; // the running Linkshelf has it
+    if (start == Start::Forwarded) {
+        if (instance.handOverFailure().isEmpty())
+            return {start, 0, {}}; // the running Linkshelf has done it
+        return {start, 1, instance.handOverFailure(), true};
+    }
     const QString running =
         QStringLiteral("Linkshelf (process %1) is already running on the catalog \"%2\", as its "
                        "lock file \"%3\" says, ")

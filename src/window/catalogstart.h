@@ -14,12 +14,14 @@ class Interaction;
 struct CatalogStart
 {
     SingleInstance::Start start = SingleInstance::Start::Unlocked;
-    std::optional<int> exitCode; // set: this start ends here
-    QString message;             // what the user is told first, when not empty
+    std::optional<int> exitCode;      // set: this start ends here
+    QString message;                  // what the user is told first, when not empty
+    bool toldInRunningWindow = false; // message is for the terminal: the running window told the user
 };
 
-// Takes the catalog's lock, or hands commandLine to the Linkshelf that holds it. A lock of
-// another computer is offered to be taken over, No being the default. A start that restores
-// a backup cannot hand over: the running Linkshelf would go on with the old catalog.
+// Takes the catalog's lock, or hands commandLine to the Linkshelf that holds it, which carries
+// it out; what it could not do ends this start with a failure. A lock of another computer is
+// offered to be taken over, No being the default. A start that restores a backup cannot hand
+// over: the running Linkshelf would go on with the old catalog.
 CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandLine &commandLine,
                                Interaction &interaction, bool restoringBackup);

@@ -106,7 +106,14 @@ CommandLineOptions parseCommandLine(const QStringList &arguments, const QString 
         QStringLiteral("Export the whole catalog to FILE: XBEL when its name ends in "
                        ".xbel or .xml, Netscape bookmark HTML otherwise."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, workDir, add, importFrom, keepPrograms, exportTo});
+    // main() takes this one out before parsing, as a start that restores a backup must not
+    // hand it over; it is here to be listed by --help.
+    const QCommandLineOption restoreBackup(
+        QStringLiteral("restore-backup"),
+        QStringLiteral("Replace the catalog with its daily backup of DATE (YYYY-MM-DD), kept in its "
+                       "backups folder, then start. Close Linkshelf first."),
+        QStringLiteral("DATE"));
+    parser.addOptions({help, version, workDir, add, importFrom, keepPrograms, exportTo, restoreBackup});
     parser.addPositionalArgument(QStringLiteral("PATH_OR_URL"),
                                  QStringLiteral("Files or URLs to add, as --add."),
                                  QStringLiteral("[PATH_OR_URL...]"));

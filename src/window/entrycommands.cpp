@@ -82,11 +82,12 @@ void EntryCommands::AddUrl(const std::optional<QString> &text)
     addEntries(std::move(files));
 }
 
-void EntryCommands::AddEntries(const QList<MFile> &entries)
+bool EntryCommands::AddEntries(const QList<MFile> &entries)
 {
     if (entries.isEmpty() || !m_session.selectedFolderTakesChanges())
-        return;
+        return false;
     addEntries(std::vector<MFile>(entries.cbegin(), entries.cend()));
+    return true;
 }
 
 void EntryCommands::AddDirectory()

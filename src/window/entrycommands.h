@@ -31,8 +31,10 @@ public:
     // Adds the text as a URL entry, or, with none, the URL typed at the prompt.
     void AddUrl(const std::optional<QString> &text = std::nullopt);
     // Adds entries made elsewhere (a command line's) as they are, in one command: their paths
-    // are kept byte for byte, as no text carries a name that is not valid UTF-8.
-    void AddEntries(const QList<MFile> &entries);
+    // are kept byte for byte, as no text carries a name that is not valid UTF-8. False when
+    // nothing was added: no entries, or the selected folder takes none (none is selected, or
+    // it is read-only).
+    bool AddEntries(const QList<MFile> &entries);
     // Adds every file of a chosen directory (hidden ones too, no subdirectories) at once.
     void AddDirectory();
     // Adds what the file manager or a browser dropped: local files as file entries, other

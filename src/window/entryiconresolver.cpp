@@ -40,7 +40,7 @@ void EntryIconResolver::resolve(std::vector<Request> requests)
                 for (const Request &request : batch) {
                     if (shared->load(std::memory_order_relaxed) != generation)
                         break; // the folder was left: its files are not asked about any more
-                    answers.push_back({request.id, keyOfPath(QString::fromLocal8Bit(request.path))});
+                    answers.push_back({request.id, keyOfPath(request.path)});
                 }
                 // The pool is waited for before this object goes, so it is alive here; a queued
                 // call to a destroyed object would be dropped anyway.

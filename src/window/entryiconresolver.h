@@ -20,7 +20,7 @@ public:
     struct Request
     {
         quint32 id;      // the caller's name for the entry, handed back with the answer
-        QByteArray path; // local 8-bit, as the record holds it
+        QByteArray path; // as the record holds it, and as it reaches the file system
     };
     struct Answer
     {

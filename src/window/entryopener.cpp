@@ -18,15 +18,15 @@ void EntryOpener::OpenEntry()
     if (row < 0)
         return;
     const MFile &file = m_session.model().rowAt(row).file;
-    const QString path = QString::fromLocal8Bit(file.Path);
-    // With its own program, the entry's path reaches it as exactly one argument.
-    const QString target = file.Program.isEmpty() ? path : QString::fromLocal8Bit(file.Program);
-    const QString parameters = file.Program.isEmpty() ? QString() : path;
-    if (const QString why = refusalMessage(Shell::refusalOf(target, parameters)); !why.isEmpty()) {
+    if (const QString why = refusalMessage(Shell::refusalOf(file.Path)); !why.isEmpty()) {
         m_session.interaction().showError(why);
         return;
     }
-    ShowShellError(m_session.shell().open(target, parameters));
+    // The stored bytes go as they are: a name that is not valid UTF-8 still names its file.
+    // With its own program, the entry's path reaches it as exactly one argument, and an
+    // entry without a path starts its program with none.
+    Shell &shell = m_session.shell();
+    ShowShellError(file.Program.isEmpty() ? shell.open(file.Path) : shell.start(file.Program, file.Path));
 }
 
 QString EntryOpener::refusalMessage(Shell::Refusal refusal)

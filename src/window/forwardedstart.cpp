@@ -6,29 +6,52 @@
 #include "entrycommands.h"
 #include "tmain.h"
 
-void ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
+#include <QTimer>
+
+QString ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
 {
     // Hidden in the tray or minimised, the window is where the user expects their start.
     window.ShowFromTray();
     const CommandLineOptions options = parseCommandLine(arguments, currentDir);
-    if (options.action == CommandLineOptions::Action::Run)
-        AddCommandLineEntries(window, options.add);
+    if (options.action != CommandLineOptions::Action::Run)
+        return options.message; // the later start checked it; a change of version might not
+    window.interaction().hold();
+    const bool done = ApplyStartOptions(window, options);
+    const QList<HoldingInteraction::Held> held = window.interaction().release();
+    QTimer::singleShot(0, &window, [&window, held] { window.interaction().show(held); });
+    if (done)
+        return {};
+    QStringList said;
+    for (const HoldingInteraction::Held &one : held)
+        said.append(one.text);
+    return said.isEmpty() ? QStringLiteral("Linkshelf could not carry out the whole command line.")
+                          : said.join(u'\n');
 }
 
 // The entries go in as the command line made them: a path from a file: URL may hold bytes
 // that a text would change.
-void AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
+bool AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
 {
-    window.entryCommands().AddEntries(entries);
+    if (entries.isEmpty())
+        return true;
+    if (!window.session().folderTakingEntries()) {
+        window.interaction().showMessage(
+            QStringLiteral("The files and addresses of the command line were not "
+                           "added: no folder that takes entries is selected."));
+        return false;
+    }
+    return window.entryCommands().AddEntries(entries); // a read-only folder says so itself
 }
 
-void ApplyStartOptions(TMain &window, const CommandLineOptions &options)
+bool ApplyStartOptions(TMain &window, const CommandLineOptions &options)
 {
-    if (!options.importFile.isEmpty())
-        window.bookmarkCommands().ImportBookmarks(options.importFile, options.keepPrograms
-                                                                          ? BookmarkCommands::Programs::Keep
-                                                                          : BookmarkCommands::Programs::Drop);
-    if (!options.exportFile.isEmpty())
-        window.bookmarkCommands().ExportBookmarks(options.exportFile, nullptr);
-    AddCommandLineEntries(window, options.add);
+    BookmarkCommands &bookmarks = window.bookmarkCommands();
+    const auto programs =
+        options.keepPrograms ? BookmarkCommands::Programs::Keep : BookmarkCommands::Programs::Drop;
+    const bool imported =
+        options.importFile.isEmpty() || bookmarks.ImportBookmarks(options.importFile, programs);
+    const bool exported =
+        options.exportFile.isEmpty() || bookmarks.ExportBookmarks(options.exportFile, nullptr);
+    const bool added = AddCommandLineEntries(window, options.add);
+    return imported && exported && added;
 }

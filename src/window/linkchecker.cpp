@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linkchecker.h"
 
-#include <QFileInfo>
+#include "nativepath.h"
+
 #include <QMutex>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -155,12 +156,12 @@ void LinkChecker::start(const QList<MFile> &entries)
     m_done = 0;
     m_total = int(entries.size());
     m_running = true;
-    QList<std::pair<int, QString>> files;
+    QList<std::pair<int, QByteArray>> files;
     QList<int> notChecked;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const MFile &entry = entries[i];
         if (!entry.isUrl())
-            files.append({int(i), QString::fromLocal8Bit(entry.Path)});
+            files.append({int(i), entry.Path});
         else if (isHttp(QUrl(QString::fromLocal8Bit(entry.Path))))
             queueUrl(int(i));
         else
@@ -183,7 +184,7 @@ void LinkChecker::start(const QList<MFile> &entries)
     });
 }
 
-void LinkChecker::startFileChecks(const QList<std::pair<int, QString>> &files)
+void LinkChecker::startFileChecks(const QList<std::pair<int, QByteArray>> &files)
 {
     m_files = std::make_shared<FileMailbox>();
     m_files->receiver = this;
@@ -203,7 +204,7 @@ void LinkChecker::startFileChecks(const QList<std::pair<int, QString>> &files)
         for (const auto &[index, path] : files) {
             if (mailbox->cancel)
                 return;
-            batch.append({index, !path.isEmpty() && QFileInfo::exists(path)});
+            batch.append({index, existsAtPath(path)});
             if (batch.size() >= FileBatch)
                 post();
         }

@@ -87,7 +87,7 @@ private:
     };
     struct FileMailbox;
 
-    void startFileChecks(const QList<std::pair<int, QString>> &files);
+    void startFileChecks(const QList<std::pair<int, QByteArray>> &files);
     void onFilesChecked(quint64 generation, const QList<std::pair<int, bool>> &results);
     void queueUrl(int index);
     void startRequests();

@@ -15,8 +15,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -33,6 +35,7 @@ const QString sortKey = QStringLiteral("Software\\LINKSHELF\\Sort");
 TMain::TMain(const Services &services, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_interaction(*services.interaction)
 {
     setObjectName(QStringLiteral("TMain"));
     m_model = new EntryListModel(*services.icons, this);
@@ -42,7 +45,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     createPopups();
 
     m_session = std::make_unique<CatalogSession>(
-        CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, *services.interaction,
+        CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, m_interaction,
         *services.shell, *services.icons);
     m_catalogTools = std::make_unique<CatalogToolCommands>(*m_session, this);
     m_entryOpener = std::make_unique<EntryOpener>(*m_session);
@@ -55,8 +58,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     connectList();
     registerStoredSettings();
 
-    m_progTrayIcon = new TrayIcon(this);
-    connect(m_progTrayIcon, &TrayIcon::restoreRequested, this, &TMain::ShowFromTray);
+    createTrayIcon();
     setAcceptDrops(true);
     qApp->installEventFilter(this); // the window sees every key before the focused control
     startCatalog();
@@ -83,7 +85,7 @@ void TMain::startCatalog()
             : resolveWorkDirectoryAt(m_services.workDirectory, true);
     m_session->setPaths(resolved.paths);
     if (!resolved.usable) {
-        m_services.interaction->showMessage(
+        m_interaction.showMessage(
             QStringLiteral("The catalog folder could not be created, so nothing can be saved.\n%1")
                 .arg(resolved.errorString));
         m_session->computeUrlIconIndex();
@@ -238,7 +240,7 @@ void TMain::PasteURLlink1Click() { m_entryCommands->PasteURLlink1Click(); }
 void TMain::Delete2Click() { m_entryCommands->Delete2Click(); }
 void TMain::Properties1Click() { m_entryCommands->Properties1Click(); }
 void TMain::MainListDblClick() { m_entryOpener->OpenEntry(); }
-void TMain::AboutButClick() { m_services.interaction->showAbout(); }
+void TMain::AboutButClick() { m_interaction.showAbout(); }
 void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick(); }
 void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
 void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }
@@ -246,7 +248,7 @@ void TMain::RestoreBackup1Click() { RestoreBackupCommand(*m_session); }
 
 void TMain::HTMLhelp1Click()
 {
-    m_services.shell->open(helpPagePath(), QString()); // a missing page simply opens nothing
+    m_services.shell->open(QFile::encodeName(helpPagePath())); // a missing page simply opens nothing
 }
 
 void TMain::HideOptsClick()
@@ -339,10 +341,21 @@ void TMain::changeEvent(QEvent *event)
         HideToTray();
 }
 
+void TMain::createTrayIcon()
+{
+    m_progTrayIcon = new TrayIcon(m_services.trayAvailable, this);
+    connect(m_progTrayIcon, &TrayIcon::restoreRequested, this, &TMain::ShowFromTray);
+    if (!TrayIcon::reportsMinimising(QGuiApplication::platformName())) {
+        m_trayCheck->setEnabled(false);
+        m_trayCheck->setToolTip(QStringLiteral("This desktop does not tell programs when their window is "
+                                               "minimised, so Linkshelf stays in the taskbar."));
+    }
+}
+
 void TMain::HideToTray()
 {
-    // Without a notification area a hidden window could never be brought back.
-    if (!m_trayCheck->isChecked() || !TrayIcon::isAvailable())
+    // Only where the icon is there to bring the window back.
+    if (!m_trayCheck->isChecked() || !m_progTrayIcon->mayHideWindow())
         return;
     hide();
     m_progTrayIcon->activate();
@@ -350,7 +363,9 @@ void TMain::HideToTray()
 
 void TMain::ShowFromTray()
 {
-    showNormal();
+    // Minimised is taken away and nothing else, so a maximised window comes back maximised.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
     raise();
     activateWindow();
     m_progTrayIcon->deactivate();

@@ -10,11 +10,13 @@
 #include "entryopener.h"
 #include "foldercommands.h"
 #include "formstorage.h"
+#include "holdinginteraction.h"
 #include "keypresspairing.h"
 #include "mainlist.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class EntryListModel;
@@ -48,6 +50,7 @@ public:
         QString programDir; // ends with "/"
         QString dataHome;   // where the default catalog goes
         QString workDirectory; // a catalog chosen for this run only; empty: the stored one
+        std::function<bool()> trayAvailable; // whether the desktop has a tray; null: ask the desktop
     };
 
     // Builds the window, finds the work directory and loads the catalog.
@@ -65,6 +68,8 @@ public:
     BookmarkCommands &bookmarkCommands() { return *m_bookmarkCommands; }
     CatalogToolCommands &catalogTools() { return *m_catalogTools; }
     QString helpPagePath() const;
+    // The dialogs of the commands, whose notices can be held back (see HoldingInteraction).
+    HoldingInteraction &interaction() { return m_interaction; }
 
     // Handlers that toolbar buttons, menu items and pop-up items share.
     void AddRootBtnClick();
@@ -94,7 +99,7 @@ public:
     void ExportBookmarks1Click();
     void ExportFolderBookmarks1Click();
     void RestoreBackup1Click();
-    // Brings the window back from the tray or the taskbar.
+    // Brings the window back from the tray or the taskbar as it was, maximised or not.
     void ShowFromTray();
 
 protected:
@@ -122,6 +127,7 @@ private:
     void startCatalog();
     void FormKeyUp(int key, Qt::KeyboardModifiers modifiers);
     void FormClose();
+    void createTrayIcon();
     void HideToTray();
     QAction *menuItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
     QAction *checkItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
@@ -129,6 +135,7 @@ private:
                             void (TMain::*handler)());
 
     Services m_services;
+    HoldingInteraction m_interaction;
     QString m_fileDialogInitialDir;
 
     EntryListModel *m_model = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A second start, as a process of its own: it asks for the catalog's lock and forwards its
-// arguments, then ends with a code that says what happened.
+// arguments, then ends with a code that says what happened: 10 and the Start, or 9 after it
+// printed what the holder could not carry out.
 // Usage: linkshelf_instancechild WORKDIR TIMEOUT_MS [hold] [ARGUMENT...]
 // With "hold", a process that gets the lock says "locked" and keeps it until it is killed.
 #include "singleinstance.h"
@@ -29,6 +30,10 @@ int main(int argc, char **argv)
         std::fflush(stdout);
         for (;;)
             QThread::sleep(1);
+    }
+    if (start == SingleInstance::Start::Forwarded && !instance.handOverFailure().isEmpty()) {
+        std::puts(qPrintable(instance.handOverFailure()));
+        return 9;
     }
     return 10 + int(start);
 }

@@ -27,14 +27,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(ForwardedCommandLine)
-
 namespace {
 
 constexpr int Primary = 10 + int(SingleInstance::Start::Primary);
 constexpr int Forwarded = 10 + int(SingleInstance::Start::Forwarded);
 constexpr int NoAnswer = 10 + int(SingleInstance::Start::NoAnswer);
 constexpr int Unlocked = 10 + int(SingleInstance::Start::Unlocked);
+constexpr int NotCarriedOut = 9; // forwarded, and the holder said what it could not do
+
+// Records the command lines that a holder carries out, answering each with failure.
+struct Received
+{
+    explicit Received(SingleInstance &holder, const QString &failure = QString())
+    {
+        holder.setHandler([this, failure](const ForwardedCommandLine &commandLine) {
+            lines.append(commandLine);
+            return failure;
+        });
+    }
+    qsizetype size() const { return lines.size(); }
+
+    QList<ForwardedCommandLine> lines;
+};
 
 void startChild(QProcess &child, const QStringList &arguments, const QString &runIn = QString())
 {
@@ -133,7 +147,7 @@ private Q_SLOTS:
         QTemporaryDir catalog, elsewhere;
         SingleInstance holder(catalog.path());
         QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}), SingleInstance::Start::Primary);
-        QSignalSpy received(&holder, &SingleInstance::commandLineReceived);
+        Received received(holder);
 
         QProcess second;
         const QStringList handed{QStringLiteral("--add"), QStringLiteral("notes/ä b.txt"),
@@ -141,9 +155,26 @@ private Q_SLOTS:
         startChild(second, QStringList{catalog.path(), QStringLiteral("5000")} + handed, elsewhere.path());
         QCOMPARE(exitCodeOf(second), Forwarded);
         QCOMPARE(received.size(), 1);
-        const auto commandLine = received.first().first().value<ForwardedCommandLine>();
+        const ForwardedCommandLine commandLine = received.lines.first();
         QCOMPARE(commandLine.arguments.mid(1), handed);
         QCOMPARE(QDir(commandLine.currentDir).canonicalPath(), QDir(elsewhere.path()).canonicalPath());
+    }
+
+    // The second start waits for the holder to carry its command line out, and ends with
+    // what the holder could not do.
+    void whatTheHolderCouldNotDoEndsTheSecondStart()
+    {
+        QTemporaryDir catalog;
+        SingleInstance holder(catalog.path());
+        QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}),
+                 SingleInstance::Start::Primary);
+        Received received(holder, QStringLiteral("The catalog was not exported to \"/x\"."));
+        QProcess second;
+        startChild(second, {catalog.path(), QStringLiteral("5000"), QStringLiteral("--export"),
+                            QStringLiteral("/x")});
+        QCOMPARE(exitCodeOf(second), NotCarriedOut);
+        QCOMPARE(second.readAllStandardOutput(), QByteArray("The catalog was not exported to \"/x\".\n"));
+        QCOMPARE(received.size(), 1);
     }
 
     void aStartOnAnotherCatalogRuns()
@@ -170,7 +201,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(catalog.filePath(SingleInstance::lockFileName()))); // left behind
 
         SingleInstance next(catalog.path());
-        QSignalSpy received(&next, &SingleInstance::commandLineReceived);
+        Received received(next);
         QCOMPARE(next.start({QDir::currentPath(), {}}), SingleInstance::Start::Primary);
         QProcess later; // the dead holder's socket was replaced by a live one
         startChild(later, {catalog.path(), QStringLiteral("5000"), QStringLiteral("x")});
@@ -363,7 +394,7 @@ private Q_SLOTS:
         SingleInstance holder(catalog.path());
         holder.setTrustedUserId(currentUserId() + 1);
         QCOMPARE(holder.start({QDir::currentPath(), {}}), SingleInstance::Start::Primary);
-        QSignalSpy received(&holder, &SingleInstance::commandLineReceived);
+        Received received(holder);
         QLocalSocket peer;
         QSignalSpy answered(&peer, &QLocalSocket::readyRead);
         peer.connectToServer(SingleInstance::serverName(catalog.path()));
@@ -404,7 +435,7 @@ private Q_SLOTS:
         // The holder's end: the other user reaches the socket, as through a folder open to all.
         SingleInstance holder(catalog.path());
         QCOMPARE(holder.start({QDir::currentPath(), {}}), SingleInstance::Start::Primary);
-        QSignalSpy received(&holder, &SingleInstance::commandLineReceived);
+        Received received(holder);
         const QByteArray socketPath = QFile::encodeName(SingleInstance::serverName(catalog.path()));
         QCOMPARE(::chmod(runtimePath.constData(), 0711), 0);
         QCOMPARE(::chmod(socketPath.constData(), 0777), 0);
@@ -466,7 +497,7 @@ private Q_SLOTS:
         QTemporaryDir catalog;
         SingleInstance holder(catalog.path());
         QCOMPARE(holder.start({QDir::currentPath(), {}}), SingleInstance::Start::Primary);
-        QSignalSpy received(&holder, &SingleInstance::commandLineReceived);
+        Received received(holder);
         for (const QByteArray &junk : {QByteArray("\xff\xff\xff\xff", 4), QByteArray("\x08\0\0\0\x09\0\0\0abcd", 12)}) {
             QLocalSocket peer;
             peer.connectToServer(SingleInstance::serverName(catalog.path()));

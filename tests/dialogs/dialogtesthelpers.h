@@ -1,31 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Helpers for the dialog tests: a shell that records what it was asked to open, and a way to
-// act on a modal dialog once its event loop runs.
+// Helpers for the dialog tests: the recording shell, and a way to act on a modal dialog once
+// its event loop runs.
 #pragma once
 
-#include "shell.h"
+#include "fakeshell.h"
 
 #include <QApplication>
-#include <QPair>
 #include <QTest>
 #include <QTimer>
-#include <QVector>
 #include <QWidget>
 
 #include <functional>
-
-class FakeShell final : public Shell
-{
-public:
-    int open(const QString &file, const QString &parameters) override
-    {
-        calls.append({file, parameters});
-        return answer;
-    }
-
-    QVector<QPair<QString, QString>> calls;
-    int answer = Shell::Started;
-};
 
 // Runs action on the modal widget that the next exec() shows, from inside its event loop.
 inline void whenModalShows(std::function<void(QWidget *)> action)

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -21,9 +22,14 @@ private Q_SLOTS:
         TAbout about(shell);
         about.show();
         QCOMPARE(about.windowTitle(), QStringLiteral("About Linkshelf"));
-        const QString notice = about.findChild<QTextEdit *>(QStringLiteral("Memo1"))->toPlainText();
+        const auto *memo = about.findChild<QTextEdit *>(QStringLiteral("Memo1"));
+        const QString notice = memo->toPlainText();
         QVERIFY2(notice.contains(QStringLiteral("1.2.0")), qPrintable(notice));
         QVERIFY(notice.contains(QStringLiteral("Quorvane")));
+        // The rights notice is the licence's, and none of it is cut off.
+        QVERIFY2(notice.contains(QStringLiteral("GNU GPL, version 3 or later")), qPrintable(notice));
+        QVERIFY(!notice.contains(QStringLiteral("All rights reserved")));
+        QVERIFY(memo->document()->size().height() <= memo->viewport()->height());
         const QStringList captions{QStringLiteral("Open Quorvane home page:"),
                                    QStringLiteral("Open Linkshelf home page:"),
                                    QStringLiteral("Linkshelf support:"), QStringLiteral("E-Mail to author:")};
@@ -49,7 +55,7 @@ private Q_SLOTS:
     {
         QFETCH(int, shellAnswer);
         FakeShell shell;
-        shell.answer = shellAnswer;
+        shell.result = shellAnswer;
         TAbout about(shell);
         about.show();
         const QStringList expected{

@@ -4,9 +4,12 @@
 #include "commandline.h"
 #include "contentsfile.h"
 #include "forwardedstart.h"
+#include "maintree.h"
+#include "singleinstance.h"
 #include "testenvironment.h"
 #include "windowfixture.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void helpAndVersion();
     void aNameThatIsNotUtf8IsRefused();
     void aFileUrlKeepsItsBytesIntoTheCatalog();
+    void aRunningWindowCarriesOutImportAndExportAndSaysHowItWent();
 
 private:
     QTemporaryDir m_dir; // the current directory of the parsed command lines
@@ -167,7 +171,7 @@ void TestCommandLine::helpAndVersion()
         QCOMPARE(clean.action, Action::ShowHelp);
         for (const char *documented :
              {"--help", "--version", "--workdir <DIR>", "--add <PATH_OR_URL>", "--import <FILE>",
-              "--keep-programs", "--export <FILE>", "[PATH_OR_URL...]"})
+              "--keep-programs", "--export <FILE>", "--restore-backup <DATE>", "[PATH_OR_URL...]"})
             QVERIFY2(clean.message.contains(QLatin1String(documented)), documented);
     }
     const CommandLineOptions version = parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("-v")});
@@ -215,6 +219,44 @@ void TestCommandLine::aFileUrlKeepsItsBytesIntoTheCatalog()
         w, parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("file:///x/caf%E9")}).add);
     QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries,
              QList<MFile>{file("/x/caf\xE9")});
+}
+
+// The real program started again on a catalog that this process holds, as from a script: the
+// window here carries its command line out, and the exit code says whether it could.
+void TestCommandLine::aRunningWindowCarriesOutImportAndExportAndSaysHowItWent()
+{
+    WindowFixture f;
+    TMain &w = f.open();
+    SingleInstance holder(f.workDir());
+    QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}),
+             SingleInstance::Start::Primary);
+    holder.setHandler([&w](const ForwardedCommandLine &later) {
+        return ShowForwardedStart(w, later.arguments, later.currentDir);
+    });
+    const auto startAgain = [&f](const QStringList &arguments, QByteArray *said = nullptr) {
+        QProcess program;
+        program.start(QStringLiteral(LINKSHELF_PROGRAM),
+                      QStringList{QStringLiteral("--workdir"), f.workDir()} + arguments);
+        QDeadlineTimer deadline(30000);
+        while (program.state() != QProcess::NotRunning && !deadline.hasExpired())
+            QTest::qWait(10); // this process answers on the channel meanwhile
+        if (said)
+            *said = program.readAllStandardError();
+        return program.state() == QProcess::NotRunning ? program.exitCode() : -1;
+    };
+
+    const QString exported = f.dir.filePath(QStringLiteral("out.html"));
+    QCOMPARE(startAgain({QStringLiteral("--export"), exported}), 0);
+    QFile file(exported);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("Hot Files"));
+
+    QByteArray said;
+    const QString missing = f.dir.filePath(QStringLiteral("missing.html"));
+    QCOMPARE(startAgain({QStringLiteral("--import"), missing}, &said), 1);
+    QVERIFY2(said.contains("were not imported"), said.constData());
+    QTRY_COMPARE(f.interaction.messages.size(), 1); // the window says why, once the start has its answer
+    QCOMPARE(w.mainTree()->topLevelItemCount(), 1);
 }
 
 LINKSHELF_TEST_MAIN(TestCommandLine)

@@ -7,6 +7,7 @@
 #include "folderitem.h"
 #include "foldertree.h"
 #include "maintree.h"
+#include "nativefile.h"
 #include "scriptedinteraction.h"
 #include "settingsstore.h"
 #include "systemicons.h"
@@ -36,9 +37,9 @@ public:
     {}
 
     // Files under /net/hanging/ hang; they all exist and show the key's icon.
-    QString iconKeyOfPath(const QString &path)
+    QString iconKeyOfPath(const QByteArray &path)
     {
-        if (!path.startsWith(QLatin1String("/net/hanging/")))
+        if (!path.startsWith("/net/hanging/"))
             return SystemIcons::iconKeyOfExistingFile(path);
         ++m_calls;
         QMutexLocker lock(&m_mutex);
@@ -77,7 +78,7 @@ public:
     explicit HangingFixture(const QList<MFile> &hangingEntries)
         : registry(dir.filePath(QStringLiteral("registry.ini")))
         , disk(QStringLiteral("desktop:") + pictureFile())
-        , icons([this](const QString &path) { return disk.iconKeyOfPath(path); })
+        , icons([this](const QByteArray &path) { return disk.iconKeyOfPath(path); })
     {
         const QString work = dir.filePath(QStringLiteral("tree"));
         QDir().mkpath(work);
@@ -236,6 +237,21 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.window->session().resolvingIcons());
         QCOMPARE(f.iconOfCaption(QStringLiteral("missing.pdf")),
                  f.icons.IconIndexOfExtension(QStringLiteral("pdf")));
+    }
+
+    // The workers look at the file by its bytes: a script whose name is not valid UTF-8
+    // shows a script's icon, not that of a name without extension.
+    void aFileWhoseNameIsNotUtf8GetsTheIconOfItsContent()
+    {
+        QTemporaryDir files;
+        const NativeFile script(QFile::encodeName(files.path()) + "/run-" + Latin1Name,
+                                "#!/bin/sh\necho hello\n");
+        QVERIFY(script.written());
+        HangingFixture f({fileEntry(script.path())});
+        f.window->mainTree()->setCurrentItem(f.folder(1));
+        const int scriptIcon = f.icons.iconIndexOfMimeType(QStringLiteral("application/x-shellscript"));
+        QVERIFY(scriptIcon != f.icons.IconIndexOfExtension(QString()));
+        QTRY_COMPARE(f.iconOfCaption(QString::fromUtf8("run-" + Latin1Name)), scriptIcon);
     }
 };
 

@@ -4,6 +4,7 @@
 // the checker reading or waiting, and cancelling.
 #include "linkchecker.h"
 #include "localhttpserver.h"
+#include "nativefile.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -232,6 +233,8 @@ void TestLinkChecker::fileEntries()
     QVERIFY(present.open(QIODevice::WriteOnly));
     present.close();
     QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    const NativeFile latin1(QFile::encodeName(dir.path()) + '/' + Latin1Name, "here\n"); // no QString's name
+    QVERIFY(latin1.written());
     const QList<MFile> entries{
         fileEntry(present.fileName()),
         fileEntry(dir.filePath(QStringLiteral("gone.txt"))),
@@ -242,13 +245,14 @@ void TestLinkChecker::fileEntries()
         urlEntry("mailto:someone@example.org"),
         urlEntry("www.example.org/no-scheme"),
         MFile{2, m_server->url("/ok"), {}, {}}, // any non-zero kind is a URL
+        MFile{MFile::FileKind, latin1.path(), {}, {}},
     };
     QList<int> statuses;
     for (const LinkCheckResult &result : check(entries))
         statuses.append(int(result.status));
     using R = LinkCheckResult;
     QCOMPARE(statuses, QList<int>({R::Ok, R::Missing, R::Ok, R::Missing, R::Missing, R::NotChecked,
-                                   R::NotChecked, R::NotChecked, R::Ok}));
+                                   R::NotChecked, R::NotChecked, R::Ok, R::Ok}));
     QVERIFY(check({}).isEmpty()); // nothing to check finishes too
 }
 

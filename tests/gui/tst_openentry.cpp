@@ -4,6 +4,7 @@
 #include "entrylistmodel.h"
 #include "entryopener.h"
 #include "entrywindowfixture.h"
+#include "nativefile.h"
 #include "testenvironment.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@
 
 #include <climits>
 #include <memory>
+
+Q_DECLARE_METATYPE(FakeShell::Request)
 
 namespace {
 using Call = QPair<QString, QString>; // (file, parameters)
@@ -28,6 +31,8 @@ private Q_SLOTS:
     void everyShellResultHasItsMessage();
     void theEntryReachesTheShellAsStored_data();
     void theEntryReachesTheShellAsStored();
+    void theShellGetsTheStoredBytes_data();
+    void theShellGetsTheStoredBytes();
     void nothingSelectedOpensNothing();
     void entriesThatWouldRunCodeAreRefused_data();
     void entriesThatWouldRunCodeAreRefused();
@@ -146,6 +151,33 @@ void TestOpenEntry::theEntryReachesTheShellAsStored()
     w.findChild<QAction *>(QStringLiteral("Open1"))->trigger(); // "Open" of the list's pop-up
     w.entryOpener().OpenEntry();
     QCOMPARE(f.shell.calls, QList<Call>(3, Call{file, parameters}));
+    QVERIFY(f.interaction.errors.isEmpty());
+}
+
+// A name that is not valid UTF-8 reaches the shell unchanged, and an entry's program starts
+// even when the entry has no path.
+void TestOpenEntry::theShellGetsTheStoredBytes_data()
+{
+    QTest::addColumn<MFile>("entry");
+    QTest::addColumn<FakeShell::Request>("request");
+
+    const QByteArray latin1 = "/home/me/" + Latin1Name + ".txt";
+    QTest::newRow("name not valid UTF-8")
+        << MFile{MFile::FileKind, latin1, {}, {}} << FakeShell::Request{latin1, std::nullopt};
+    QTest::newRow("the same, given to its program") << MFile{MFile::FileKind, latin1, "/usr/bin/editor", {}}
+                                                    << FakeShell::Request{"/usr/bin/editor", latin1};
+    QTest::newRow("program without a path") << MFile{MFile::FileKind, {}, "/usr/bin/editor", {}}
+                                            << FakeShell::Request{"/usr/bin/editor", QByteArray()};
+}
+
+void TestOpenEntry::theShellGetsTheStoredBytes()
+{
+    QFETCH(MFile, entry);
+    QFETCH(FakeShell::Request, request);
+    Fixture f;
+    TMain &w = showWindow(openCatalogWith(f, {entry}));
+    doubleClickEntry(w, 0);
+    QCOMPARE(f.shell.requests, QList<FakeShell::Request>{request});
     QVERIFY(f.interaction.errors.isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The desktop shell against private MIME associations: handlers are small scripts that record
-// the arguments they were started with.
+// The desktop shell against private MIME associations: handlers and programs are small
+// scripts that record the arguments they were started with.
+#include "nativefile.h"
 #include "shell.h"
 #include "testenvironment.h"
 
@@ -8,10 +9,24 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(std::optional<QByteArray>)
+
+namespace {
+// What a recorder writes: the number of its arguments, then each on a line.
+QByteArray arguments(const QList<QByteArray> &list = {})
+{
+    QByteArray out = QByteArray::number(list.size()) + '\n';
+    for (const QByteArray &argument : list)
+        out += argument + '\n';
+    return out;
+}
+} // namespace
 
 class TestShell : public QObject
 {
@@ -24,21 +39,24 @@ private Q_SLOTS:
     void init();
     void opensWithTheDefaultProgram_data();
     void opensWithTheDefaultProgram();
+    void startsLaunchersAndPrograms_data();
+    void startsLaunchersAndPrograms();
     void startsTheChosenProgramWithOneArgument_data();
     void startsTheChosenProgramWithOneArgument();
     void refusals_data();
     void refusals();
 
 private:
-    QString fixture(const QString &name) const { return m_fixtures.filePath(name); }
-    QString recorded(const QString &recorder) const;
+    QByteArray fixture(const QString &name) const { return QFile::encodeName(m_fixtures.filePath(name)); }
+    QByteArray recorded(const QString &recorder) const;
     void writeFile(const QString &name, const QByteArray &bytes, QFile::Permissions extra = {});
-    QString addRecorder(const QString &name);
-    void addHandler(const QString &desktopId, const QString &recorder, const QByteArray &fieldCode,
-                    const QByteArray &mimeType);
+    QByteArray addRecorder(const QString &name);
+    QByteArray writeLauncher(const QString &path, const QByteArray &exec, const QByteArray &mimeType = {});
     void setUpAssociations();
 
     QTemporaryDir m_fixtures;
+    std::unique_ptr<NativeFile> m_latin1Notes;
+    QString m_applications;
     std::unique_ptr<Shell> m_shell;
 };
 
@@ -47,28 +65,30 @@ private:
 // take text/plain); its MIME database is reached through a link.
 TestShell::TestShell()
 {
-    const QString systemData = fixture(u"system-data"_s);
+    const QString systemData = m_fixtures.filePath(u"system-data"_s);
     QDir().mkpath(systemData);
     QFile::link(u"/usr/share/mime"_s, systemData + u"/mime"_s);
     qputenv("XDG_DATA_DIRS", QFile::encodeName(systemData));
-    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(fixture(u"system-config"_s)));
+    qputenv("XDG_CONFIG_DIRS", fixture(u"system-config"_s));
     qunsetenv("XDG_CURRENT_DESKTOP");
-    QDir().mkpath(fixture(u"bin"_s));
-    QDir().mkpath(fixture(u"out"_s));
-    qputenv("PATH", QFile::encodeName(fixture(u"bin"_s)) + ':' + qgetenv("PATH"));
+    QDir().mkpath(m_fixtures.filePath(u"bin"_s));
+    QDir().mkpath(m_fixtures.filePath(u"out"_s));
+    qputenv("PATH", fixture(u"bin"_s) + ':' + qgetenv("PATH"));
+    m_applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/"_s;
+    QDir().mkpath(m_applications);
     setUpAssociations();
     m_shell = Shell::createDesktopShell();
 }
 
-QString TestShell::recorded(const QString &recorder) const
+QByteArray TestShell::recorded(const QString &recorder) const
 {
-    QFile file(fixture(u"out/"_s + recorder));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    QFile file(m_fixtures.filePath(u"out/"_s + recorder));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void TestShell::writeFile(const QString &name, const QByteArray &bytes, QFile::Permissions extra)
 {
-    QFile file(fixture(name));
+    QFile file(m_fixtures.filePath(name));
     QDir().mkpath(QFileInfo(file).absolutePath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
@@ -76,140 +96,196 @@ void TestShell::writeFile(const QString &name, const QByteArray &bytes, QFile::P
     QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | extra));
 }
 
-// A program that writes its arguments, one a line, to out/<name>; the rename makes the file
-// appear whole, so a test never reads it half written.
-QString TestShell::addRecorder(const QString &name)
+// A program that writes its arguments to out/<name>; the rename makes the file appear
+// whole, so a test never reads it half written.
+QByteArray TestShell::addRecorder(const QString &name)
 {
-    const QString out = fixture(u"out/"_s + name);
-    const QByteArray script = "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(out) +
-                              ".part' && mv '" + QFile::encodeName(out) + ".part' '" +
-                              QFile::encodeName(out) + "'\n";
+    const QByteArray out = fixture(u"out/"_s + name);
+    const QByteArray script = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + out + ".part' && mv '" + out +
+                              ".part' '" + out + "'\n";
     writeFile(u"bin/"_s + name, script, QFile::ExeOwner);
     return fixture(u"bin/"_s + name);
 }
 
-// fieldCode says how the handler takes its file: %f as a path, %u as a URI.
-void TestShell::addHandler(const QString &desktopId, const QString &recorder, const QByteArray &fieldCode,
-                           const QByteArray &mimeType)
+// exec is the Exec line without the program's name; mimeType, when given, is handled.
+QByteArray TestShell::writeLauncher(const QString &path, const QByteArray &exec, const QByteArray &mimeType)
 {
-    const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/"_s;
-    QDir().mkpath(applications);
-    QFile file(applications + desktopId);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Desktop Entry]\nType=Application\nName=" + desktopId.toUtf8() + "\nExec=" +
-               QFile::encodeName(addRecorder(recorder)) + ' ' + fieldCode + "\nMimeType=" + mimeType + ";\n");
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write("[Desktop Entry]\nType=Application\nName=" + QFile::encodeName(QFileInfo(path).fileName()) +
+               "\nExec=" + exec + '\n' +
+               (mimeType.isEmpty() ? QByteArray() : "MimeType=" + mimeType + ";\n"));
+    return QFile::encodeName(path);
 }
 
 void TestShell::setUpAssociations()
 {
-    addHandler(u"linkshelf-text.desktop"_s, u"text-handler"_s, "%f", "text/plain");
-    addHandler(u"linkshelf-web.desktop"_s, u"web-handler"_s, "%u", "x-scheme-handler/http");
+    // fieldCode says how a handler takes its file: %f as a path, %u as a URI.
+    writeLauncher(m_applications + u"linkshelf-text.desktop"_s, addRecorder(u"text-handler"_s) + " %f",
+                  "text/plain");
+    writeLauncher(m_applications + u"linkshelf-web.desktop"_s, addRecorder(u"web-handler"_s) + " %u",
+                  "x-scheme-handler/http");
     QFile list(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_s);
     QVERIFY(list.open(QIODevice::WriteOnly));
     list.write("[Default Applications]\ntext/plain=linkshelf-text.desktop\n"
                "x-scheme-handler/http=linkshelf-web.desktop\n");
     addRecorder(u"chosen"_s);
+    // Started through env, as packaged programs often are.
+    writeLauncher(m_applications + u"linkshelf-env.desktop"_s,
+                  "env LINKSHELF_MODE=1 " + addRecorder(u"env-program"_s) + " %f");
+    writeLauncher(m_fixtures.filePath(u"Desktop/marked.desktop"_s), addRecorder(u"marked"_s) + " %U");
+    QFile::setPermissions(m_fixtures.filePath(u"Desktop/marked.desktop"_s),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeLauncher(m_fixtures.filePath(u"Downloads/unmarked.desktop"_s), addRecorder(u"unmarked"_s));
     writeFile(u"notes.txt"_s, "plain text\n");
     writeFile(u"My Notes/plan 1.txt"_s, "plain text\n");
+    m_latin1Notes = std::make_unique<NativeFile>(fixture(u"notes-"_s) + Latin1Name + ".txt", "plain text\n");
     writeFile(u"data.lsnone"_s, QByteArray("\x00\x01\x02\xff\xfe", 5));
     writeFile(u"not-a-program"_s, "echo plain text with an x bit\n", QFile::ExeOwner);
     writeFile(u"empty-program"_s, QByteArray(), QFile::ExeOwner);
     writeFile(u"orphan-script"_s, "#!/nonexistent/interpreter\n", QFile::ExeOwner);
     writeFile(u"not-executable"_s, "#!/bin/sh\nexit 0\n");
     writeFile(u"unreadable.txt"_s, "secret\n");
-    QFile::setPermissions(fixture(u"unreadable.txt"_s), QFile::WriteOwner);
+    QFile::setPermissions(m_fixtures.filePath(u"unreadable.txt"_s), QFile::WriteOwner);
     writeFile(u"broken.desktop"_s, "[Desktop Entry]\nType=Application\nName=Broken\n");
-    QDir().mkpath(fixture(u"folder"_s));
+    QDir().mkpath(m_fixtures.filePath(u"folder"_s));
 }
 
 void TestShell::initTestCase()
 {
     QVERIFY(m_fixtures.isValid());
-    QVERIFY2(QFileInfo::exists(fixture(u"system-data/mime/mime.cache"_s)), "the MIME database");
+    QVERIFY2(QFileInfo::exists(m_fixtures.filePath(u"system-data/mime/mime.cache"_s)), "the MIME database");
+    QVERIFY(localeIsUtf8());
+    QVERIFY(m_latin1Notes->written());
 }
 
 void TestShell::init()
 {
-    QDir out(fixture(u"out"_s));
+    QDir out(m_fixtures.filePath(u"out"_s));
     for (const QString &name : out.entryList(QDir::Files))
         QVERIFY(out.remove(name));
 }
 
 void TestShell::opensWithTheDefaultProgram_data()
 {
-    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("handler");
-    QTest::addColumn<QString>("received");
+    QTest::addColumn<QByteArray>("received");
 
-    const QString notes = fixture(u"notes.txt"_s);
-    const QString plan = fixture(u"My Notes/plan 1.txt"_s);
-    QTest::newRow("text file") << notes << u"text-handler"_s << notes;
-    QTest::newRow("blanks in the path") << plan << u"text-handler"_s << plan;
-    QTest::newRow("file URL") << QUrl::fromLocalFile(plan).toString() << u"text-handler"_s << plan;
-    QTest::newRow("executable opened, not run")
-        << fixture(u"not-a-program"_s) << u"text-handler"_s << fixture(u"not-a-program"_s);
-    QTest::newRow("http URL") << u"http://example.org/a?b=1&c=2"_s << u"web-handler"_s
-                              << u"http://example.org/a?b=1&c=2"_s;
+    const QByteArray notes = fixture(u"notes.txt"_s);
+    const QByteArray plan = fixture(u"My Notes/plan 1.txt"_s);
+    const QByteArray latin1 = m_latin1Notes->path();
+    QTest::newRow("text file") << notes << u"text-handler"_s << arguments({notes});
+    QTest::newRow("blanks in the path") << plan << u"text-handler"_s << arguments({plan});
+    QTest::newRow("file URL") << QUrl::fromLocalFile(QString::fromUtf8(plan)).toEncoded() << u"text-handler"_s
+                              << arguments({plan});
+    QTest::newRow("name not valid UTF-8") << latin1 << u"text-handler"_s << arguments({latin1});
+    QTest::newRow("file URL of that name")
+        << "file://" + fixture(u"notes-caf%E9.txt"_s) << u"text-handler"_s << arguments({latin1});
+    QTest::newRow("document with an x bit")
+        << fixture(u"not-a-program"_s) << u"text-handler"_s << arguments({fixture(u"not-a-program"_s)});
+    // A launcher that arrived by download is shown, not run.
+    const QByteArray unmarked = fixture(u"Downloads/unmarked.desktop"_s);
+    QTest::newRow("launcher outside the menus, not executable")
+        << unmarked << u"text-handler"_s << arguments({unmarked});
+    QTest::newRow("http URL") << QByteArray("http://example.org/a?b=1&c=2") << u"web-handler"_s
+                              << arguments({"http://example.org/a?b=1&c=2"});
 }
 
 void TestShell::opensWithTheDefaultProgram()
 {
-    QFETCH(QString, file);
+    QFETCH(QByteArray, file);
     QFETCH(QString, handler);
-    QFETCH(QString, received);
+    QFETCH(QByteArray, received);
 
-    QCOMPARE(m_shell->open(file, QString()), int(Shell::Started));
-    QTRY_COMPARE(recorded(handler), received + u'\n');
+    QCOMPARE(m_shell->open(file), int(Shell::Started));
+    QTRY_COMPARE(recorded(handler), received);
+}
+
+// A file entry that is itself a launcher or a program starts, with no argument.
+void TestShell::startsLaunchersAndPrograms_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("recorder");
+
+    QTest::newRow("launcher of the menus")
+        << QFile::encodeName(m_applications + u"linkshelf-text.desktop"_s) << u"text-handler"_s;
+    QTest::newRow("launcher through env")
+        << QFile::encodeName(m_applications + u"linkshelf-env.desktop"_s) << u"env-program"_s;
+    QTest::newRow("launcher marked executable") << fixture(u"Desktop/marked.desktop"_s) << u"marked"_s;
+    QTest::newRow("program") << fixture(u"bin/chosen"_s) << u"chosen"_s;
+}
+
+void TestShell::startsLaunchersAndPrograms()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, recorder);
+
+    QCOMPARE(m_shell->open(file), int(Shell::Started));
+    QTRY_COMPARE(recorded(recorder), arguments());
 }
 
 void TestShell::startsTheChosenProgramWithOneArgument_data()
 {
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("parameters");
+    QTest::addColumn<QByteArray>("program");
+    QTest::addColumn<QByteArray>("argument");
     QTest::addColumn<QString>("recorder");
+    QTest::addColumn<QByteArray>("received");
 
-    const QString chosen = fixture(u"bin/chosen"_s);
-    const QString plan = fixture(u"My Notes/plan 1.txt"_s);
-    QTest::newRow("path with blanks") << chosen << plan << u"chosen"_s;
-    QTest::newRow("URL") << chosen << u"https://example.org/?q=a b&x=$HOME"_s << u"chosen"_s;
-    QTest::newRow("no interpreter") << chosen << u"a;b' \"c\" `d` *"_s << u"chosen"_s;
-    QTest::newRow("name on PATH") << u"chosen"_s << plan << u"chosen"_s;
-    QTest::newRow("launcher file") << qEnvironmentVariable("XDG_DATA_HOME") +
-                                          u"/applications/linkshelf-text.desktop"_s
-                                   << plan << u"text-handler"_s;
+    const QByteArray chosen = fixture(u"bin/chosen"_s);
+    const QByteArray plan = fixture(u"My Notes/plan 1.txt"_s);
+    const QByteArray launcher = QFile::encodeName(m_applications + u"linkshelf-text.desktop"_s);
+    QTest::newRow("path with blanks") << chosen << plan << u"chosen"_s << arguments({plan});
+    QTest::newRow("URL") << chosen << QByteArray("https://example.org/?q=a b&x=$HOME") << u"chosen"_s
+                         << arguments({"https://example.org/?q=a b&x=$HOME"});
+    QTest::newRow("no interpreter") << chosen << QByteArray("a;b' \"c\" `d` *") << u"chosen"_s
+                                    << arguments({"a;b' \"c\" `d` *"});
+    QTest::newRow("name not valid UTF-8")
+        << chosen << "/tmp/" + Latin1Name << u"chosen"_s << arguments({"/tmp/" + Latin1Name});
+    QTest::newRow("name on PATH") << QByteArray("chosen") << plan << u"chosen"_s << arguments({plan});
+    QTest::newRow("no argument") << chosen << QByteArray() << u"chosen"_s << arguments();
+    QTest::newRow("launcher file") << launcher << plan << u"text-handler"_s << arguments({plan});
+    QTest::newRow("launcher file, no argument")
+        << launcher << QByteArray() << u"text-handler"_s << arguments();
+    QTest::newRow("launcher through env") << QFile::encodeName(m_applications + u"linkshelf-env.desktop"_s)
+                                          << plan << u"env-program"_s << arguments({plan});
 }
 
 void TestShell::startsTheChosenProgramWithOneArgument()
 {
-    QFETCH(QString, program);
-    QFETCH(QString, parameters);
+    QFETCH(QByteArray, program);
+    QFETCH(QByteArray, argument);
     QFETCH(QString, recorder);
+    QFETCH(QByteArray, received);
 
-    QCOMPARE(m_shell->open(program, parameters), int(Shell::Started));
-    QTRY_COMPARE(recorded(recorder), parameters + u'\n');
+    QCOMPARE(m_shell->start(program, argument), int(Shell::Started));
+    QTRY_COMPARE(recorded(recorder), received);
 }
 
 void TestShell::refusals_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("parameters");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<std::optional<QByteArray>>("argument"); // none: opened, not started
     QTest::addColumn<int>("code");
 
-    const QString plan = fixture(u"My Notes/plan 1.txt"_s);
-    QTest::newRow("no file") << QString() << QString() << int(Shell::FileNotFound);
-    QTest::newRow("missing file") << fixture(u"gone.txt"_s) << QString() << int(Shell::FileNotFound);
+    const std::optional<QByteArray> opened;
+    const std::optional<QByteArray> plan = fixture(u"My Notes/plan 1.txt"_s);
+    QTest::newRow("no file") << QByteArray() << opened << int(Shell::FileNotFound);
+    QTest::newRow("missing file") << fixture(u"gone.txt"_s) << opened << int(Shell::FileNotFound);
     QTest::newRow("missing file URL")
-        << QUrl::fromLocalFile(fixture(u"gone.txt"_s)).toString() << QString() << int(Shell::FileNotFound);
-    QTest::newRow("Windows path") << u"C:\\Notes\\plan.txt"_s << QString() << int(Shell::FileNotFound);
-    QTest::newRow("missing folder") << fixture(u"gone/plan.txt"_s) << QString() << int(Shell::PathNotFound);
-    QTest::newRow("file as folder") << fixture(u"notes.txt/plan.txt"_s) << QString()
-                                    << int(Shell::PathNotFound);
-    QTest::newRow("unknown type") << fixture(u"data.lsnone"_s) << QString() << int(Shell::NoAssociation);
-    QTest::newRow("unknown scheme") << u"linkshelf-nowhere://x"_s << QString() << int(Shell::NoAssociation);
-    QTest::newRow("no handler for folders") << fixture(u"folder"_s) << QString() << int(Shell::NoAssociation);
+        << "file://" + fixture(u"gone.txt"_s) << opened << int(Shell::FileNotFound);
+    QTest::newRow("Windows path") << QByteArray("C:\\Notes\\plan.txt") << opened << int(Shell::FileNotFound);
+    QTest::newRow("missing folder") << fixture(u"gone/plan.txt"_s) << opened << int(Shell::PathNotFound);
+    QTest::newRow("file as folder") << fixture(u"notes.txt/plan.txt"_s) << opened << int(Shell::PathNotFound);
+    QTest::newRow("unknown type") << fixture(u"data.lsnone"_s) << opened << int(Shell::NoAssociation);
+    QTest::newRow("unknown scheme") << QByteArray("linkshelf-nowhere://x") << opened
+                                    << int(Shell::NoAssociation);
+    QTest::newRow("no handler for folders") << fixture(u"folder"_s) << opened << int(Shell::NoAssociation);
     QTest::newRow("missing program") << fixture(u"bin/gone"_s) << plan << int(Shell::FileNotFound);
     QTest::newRow("program not on PATH")
-        << u"linkshelf-no-such-program"_s << plan << int(Shell::FileNotFound);
+        << QByteArray("linkshelf-no-such-program") << plan << int(Shell::FileNotFound);
     QTest::newRow("program in missing folder")
         << fixture(u"gone/program"_s) << plan << int(Shell::PathNotFound);
     QTest::newRow("program without x bit")
@@ -220,26 +296,29 @@ void TestShell::refusals_data()
     QTest::newRow("missing interpreter") << fixture(u"orphan-script"_s) << plan << int(Shell::BadFormat);
     QTest::newRow("launcher without Exec") << fixture(u"broken.desktop"_s) << plan << int(Shell::BadFormat);
     // Nothing runs: the program would read the path as an option, the link as its own code.
-    const QString chosen = fixture(u"bin/chosen"_s);
-    QTest::newRow("path that is an option") << chosen << u"-cimport os"_s << int(Shell::AccessDenied);
-    QTest::newRow("javascript: link") << chosen << u"javascript:alert(1)"_s << int(Shell::AccessDenied);
+    const QByteArray chosen = fixture(u"bin/chosen"_s);
+    QTest::newRow("path that is an option")
+        << chosen << std::optional<QByteArray>("-cimport os") << int(Shell::AccessDenied);
+    QTest::newRow("javascript: link")
+        << chosen << std::optional<QByteArray>("javascript:alert(1)") << int(Shell::AccessDenied);
     QTest::newRow("data: link, capitals after blanks")
-        << chosen << u" \tDATA:text/html,<script>x</script>"_s << int(Shell::AccessDenied);
+        << chosen << std::optional<QByteArray>(" \tDATA:text/html,<script>x</script>")
+        << int(Shell::AccessDenied);
     QTest::newRow("javascript: link, default program")
-        << u"javascript:alert(1)"_s << QString() << int(Shell::AccessDenied);
+        << QByteArray("javascript:alert(1)") << opened << int(Shell::AccessDenied);
     // The superuser reads everything.
     if (::geteuid() != 0)
         QTest::newRow("unreadable file")
-            << fixture(u"unreadable.txt"_s) << QString() << int(Shell::AccessDenied);
+            << fixture(u"unreadable.txt"_s) << opened << int(Shell::AccessDenied);
 }
 
 void TestShell::refusals()
 {
-    QFETCH(QString, file);
-    QFETCH(QString, parameters);
+    QFETCH(QByteArray, file);
+    QFETCH(std::optional<QByteArray>, argument);
     QFETCH(int, code);
 
-    QCOMPARE(m_shell->open(file, parameters), code);
+    QCOMPARE(argument ? m_shell->start(file, *argument) : m_shell->open(file), code);
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestShell)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The entry icon table: which icon a path or type gets, and that each icon is stored once.
+#include "nativefile.h"
 #include "systemicons.h"
 #include "testenvironment.h"
 
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -34,9 +36,11 @@ private Q_SLOTS:
 
 private:
     QString fixture(const QString &name) const { return m_fixtures.filePath(name); }
+    QByteArray path(const QString &name) const { return QFile::encodeName(fixture(name)); }
     void writeFile(const QString &name, const QByteArray &bytes);
 
     QTemporaryDir m_fixtures;
+    std::unique_ptr<NativeFile> m_latin1Script;
 };
 
 void TestSystemIcons::writeFile(const QString &name, const QByteArray &bytes)
@@ -51,6 +55,8 @@ void TestSystemIcons::initTestCase()
     QVERIFY(m_fixtures.isValid());
     writeFile(u"plain.txt"_s, "text\n");
     writeFile(u"script"_s, "#!/bin/sh\necho hello\n");
+    m_latin1Script = std::make_unique<NativeFile>(path(u"script-"_s) + Latin1Name, "#!/bin/sh\necho hello\n");
+    QVERIFY(m_latin1Script->written());
     writeFile(u"red.svg"_s, "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
                             "<rect width='16' height='16' fill='#ff0000'/></svg>\n");
     writeFile(u"own-icon.desktop"_s, "[Desktop Entry]\nType=Application\nName=Own\nExec=true\nIcon = " +
@@ -130,18 +136,18 @@ void TestSystemIcons::typesShowTheirThemeIcons()
 
 void TestSystemIcons::pathsWithoutAFileShowTheirExtension_data()
 {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QString>("extension");
 
-    QTest::newRow("missing file") << fixture(u"gone.htm"_s) << u"htm"_s;
-    QTest::newRow("missing, no extension") << fixture(u"gone"_s) << QString();
-    QTest::newRow("missing folder on the way") << fixture(u"gone/plan.txt"_s) << u"txt"_s;
-    QTest::newRow("empty path") << QString() << QString();
+    QTest::newRow("missing file") << path(u"gone.htm"_s) << u"htm"_s;
+    QTest::newRow("missing, no extension") << path(u"gone"_s) << QString();
+    QTest::newRow("missing folder on the way") << path(u"gone/plan.txt"_s) << u"txt"_s;
+    QTest::newRow("empty path") << QByteArray() << QString();
 }
 
 void TestSystemIcons::pathsWithoutAFileShowTheirExtension()
 {
-    QFETCH(QString, path);
+    QFETCH(QByteArray, path);
     QFETCH(QString, extension);
 
     SystemIcons icons;
@@ -155,11 +161,11 @@ void TestSystemIcons::pathsWithoutAFileShowTheirExtension()
 void TestSystemIcons::existingFileShowsItsContentType()
 {
     SystemIcons icons;
-    const int script = icons.IconIndexOfPath(fixture(u"script"_s));
+    const int script = icons.IconIndexOfPath(path(u"script"_s));
     QCOMPARE(script, icons.iconIndexOfMimeType(u"application/x-shellscript"_s));
     QVERIFY(script != icons.IconIndexOfExtension(QString()));
-    QCOMPARE(icons.IconIndexOfPath(fixture(u"plain.txt"_s)), icons.IconIndexOfExtension(u"txt"_s));
-    const int folder = icons.IconIndexOfPath(fixture(u"folder"_s));
+    QCOMPARE(icons.IconIndexOfPath(path(u"plain.txt"_s)), icons.IconIndexOfExtension(u"txt"_s));
+    const int folder = icons.IconIndexOfPath(path(u"folder"_s));
     QCOMPARE(folder, icons.iconIndexOfMimeType(u"inode/directory"_s));
     QVERIFY(folder != icons.IconIndexOfExtension(QString()));
 }
@@ -167,36 +173,37 @@ void TestSystemIcons::existingFileShowsItsContentType()
 void TestSystemIcons::desktopFileShowsItsOwnIcon()
 {
     SystemIcons icons;
-    const int own = icons.IconIndexOfPath(fixture(u"own-icon.desktop"_s));
+    const int own = icons.IconIndexOfPath(path(u"own-icon.desktop"_s));
     const QImage image = icons.icon(own).pixmap(16, 16).toImage();
     QVERIFY(!image.isNull());
     QCOMPARE(image.pixelColor(8, 8), QColor(Qt::red));
 
-    QCOMPARE(icons.IconIndexOfPath(fixture(u"themed.desktop"_s)), icons.IconIndexOfExtension(u"htm"_s));
-    QCOMPARE(icons.IconIndexOfPath(fixture(u"no-icon.desktop"_s)),
+    QCOMPARE(icons.IconIndexOfPath(path(u"themed.desktop"_s)), icons.IconIndexOfExtension(u"htm"_s));
+    QCOMPARE(icons.IconIndexOfPath(path(u"no-icon.desktop"_s)),
              icons.iconIndexOfMimeType(u"application/x-desktop"_s));
 }
 
 void TestSystemIcons::iconKeyOfExistingFile_data()
 {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QString>("key");
 
-    QTest::newRow("text") << fixture(u"plain.txt"_s) << u"mime:text/plain"_s;
-    QTest::newRow("link to text") << fixture(u"text-link"_s) << u"mime:text/plain"_s;
-    QTest::newRow("link to a folder") << fixture(u"folder-link.txt"_s) << u"mime:inode/directory"_s;
-    QTest::newRow("script by content") << fixture(u"script"_s) << u"mime:application/x-shellscript"_s;
-    QTest::newRow("launcher") << fixture(u"themed.desktop"_s) << u"desktop:text-html"_s;
-    QTest::newRow("launcher without icon")
-        << fixture(u"no-icon.desktop"_s) << u"mime:application/x-desktop"_s;
-    QTest::newRow("folder, whatever its name") << fixture(u"folder.htm"_s) << u"mime:inode/directory"_s;
-    QTest::newRow("missing") << fixture(u"gone.txt"_s) << QString();
+    QTest::newRow("text") << path(u"plain.txt"_s) << u"mime:text/plain"_s;
+    QTest::newRow("link to text") << path(u"text-link"_s) << u"mime:text/plain"_s;
+    QTest::newRow("link to a folder") << path(u"folder-link.txt"_s) << u"mime:inode/directory"_s;
+    QTest::newRow("script by content") << path(u"script"_s) << u"mime:application/x-shellscript"_s;
+    QTest::newRow("launcher") << path(u"themed.desktop"_s) << u"desktop:text-html"_s;
+    // Named by bytes that are not valid UTF-8, and still known by its content.
+    QTest::newRow("name not valid UTF-8") << m_latin1Script->path() << u"mime:application/x-shellscript"_s;
+    QTest::newRow("launcher without icon") << path(u"no-icon.desktop"_s) << u"mime:application/x-desktop"_s;
+    QTest::newRow("folder, whatever its name") << path(u"folder.htm"_s) << u"mime:inode/directory"_s;
+    QTest::newRow("missing") << path(u"gone.txt"_s) << QString();
 }
 
 // Run on a worker thread, as the window resolves its entries' files off the UI thread.
 void TestSystemIcons::iconKeyOfExistingFile()
 {
-    QFETCH(QString, path);
+    QFETCH(QByteArray, path);
     QFETCH(QString, key);
 
     QString found;
@@ -207,14 +214,14 @@ void TestSystemIcons::iconKeyOfExistingFile()
 
 void TestSystemIcons::pathsGoThroughTheInjectedProvider()
 {
-    QStringList asked;
-    SystemIcons icons([&asked](const QString &path) {
+    QList<QByteArray> asked;
+    SystemIcons icons([&asked](const QByteArray &path) {
         asked.append(path);
-        return path.endsWith(u".exists"_s) ? u"mime:text/html"_s : QString();
+        return path.endsWith(".exists") ? u"mime:text/html"_s : QString();
     });
-    QCOMPARE(icons.IconIndexOfPath(u"/net/slow/page.exists"_s), icons.IconIndexOfExtension(u"htm"_s));
-    QCOMPARE(icons.IconIndexOfPath(fixture(u"script"_s)), icons.IconIndexOfExtension(QString()));
-    QCOMPARE(asked, QStringList({u"/net/slow/page.exists"_s, fixture(u"script"_s)}));
+    QCOMPARE(icons.IconIndexOfPath("/net/slow/page.exists"), icons.IconIndexOfExtension(u"htm"_s));
+    QCOMPARE(icons.IconIndexOfPath(path(u"script"_s)), icons.IconIndexOfExtension(QString()));
+    QCOMPARE(asked, QList<QByteArray>({"/net/slow/page.exists", path(u"script"_s)}));
 }
 
 // Whatever the theme offers, no entry is drawn blank: a type the theme lacks falls back to
@@ -225,7 +232,7 @@ void TestSystemIcons::everyIconIsDrawable()
     icons.iconIndexOfMimeType(u"application/x-linkshelf-unknown"_s);
     for (const QString &extension : {u"htm"_s, u"txt"_s, u"pdf"_s, u"png"_s, u"zip"_s, QString()})
         icons.IconIndexOfExtension(extension);
-    icons.IconIndexOfPath(fixture(u"own-icon.desktop"_s));
+    icons.IconIndexOfPath(path(u"own-icon.desktop"_s));
     for (int index = 0; index < icons.count(); ++index)
         QVERIFY2(!icons.icon(index).pixmap(16, 16).isNull(), qPrintable(QString::number(index)));
     QVERIFY(icons.icon(-1).isNull());

@@ -17,8 +17,10 @@ private Q_SLOTS:
     void initTestCase();
     void showsTheProgramWithItsName();
     void activateAndDeactivate();
-    void onlyDoubleClickRestores_data();
-    void onlyDoubleClickRestores();
+    void aClickOrDoubleClickRestores_data();
+    void aClickOrDoubleClickRestores();
+    void theWindowHidesOnlyWhereItCanComeBack_data();
+    void theWindowHidesOnlyWhereItCanComeBack();
 };
 
 // The program's own icon is a resource of the window layer, absent here: the tray must then
@@ -50,18 +52,19 @@ void TestTrayIcon::activateAndDeactivate()
     QVERIFY(!tray.isActive());
 }
 
-void TestTrayIcon::onlyDoubleClickRestores_data()
+// A StatusNotifierItem tray sends its activate request as a single click (Trigger).
+void TestTrayIcon::aClickOrDoubleClickRestores_data()
 {
     QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
     QTest::addColumn<int>("restores");
 
     QTest::newRow("double click") << QSystemTrayIcon::DoubleClick << 1;
-    QTest::newRow("single click") << QSystemTrayIcon::Trigger << 0;
+    QTest::newRow("single click or activate request") << QSystemTrayIcon::Trigger << 1;
     QTest::newRow("middle click") << QSystemTrayIcon::MiddleClick << 0;
     QTest::newRow("context menu") << QSystemTrayIcon::Context << 0;
 }
 
-void TestTrayIcon::onlyDoubleClickRestores()
+void TestTrayIcon::aClickOrDoubleClickRestores()
 {
     QFETCH(QSystemTrayIcon::ActivationReason, reason);
     QFETCH(int, restores);
@@ -70,6 +73,27 @@ void TestTrayIcon::onlyDoubleClickRestores()
     QSignalSpy restoreRequested(&tray, &TrayIcon::restoreRequested);
     Q_EMIT tray.findChild<QSystemTrayIcon *>()->activated(reason);
     QCOMPARE(restoreRequested.size(), restores);
+}
+
+void TestTrayIcon::theWindowHidesOnlyWhereItCanComeBack_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<bool>("mayHide");
+
+    QTest::newRow("X11 with a tray") << u"xcb"_s << true << true;
+    QTest::newRow("X11 without a tray") << u"xcb"_s << false << false;
+    QTest::newRow("Wayland with a tray") << u"wayland"_s << true << false;
+    QTest::newRow("Wayland through EGL") << u"wayland-egl"_s << true << false;
+}
+
+void TestTrayIcon::theWindowHidesOnlyWhereItCanComeBack()
+{
+    QFETCH(QString, platform);
+    QFETCH(bool, trayAvailable);
+    QFETCH(bool, mayHide);
+
+    QCOMPARE(TrayIcon::mayHideWindow(platform, trayAvailable), mayHide);
 }
 
 LINKSHELF_TEST_MAIN(TestTrayIcon)
