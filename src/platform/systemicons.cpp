@@ -140,7 +140,8 @@ int SystemIcons::iconIndexOfMimeType(const QString &mimeName)
 QString SystemIcons::iconKeyOfExistingFile(const QByteArray &path)
 {
     const PathKind kind = pathKind(path);
-    if (kind == PathKind::Directory) // an entry may name a directory: it shows the folder, as file managers do
+    // An entry may name a directory: it shows the folder, as file managers show it.
+    if (kind == PathKind::Directory)
         return mimePrefix + QStringLiteral("inode/directory");
     if (kind != PathKind::RegularFile)
         return {};
