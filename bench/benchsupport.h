@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -161,12 +162,15 @@ public:
     }
 
     // Builds the window and shows it; returns once its entry list has been painted.
-    TMain &openAndPaint()
+    // afterShow runs right after show(), as main() goes on after it.
+    TMain &openAndPaint(const std::function<void(TMain &)> &afterShow = {})
     {
         TMain &w = open();
         PaintWatch watch(w.mainList()->currentView()->viewport());
         w.resize(1000, 700);
         w.show();
+        if (afterShow)
+            afterShow(w);
         watch.waitForPaint();
         return w;
     }

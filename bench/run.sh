@@ -9,7 +9,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINKSHELF_BENCH=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" --target bench_contents bench_folderswitch bench_startup bench_adddirectory \
-    bench_sort bench_memory bench_foldertree >/dev/null
+    bench_sort bench_memory bench_foldertree linkshelf >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results="$(mktemp)"
@@ -18,6 +18,12 @@ for name in contents folderswitch startup adddirectory sort memory foldertree; d
     echo "running bench_$name ..." >&2
     "$build/bench/bench_$name" "$@" | tee -a "$results" | grep -v '^RESULT' >&2 || true
 done
+# The real program under a virtual X server: from the close request to the process's end.
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    echo "running close_to_exit.py ..." >&2
+    python3 "$root/bench/close_to_exit.py" "$build/src/app/linkshelf" "$@" \
+        | tee -a "$results" | grep -v '^RESULT' >&2 || true
+fi
 
 {
     printf 'figure\tvalue\tbaseline\tratio\ttarget\tmet\n'

@@ -5,6 +5,7 @@
 #include "backups.h"
 #include "catalogstart.h"
 #include "commandline.h"
+#include "dailybackups.h"
 #include "desktopinteraction.h"
 #include "forwardedstart.h"
 #include "linkshelfapplication.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -45,27 +45,6 @@ std::optional<QString> takeRestoreBackupOption(QStringList &arguments)
 void complain(const QString &text)
 {
     std::fprintf(stderr, "linkshelf: %s\n", qPrintable(text));
-}
-
-// Once a day the catalog as it stands is kept, so a running Linkshelf that is never closed
-// still gets its daily snapshot. A snapshot that cannot be made (a full disk) leaves the
-// catalog as it was; the user hears of it once, and every hour tries again.
-void startDailyBackups(const QString &workDirectory, Interaction &interaction, QObject *owner)
-{
-    auto backUp = [workDirectory, &interaction, told = false]() mutable {
-        const BackupResult backup = makeDailyBackup(workDirectory);
-        if (backup.result || told)
-            return;
-        told = true;
-        complain(backup.result.errorString);
-        interaction.showMessage(QStringLiteral("Today's backup of the catalog could not be made.\n%1")
-                                    .arg(backup.result.errorString));
-    };
-    backUp();
-    auto *timer = new QTimer(owner);
-    timer->setInterval(60 * 60 * 1000);
-    QObject::connect(timer, &QTimer::timeout, owner, backUp);
-    timer->start();
 }
 
 // Options that only print (--help, --version, a mistake) are answered before the window
@@ -157,10 +136,19 @@ int main(int argc, char **argv)
         });
         // A later start that is still waiting then hears that nothing more was done.
         const auto windowGone = qScopeGuard([&instance] { instance.setHandler({}); });
-        if (start == SingleInstance::Start::Primary)
-            startDailyBackups(workDirectory, interaction, &window);
         ApplyStartOptions(window, options);
         window.show();
+        // After the window has loaded the catalog (settling an interrupted save) and is up:
+        // the snapshot takes its own thread and never holds up the first paint.
+        std::unique_ptr<DailyBackups> backups;
+        if (start == SingleInstance::Start::Primary) {
+            backups = std::make_unique<DailyBackups>(workDirectory, [&interaction](const QString &why) {
+                complain(why);
+                interaction.showMessage(
+                    QStringLiteral("Today's backup of the catalog could not be made.\n%1").arg(why));
+            });
+            backups->start();
+        }
         return app.exec();
     } catch (const std::exception &e) {
         // A catalog that cannot be loaded ends the program before it could damage it.

@@ -115,28 +115,55 @@ SaveResult writeFileAtomically(const QString &path, const QByteArray &bytes)
 //   them leaves the old save whole;
 // - any other set: no save of ours leaves it. The staging files are dropped and the targets
 //   left as they are, for the readers' own checks to judge.
-UnitRecovery recoverFilesUnit(const QStringList &targets)
+namespace {
+
+struct UnitState
 {
-    FileWriter &writer = FileWriter::current();
-    UnitRecovery recovery;
+    UnitRecovery::Action action = UnitRecovery::Nothing;
+    qsizetype firstStaged = 0; // for Completed: the renames still to do start here
+};
+
+UnitState unitState(const QStringList &targets)
+{
     QList<bool> staged;
     for (const QString &target : targets)
         staged.append(isStaged(target));
     const auto first = std::find(staged.cbegin(), staged.cend(), true);
     if (first == staged.cend())
-        return recovery;
+        return {};
     const qsizetype begin = first - staged.cbegin();
     const auto lastStaged = std::find(staged.crbegin(), staged.crend(), true);
     const qsizetype end = staged.size() - (lastStaged - staged.crbegin()); // one past the last
-    const bool contiguous = std::all_of(staged.cbegin() + begin, staged.cbegin() + end, [](bool s) { return s; });
-    if (contiguous && end == targets.size()) {
-        recovery.action = UnitRecovery::Completed;
-        recovery.result = renameStagingFiles(writer, targets, begin);
-    } else {
-        recovery.action = contiguous && begin == 0 ? UnitRecovery::Discarded : UnitRecovery::Unexpected;
+    const bool contiguous =
+        std::all_of(staged.cbegin() + begin, staged.cbegin() + end, [](bool s) { return s; });
+    if (contiguous && end == targets.size())
+        return {UnitRecovery::Completed, begin};
+    return {contiguous && begin == 0 ? UnitRecovery::Discarded : UnitRecovery::Unexpected, 0};
+}
+
+} // namespace
+
+UnitRecovery recoverFilesUnit(const QStringList &targets)
+{
+    FileWriter &writer = FileWriter::current();
+    UnitRecovery recovery;
+    const UnitState state = unitState(targets);
+    recovery.action = state.action;
+    if (state.action == UnitRecovery::Completed)
+        recovery.result = renameStagingFiles(writer, targets, state.firstStaged);
+    else if (state.action != UnitRecovery::Nothing)
         recovery.result = removeStagingFiles(writer, targets, targets.size());
-    }
     return recovery;
+}
+
+QStringList settledUnitSources(const QStringList &targets)
+{
+    const UnitState state = unitState(targets);
+    QStringList sources = targets;
+    if (state.action == UnitRecovery::Completed)
+        for (qsizetype i = state.firstStaged; i < targets.size(); ++i)
+            sources[i] = stagingPath(targets[i]);
+    return sources;
 }
 
 // Once a rename has been done the unit is split until the rest are: the remaining staging

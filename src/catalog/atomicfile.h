@@ -45,6 +45,12 @@ struct UnitRecovery
 // process or a failed rename left with staging files beside it; see atomicfile.cpp for the rule.
 UnitRecovery recoverFilesUnit(const QStringList &targets);
 
+// The file that holds each target's content once recoverFilesUnit has settled the unit, found
+// without changing anything: the staging file of a target whose rename a save left to be
+// finished, else the target itself. For a reader that must not write, such as a backup
+// taken while the window runs.
+QStringList settledUnitSources(const QStringList &targets);
+
 // Removes the temporary files that a writer killed before its commit leaves beside a catalog
 // file (its name + "." + six letters or digits, staging files' included). Returns how many.
 // Only while no other process can be writing in directory: with the catalog's lock held.

@@ -1,27 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A snapshot is a plain folder of copies, so a user can also restore one by hand.
+// A snapshot is a plain folder of the catalog's files, so a user can also restore one by hand.
 #include "backups.h"
 
 #include "atomicfile.h"
+#include "catalogsnapshot.h"
+#include "filewriter.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMutex>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <optional>
 
 namespace {
 
-const QStringList TreeFileNames{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"), QStringLiteral("etree.lsf")};
+// The daily backup runs on a thread of its own; a restore in the window waits for it rather
+// than meet its snapshot half made or pruned under it.
+QMutex backupsMutex;
 
-bool isCatalogFileName(const QString &name)
-{
-    static const QRegularExpression contents(QStringLiteral("^cat[0-9]+\\.lsf$"));
-    return TreeFileNames.contains(name) || contents.match(name).hasMatch();
-}
+const QStringList TreeFileNames{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"), QStringLiteral("etree.lsf")};
 
 bool isSnapshotName(const QString &name)
 {
@@ -113,7 +115,83 @@ SaveResult writeSnapshot(const QString &workDirectory, const QString &name,
     return written;
 }
 
-// Only after writeSnapshot, which refuses a backups folder that is a link.
+struct SnapshotAttempt
+{
+    enum Outcome { Done, CatalogChanged };
+    Outcome outcome = Done;
+    BackupResult::Outcome backupOutcome = BackupResult::NothingToKeep;
+    SaveResult result;
+};
+
+SnapshotAttempt changed()
+{
+    return {SnapshotAttempt::CatalogChanged, BackupResult::Postponed, {}};
+}
+
+// Places the listed files in a folder of their own and names it when whole.
+SnapshotAttempt placeSnapshot(const QString &workDirectory, const QString &name, const CatalogFiles &files,
+                              const std::atomic<bool> *cancel)
+{
+    if (const SaveResult usable = checkBackupsFolder(workDirectory); !usable)
+        return {SnapshotAttempt::Done, BackupResult::NothingToKeep, usable};
+    const QDir backups(backupsFolder(workDirectory));
+    const QString partial = backups.filePath(name + QStringLiteral(".partial"));
+    removeSnapshot(partial); // left by a crash in an earlier snapshot
+    if (!QDir().mkpath(partial))
+        return {SnapshotAttempt::Done, BackupResult::NothingToKeep,
+                failure(QStringLiteral("Cannot create the folder \"%1\""), partial)};
+    const SnapshotPlacement placed = placeCatalogFiles(files, partial, cancel);
+    if (placed.outcome == SnapshotPlacement::Placed && listCatalogFiles(workDirectory) == files) {
+        const std::optional<QString> refused = FileWriter::current().rename(partial, backups.filePath(name));
+        if (!refused)
+            return {SnapshotAttempt::Done, BackupResult::Made, {}};
+        removeSnapshot(partial);
+        return {
+            SnapshotAttempt::Done, BackupResult::NothingToKeep,
+            failure(QStringLiteral("Cannot name the snapshot \"%1\": ") + *refused, backups.filePath(name))};
+    }
+    removeSnapshot(partial);
+    switch (placed.outcome) {
+    case SnapshotPlacement::Failed:
+        return {SnapshotAttempt::Done, BackupResult::NothingToKeep, placed.result};
+    case SnapshotPlacement::Cancelled:
+        return {SnapshotAttempt::Done, BackupResult::Postponed, {}};
+    default:
+        return changed();
+    }
+}
+
+// The catalog counts as unchanged, or the snapshot as taken, only when listing the catalog
+// again finds every file as it was listed first: then each name led to the same file from the
+// first listing to the second, and the snapshot is the catalog as it stood at one moment.
+SnapshotAttempt trySnapshot(const QString &workDirectory, const QString &name,
+                            const std::atomic<bool> *cancel)
+{
+    const std::optional<CatalogFiles> files = listCatalogFiles(workDirectory);
+    if (!files)
+        return changed();
+    if (files->isEmpty())
+        return {};
+    const QStringList earlier = snapshots(workDirectory);
+    if (!earlier.isEmpty()) {
+        const std::optional<CatalogFiles> newest =
+            listCatalogFiles(backupsFolder(workDirectory) + u'/' + earlier.last());
+        if (newest && sameCatalogFiles(*files, *newest))
+            return listCatalogFiles(workDirectory) == files
+                       ? SnapshotAttempt{SnapshotAttempt::Done, BackupResult::Unchanged, {}}
+                       : changed();
+    }
+    return placeSnapshot(workDirectory, name, *files, cancel);
+}
+
+// Lets a save that got in the way finish; a cancel cuts it short.
+void pause(int ms, const std::atomic<bool> *cancel)
+{
+    for (int slept = 0; slept < ms && !(cancel && cancel->load()); slept += 5)
+        QThread::msleep(5);
+}
+
+// Only after a snapshot was made, which refuses a backups folder that is a link.
 void keepNewest(const QString &workDirectory)
 {
     const QStringList all = snapshots(workDirectory);
@@ -135,8 +213,10 @@ QStringList availableBackups(const QString &workDirectory)
     return names;
 }
 
-BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today)
+BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today,
+                             const std::atomic<bool> *cancel)
 {
+    const QMutexLocker lock(&backupsMutex);
     BackupResult backup;
     const QString name = today.toString(Qt::ISODate);
     backup.folder = backupsFolder(workDirectory) + u'/' + name;
@@ -144,28 +224,30 @@ BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today)
         backup.outcome = BackupResult::AlreadyToday;
         return backup;
     }
-    const std::optional<QMap<QString, QByteArray>> files = catalogFilesIn(workDirectory);
-    if (!files) {
-        backup.result = failure(QStringLiteral("Cannot read the catalog in \"%1\""), workDirectory);
-        return backup;
+    // A save that keeps coming back between the listing and the check gets the snapshot
+    // postponed after a few tries, never made torn.
+    constexpr int Attempts = 8;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        if (attempt > 0)
+            pause(25 * attempt, cancel);
+        if (cancel && cancel->load())
+            break;
+        const SnapshotAttempt tried = trySnapshot(workDirectory, name, cancel);
+        if (tried.outcome != SnapshotAttempt::CatalogChanged) {
+            backup.outcome = tried.backupOutcome;
+            backup.result = tried.result;
+            if (backup.outcome == BackupResult::Made)
+                keepNewest(workDirectory);
+            return backup;
+        }
     }
-    if (files->isEmpty())
-        return backup;
-    const QStringList earlier = snapshots(workDirectory);
-    if (!earlier.isEmpty() && catalogFilesIn(backupsFolder(workDirectory) + u'/' + earlier.last()) == files) {
-        backup.outcome = BackupResult::Unchanged;
-        return backup;
-    }
-    backup.result = writeSnapshot(workDirectory, name, *files);
-    if (!backup.result)
-        return backup;
-    backup.outcome = BackupResult::Made;
-    keepNewest(workDirectory);
+    backup.outcome = BackupResult::Postponed;
     return backup;
 }
 
 SaveResult restoreBackup(const QString &workDirectory, const QString &date)
 {
+    const QMutexLocker lock(&backupsMutex);
     if (!isSnapshotName(date) || !snapshots(workDirectory).contains(date))
         return SaveResult::failure(QStringLiteral("There is no backup of %1. Backups kept: %2")
                                        .arg(date, availableBackups(workDirectory).join(QStringLiteral(", "))));

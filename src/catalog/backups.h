@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // The folder of the work directory that holds the snapshots, one subfolder per day named
 // YYYY-MM-DD. The catalog reads only files named in the work directory itself, so nothing in
 // it is ever taken for a catalog file.
@@ -19,21 +21,28 @@ inline constexpr int KeptBackups = 15;
 struct BackupResult
 {
     enum Outcome {
-        Made,         // a snapshot of the catalog as it is now
-        AlreadyToday, // today has its snapshot
-        Unchanged,    // the catalog equals the newest snapshot
-        NothingToKeep // the work directory holds no catalog file
+        Made,          // a snapshot of the catalog as it is now
+        AlreadyToday,  // today has its snapshot
+        Unchanged,     // the catalog equals the newest snapshot
+        NothingToKeep, // the work directory holds no catalog file
+        Postponed,     // cancelled, or the catalog kept changing while it was taken: try later
     };
     Outcome outcome = NothingToKeep;
     QString folder;    // the snapshot made
     SaveResult result; // why no snapshot could be made
 };
 
-// Copies the catalog's files (the tree files and every contents file) into today's snapshot,
+// Keeps the catalog's files (the tree files and every contents file) as today's snapshot,
 // unless today has one or nothing changed since the newest; then keeps the newest KeptBackups.
-// A snapshot is written under a temporary name and renamed when whole, so a crash never
-// leaves a half snapshot that looks whole.
-BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today = QDate::currentDate());
+// Each file is hard-linked into the snapshot, or copied where the file system has no hard
+// links (see catalogsnapshot.h), so a day's snapshot costs a directory entry per file. It may
+// run on a thread of its own while the window saves: the files are read as the tree unit's
+// recovery would leave them, and a snapshot during which a catalog file changed is dropped
+// and taken again, so it always shows the catalog as one moment left it. A snapshot is made
+// under a temporary name and renamed when whole, so a crash never leaves a half snapshot that
+// looks whole. Stops between two files when cancel is set.
+BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today = QDate::currentDate(),
+                             const std::atomic<bool> *cancel = nullptr);
 
 // The snapshots there are, newest first, as their folder names (YYYY-MM-DD).
 QStringList availableBackups(const QString &workDirectory);

@@ -111,12 +111,17 @@ private:
     void bookmark(const MFile &entry, const QString &indent)
     {
         const BookmarkFields fields = bookmarkFromEntry(entry);
+        // A link without text is invisible in a browser: an entry without a title shows the
+        // name the list shows for it, marked so that an import takes it for no title.
+        const QString name = fields.title.isEmpty() ? bookmarkName(entry) : QString();
         m_out += indent + QLatin1String("<DT><A HREF=\"") + attribute(fields.href) + u'"';
         if (!fields.program.isEmpty())
             m_out += QLatin1String(" PROGRAM=\"") + attribute(fields.program) + u'"';
         if (fields.markedAsUrl)
             m_out += QLatin1String(" KIND=\"URL\"");
-        m_out += u'>' + text(fields.title) + QLatin1String("</A>\n");
+        if (!name.isEmpty())
+            m_out += QLatin1String(" UNTITLED=\"1\"");
+        m_out += u'>' + text(name.isEmpty() ? fields.title : name) + QLatin1String("</A>\n");
         if (fields.description)
             m_out += indent + QLatin1String("<DD>") + htmlDescription(*fields.description) + u'\n';
     }

@@ -14,7 +14,9 @@
 // the URL (a file entry as a file: URL), the first line of its Description as the title and
 // the other lines as the description (<DD> or <desc>), its program in a PROGRAM attribute
 // (HTML) or as a desktop application's exec (XBEL). The root's own name is the document's
-// title; its entries and subfolders are the file's top level. Every file is UTF-8.
+// title; its entries and subfolders are the file's top level. Every file is UTF-8. In HTML an
+// entry without a title gets its bookmarkName as the link's text, with an UNTITLED attribute
+// that tells our reader so.
 QByteArray writeNetscapeBookmarks(const BookmarkFolder &root);
 QByteArray writeXbelBookmarks(const BookmarkFolder &root);
 QByteArray writeBookmarks(BookmarkFormat format, const BookmarkFolder &root);

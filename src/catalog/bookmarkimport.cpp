@@ -200,7 +200,7 @@ struct HtmlTag
     bool end = false;
     // Only the attributes a bookmark needs are kept, so a tag with a million attributes
     // costs no more than one with three.
-    QString href, program, kind;
+    QString href, program, kind, untitled;
 
     bool is(QLatin1String tagName) const { return name == tagName; }
     bool startOf(QLatin1String tagName) const { return !end && name == tagName; }
@@ -328,6 +328,7 @@ private:
         m_bookmark->href = tag.href;
         m_bookmark->program = tag.program;
         m_bookmark->markedAsUrl = tag.kind.compare(QLatin1String("url"), Qt::CaseInsensitive) == 0;
+        m_bookmark->titleIsName = !tag.untitled.isNull();
         m_capture = Capture::Title;
     }
 
@@ -350,7 +351,7 @@ private:
     {
         if (!count(m_folders))
             return;
-        current().subfolders.append(BookmarkFolder{folderNameFromText(name), {}, {}});
+        current().subfolders.append(BookmarkFolder{folderNameFromTitle(name), {}, {}});
         m_pendingFolder = current().subfolders.size() - 1;
     }
 
@@ -499,10 +500,11 @@ private:
     // The first of two attributes of the same name counts, as in browsers.
     static void keep(HtmlTag &tag, const QString &name, const QString &value)
     {
-        QString *slot = name == QLatin1String("href")      ? &tag.href
-                        : name == QLatin1String("program") ? &tag.program
-                        : name == QLatin1String("kind")    ? &tag.kind
-                                                           : nullptr;
+        QString *slot = name == QLatin1String("href")       ? &tag.href
+                        : name == QLatin1String("program")  ? &tag.program
+                        : name == QLatin1String("kind")     ? &tag.kind
+                        : name == QLatin1String("untitled") ? &tag.untitled
+                                                            : nullptr;
         if (slot && slot->isNull())
             *slot = value.isNull() ? QStringLiteral("") : value;
     }
@@ -678,7 +680,7 @@ private:
                     return;
                 readBookmark(folder);
             } else if (name == QLatin1String("title") && depth > 0) {
-                folder.name = folderNameFromText(elementText());
+                folder.name = folderNameFromTitle(elementText());
             } else {
                 m_xml.skipCurrentElement(); // separators, aliases, descriptions and metadata
             }

@@ -2,6 +2,8 @@
 // The mapping between bookmarks and entry records, shared by both readers and both writers.
 #include "bookmarkmapping.h"
 
+#include "foldername.h"
+
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -233,6 +235,8 @@ MFile entryFromBookmark(const BookmarkFields &fields)
     }
     entry.Program = recordText(fields.program);
     QString description = fields.title;
+    if (fields.titleIsName && description == bookmarkName(entry))
+        description.clear();
     if (fields.description)
         description += QStringLiteral("\r\n") + *fields.description;
     entry.Description = recordText(withCrLfLineBreaks(description));
@@ -263,14 +267,24 @@ BookmarkFields bookmarkFromEntry(const MFile &entry)
     return fields;
 }
 
-QByteArray folderNameFromText(const QString &text)
+QString bookmarkName(const MFile &entry)
 {
-    QString name = withCrLfLineBreaks(withoutControlCharacters(text));
-    name.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    qsizetype i = 0;
-    while (i < name.size() && (name[i] == u' ' || name[i] == u'\t'))
-        ++i;
-    return name.sliced(i).toLocal8Bit();
+    if (entry.isUrl())
+        return withoutControlCharacters(urlText(entry.Path));
+    const auto isSeparator = [](char c) { return c == '/' || c == '\\'; };
+    QByteArrayView path(entry.Path);
+    while (path.size() > 1 && isSeparator(path.back()))
+        path.chop(1);
+    qsizetype start = path.size();
+    while (start > 0 && !isSeparator(path[start - 1]))
+        --start;
+    const QByteArrayView name = start < path.size() ? path.sliced(start) : path;
+    return withoutControlCharacters(textFromBytes(name));
+}
+
+QByteArray folderNameFromTitle(const QString &title)
+{
+    return folderNameFromText(withoutControlCharacters(title)).toLocal8Bit();
 }
 
 QString textFromFolderName(const QByteArray &name)

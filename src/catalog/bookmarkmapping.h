@@ -20,6 +20,9 @@ struct BookmarkFields
     std::optional<QString> description; // <DD> or <desc>; present even when empty
     QString program;                    // our PROGRAM attribute, or an XBEL application's exec
     bool markedAsUrl = false;           // a URL entry whose URL is a file: URL
+    // The title is the entry's name standing in for a title it does not have (HTML only,
+    // where a link without text cannot be seen or clicked).
+    bool titleIsName = false;
 };
 
 // Import:
@@ -31,6 +34,9 @@ struct BookmarkFields
 //   bookmark has a description element (even an empty one). Every line break becomes CR LF,
 //   the catalog's own.
 // - program: Program as it is.
+// - titleIsName: a title equal to the entry's bookmarkName is no title (the writer put the name
+//   there for an entry whose Description has an empty first line); any other title is kept,
+//   so a title edited by hand survives.
 // Texts lose the control characters that XML cannot carry (all below 0x20 except tab, CR and
 // LF) and any zero byte; they become 8-bit text with toLocal8Bit (UTF-8 on Linux).
 MFile entryFromBookmark(const BookmarkFields &fields);
@@ -43,9 +49,14 @@ MFile entryFromBookmark(const BookmarkFields &fields);
 // over from Western Windows, and so come back as the UTF-8 of the same characters.
 BookmarkFields bookmarkFromEntry(const MFile &entry);
 
-// A folder name from a bookmark file: line breaks become blanks, and leading blanks and tabs
-// go, because the folder tree file reads them as depth.
-QByteArray folderNameFromText(const QString &text);
+// The name a list shows for an entry, as a link's text for an entry without a title: a URL
+// entry's URL (as href), the file-name part of a file entry's path (after its last "/" or
+// "\\", trailing ones ignored, so a folder's path gives the folder's name).
+QString bookmarkName(const MFile &entry);
+
+// A folder name from a bookmark file's folder title, by the catalog's rule for folder names
+// (foldername.h).
+QByteArray folderNameFromTitle(const QString &title);
 // A folder name for a bookmark file.
 QString textFromFolderName(const QByteArray &name);
 

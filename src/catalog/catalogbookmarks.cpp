@@ -8,6 +8,7 @@
 #include "contentsfile.h"
 #include "contentsnames.h"
 #include "filewriter.h"
+#include "foldername.h"
 
 #include <QFileInfo>
 
@@ -143,11 +144,8 @@ SaveResult writeBookmarkImport(const BookmarkImportPlan &plan)
 
 QString importFolderName(const QString &path)
 {
-    QString name = QFileInfo(path).completeBaseName();
-    qsizetype i = 0;
-    while (i < name.size() && (name[i] == u' ' || name[i] == u'\t'))
-        ++i;
-    name = name.sliced(i);
+    // A file's name may hold line breaks and tabs as well as any folder title.
+    const QString name = folderNameFromText(QFileInfo(path).completeBaseName());
     return name.isEmpty() ? QStringLiteral("Imported bookmarks") : name;
 }
 

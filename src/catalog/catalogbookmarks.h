@@ -57,7 +57,7 @@ BookmarkPlanResult planBookmarkImport(const CatalogPaths &paths, const QList<QBy
 SaveResult writeBookmarkImport(const BookmarkImportPlan &plan);
 
 // The name for the folder that receives a file's bookmarks: the file's name without its
-// extension, or "Imported bookmarks".
+// extension as a folder name (foldername.h), or "Imported bookmarks" when that leaves none.
 QString importFolderName(const QString &path);
 
 struct CatalogImportResult

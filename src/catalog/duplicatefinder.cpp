@@ -61,6 +61,19 @@ QByteArray duplicateKey(const MFile &file)
     return file.isUrl() ? 'U' + normalizedUrl(file.Path) : 'F' + file.Path;
 }
 
+qsizetype keptCopy(const QList<CatalogEntryRef> &copies)
+{
+    const auto weight = [](const MFile &file) {
+        return std::pair(int(!file.Program.isEmpty()) + int(!file.Description.isEmpty()),
+                         file.Program.size() + file.Description.size());
+    };
+    qsizetype best = 0;
+    for (qsizetype i = 1; i < copies.size(); ++i)
+        if (weight(copies[i].file) > weight(copies[best].file))
+            best = i;
+    return best;
+}
+
 QList<DuplicateGroup> findDuplicates(const QList<FolderEntries> &folders, DuplicateScope scope)
 {
     QList<DuplicateGroup> groups;
@@ -83,5 +96,7 @@ QList<DuplicateGroup> findDuplicates(const QList<FolderEntries> &folders, Duplic
         }
     }
     groups.removeIf([](const DuplicateGroup &group) { return group.entries.size() < 2; });
+    for (DuplicateGroup &group : groups)
+        group.kept = keptCopy(group.entries);
     return groups;
 }

@@ -20,10 +20,16 @@ QByteArray duplicateKey(const MFile &file);
 
 struct DuplicateGroup
 {
-    // In the order of the tree and then of the contents files: the first is the one a user
-    // keeps unless they choose otherwise.
+    // In the order of the tree and then of the contents files.
     QList<CatalogEntryRef> entries;
+    // The copy offered for keeping (see keptCopy); the others are offered for deleting.
+    qsizetype kept = 0;
 };
+
+// The copy of a group worth keeping: the one that carries the most of its own, a program and
+// a description counting first and the length of their texts next; the first of equals.
+// Deleting any other loses nothing that the kept one does not also hold, as far as can be.
+qsizetype keptCopy(const QList<CatalogEntryRef> &copies);
 
 enum class DuplicateScope {
     WithinFolder, // only entries of the same folder are compared

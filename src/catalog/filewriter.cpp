@@ -33,15 +33,19 @@ QString systemError(int code)
 // could keep a later rename and lose an earlier one.
 void syncDirectoryOf(const QString &path)
 {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    syncDirectory(QFileInfo(path).absolutePath());
+}
+
+} // namespace
+
+void syncDirectory(const QString &directory)
+{
+    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     ::fsync(fd); // a file system that cannot sync a directory has nothing more to give
     ::close(fd);
 }
-
-} // namespace
 
 FileWriter *FileWriter::s_current = nullptr;
 
@@ -97,6 +101,13 @@ std::optional<QString> FileWriter::rename(const QString &from, const QString &to
 bool FileWriter::remove(const QString &path)
 {
     return QFile::remove(path) || !QFileInfo::exists(path);
+}
+
+std::optional<QString> FileWriter::link(const QString &existing, const QString &newName)
+{
+    if (::link(QFile::encodeName(existing).constData(), QFile::encodeName(newName).constData()) != 0)
+        return systemError(errno);
+    return std::nullopt;
 }
 
 FileWriterOverride::FileWriterOverride(FileWriter &writer)

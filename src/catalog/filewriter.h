@@ -28,6 +28,9 @@ public:
     virtual std::optional<QString> rename(const QString &from, const QString &to);
     // Removes a file; false when it is still there.
     virtual bool remove(const QString &path);
+    // Gives the file at existing a second name (a hard link); fails where the file system has
+    // none, or across file systems.
+    virtual std::optional<QString> link(const QString &existing, const QString &newName);
 
     // The writer every catalog write goes through: the disk, unless a test put another in place.
     static FileWriter &current();
@@ -41,6 +44,10 @@ private:
     friend class FileWriterOverride;
     static FileWriter *s_current;
 };
+
+// Makes the names made or removed in a folder durable (a folder's own entries, which syncing
+// its files does not cover).
+void syncDirectory(const QString &directory);
 
 // Puts a writer in place of the disk for as long as it lives (tests only: the program never
 // makes one). Overrides nest; each gives back the writer it replaced.

@@ -135,13 +135,12 @@ FolderTreeBytes serializeFolderTree(const QList<FolderRecord> &folders)
     return out;
 }
 
-namespace {
-
-// The order in which saveFolderTree stages and renames the three files; recovery relies on it.
-QStringList unitOrder(const CatalogPaths &paths)
+QStringList folderTreeUnit(const CatalogPaths &paths)
 {
     return {paths.ITreeFilePath, paths.TreeFilePath, paths.ETreeFilePath};
 }
+
+namespace {
 
 // After a save whose renames could not all be finished (a read-only folder, say), the files
 // still staged are the newer half of the unit: reading them gives the one save the unit holds.
@@ -199,7 +198,7 @@ bool holdsCatalogFiles(const CatalogPaths &paths)
 FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
 {
     FolderTreeLoad load;
-    load.recovery = recoverFilesUnit(unitOrder(paths)).action;
+    load.recovery = recoverFilesUnit(folderTreeUnit(paths)).action;
     const RegularFileRead treeText =
         readRegularFile(pathToRead(paths.TreeFilePath, load.recovery), SymbolicLinks::Refuse);
     if (!treeText) {
@@ -233,7 +232,7 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
     return load;
 }
 
-// The index goes first, so the unit's order is index, tree, state (unitOrder above).
+// The index goes first, so the unit's order is index, tree, state (folderTreeUnit).
 SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders)
 {
     FolderTreeBytes bytes = serializeFolderTree(folders);

@@ -98,5 +98,9 @@ struct FolderTreeLoad
 // file only leaves the states unset.
 FolderTreeLoad loadFolderTree(const CatalogPaths &paths);
 
+// The three files in the order in which saveFolderTree stages and renames them, which the
+// recovery of an interrupted save relies on.
+QStringList folderTreeUnit(const CatalogPaths &paths);
+
 // Writes the three files as one unit: none is replaced unless all three could be written.
 SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders);

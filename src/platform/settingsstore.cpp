@@ -55,13 +55,25 @@ std::optional<QString> SettingsStore::readString(Root root, const QString &keyPa
     return value.toString();
 }
 
-// QSettings only reports a failed write at sync(), so each write is synced at once: the
-// caller learns then, not at some later flush, that the value was not kept.
 bool SettingsStore::writeString(Root root, const QString &keyPath, const QString &valueName,
                                 const QString &value)
 {
+    return writeStrings(root, keyPath, {{valueName, value}});
+}
+
+// QSettings only reports a failed write at sync(), so each write is synced at once: the
+// caller learns then, not at some later flush, that the value was not kept. A value that is
+// stored already is not set again: with nothing changed, the sync writes nothing.
+bool SettingsStore::writeStrings(Root root, const QString &keyPath,
+                                 const QList<std::pair<QString, QString>> &values)
+{
     QDir().mkpath(QFileInfo(m_settings->fileName()).absolutePath());
-    m_settings->setValue(keyOf(root, keyPath, valueName), value);
+    for (const auto &[valueName, value] : values) {
+        const QString key = keyOf(root, keyPath, valueName);
+        const QVariant stored = m_settings->value(key);
+        if (!stored.isValid() || stored.toString() != value)
+            m_settings->setValue(key, value);
+    }
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;
 }

@@ -3,11 +3,13 @@
 // file whose keys are the root's name, the key path with "/" for "\\", and the value name.
 #pragma once
 
+#include <QList>
 #include <QSettings>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class SettingsStore final
 {
@@ -29,6 +31,10 @@ public:
     std::optional<QString> readString(Root root, const QString &keyPath, const QString &valueName) const;
     // Writes the value and flushes the file; false when the file cannot be written.
     bool writeString(Root root, const QString &keyPath, const QString &valueName, const QString &value);
+    // Writes several values of one key (name, value) and flushes the file once. Each flush
+    // syncs a lock file and the new file to disk, so a window's twenty values at closing
+    // cost one flush rather than twenty.
+    bool writeStrings(Root root, const QString &keyPath, const QList<std::pair<QString, QString>> &values);
 
     QString fileName() const;
 

@@ -116,7 +116,7 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
     const bool dropPrograms = !withPrograms.isEmpty() && !keepPrograms(path, withPrograms, programs);
     if (dropPrograms)
         imported = withoutPrograms(std::move(imported));
-    const QByteArray topName = FolderItem::withoutLeadingIndent(importFolderName(path)).toLocal8Bit();
+    const QByteArray topName = importFolderName(path).toLocal8Bit();
     const BookmarkPlanResult planned = planBookmarkImport(m_session.paths(), taken, imported, topName);
     if (!planned.plan)
         return refuse(planned.error);

@@ -16,7 +16,7 @@
 
 namespace {
 
-enum Column { NameColumn, FolderColumn, PathColumn };
+enum Column { NameColumn, FolderColumn, ProgramColumn, DescriptionColumn, PathColumn };
 constexpr int EntryRole = Qt::UserRole; // the entry's index into m_entries; groups have none
 
 } // namespace
@@ -34,11 +34,17 @@ DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, Du
     , m_delete(new QPushButton(QStringLiteral("&Delete selected copies"), this))
 {
     setWindowTitle(QStringLiteral("Duplicates"));
+    m_inFolder->setObjectName(QStringLiteral("SelectedFolder"));
+    m_inCatalog->setObjectName(QStringLiteral("AllFolders"));
     m_groups->setObjectName(QStringLiteral("DuplicateGroups"));
-    m_groups->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Path")});
+    // The program and the description are what tells copies apart, and what deleting one loses.
+    m_groups->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Program"),
+                               QStringLiteral("Description"), QStringLiteral("Path")});
     m_groups->setUniformRowHeights(true);
-    m_groups->header()->resizeSection(NameColumn, 240);
-    m_groups->header()->resizeSection(FolderColumn, 160);
+    m_groups->header()->resizeSection(NameColumn, 220);
+    m_groups->header()->resizeSection(FolderColumn, 120);
+    m_groups->header()->resizeSection(ProgramColumn, 140);
+    m_groups->header()->resizeSection(DescriptionColumn, 200);
     m_delete->setObjectName(QStringLiteral("DeleteCopies"));
     // Enter in the list must never start a deletion, even one that asks first.
     m_delete->setAutoDefault(false);
@@ -55,7 +61,7 @@ DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, Du
     layout->addWidget(m_groups, 1);
     layout->addWidget(m_status);
     layout->addWidget(buttons);
-    resize(760, 480);
+    resize(900, 480);
 
     (scope == DuplicateScope::WithinFolder ? m_inFolder : m_inCatalog)->setChecked(true);
     connect(m_inFolder, &QRadioButton::toggled, this,
@@ -107,11 +113,13 @@ void DuplicatesDialog::addGroup(const DuplicateGroup &group)
         auto *item = new QTreeWidgetItem(top);
         item->setText(NameColumn, entryCaption(entry.file));
         item->setText(FolderColumn, entry.folderPath);
+        item->setText(ProgramColumn, QString::fromLocal8Bit(entry.file.Program));
+        item->setText(DescriptionColumn, descriptionColumnText(entry.file.Description));
         item->setText(PathColumn, QString::fromLocal8Bit(entry.file.Path));
         if (!entry.file.Description.isEmpty())
-            item->setToolTip(NameColumn, descriptionColumnText(entry.file.Description));
+            item->setToolTip(DescriptionColumn, descriptionColumnText(entry.file.Description));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(NameColumn, i == 0 ? Qt::Unchecked : Qt::Checked); // keep the first
+        item->setCheckState(NameColumn, i == group.kept ? Qt::Unchecked : Qt::Checked);
         item->setData(NameColumn, EntryRole, int(m_entries.size()));
         m_entries.append(entry);
     }

@@ -40,6 +40,35 @@ QByteArray textForStoring(const QString &text)
     s.replace(u'\n', QStringLiteral("\r\n"));
     return s.toLocal8Bit();
 }
+
+// The text with every line break (CR LF, CR or LF) as LF: the description field gives back
+// its lines with CR LF whatever they were shown with.
+QString withLfLineBreaks(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// What the user left in one field of the properties dialog. Decoding bytes that are not in
+// the locale's encoding and encoding the text again would turn each such byte into U+FFFD,
+// so a field whose text is still the one shown keeps the bytes it was read from, and only a
+// field the user changed is encoded anew.
+QByteArray storedField(const QByteArray &stored, const QString &shown, const QString &edited,
+                       QByteArray (*encode)(const QString &))
+{
+    return edited == shown ? stored : encode(edited);
+}
+
+QByteArray encodeLine(const QString &text)
+{
+    return text.toLocal8Bit();
+}
+
+QByteArray encodeDescription(const QString &text)
+{
+    return textForStoring(text.left(MaxEntryTextLength));
+}
 } // namespace
 
 std::optional<QString> pastableLink(const QString &clipboardText)
@@ -163,16 +192,18 @@ void EntryCommands::Properties1Click()
     }
     const int row = list->firstSelectedRow();
     MFile file = m_session.model().rowAt(row).file;
-    EntryProperties values{QString::fromLocal8Bit(file.Path), QString::fromLocal8Bit(file.Program),
-                           textForEditing(file.Description)};
+    const EntryProperties shown{QString::fromLocal8Bit(file.Path), QString::fromLocal8Bit(file.Program),
+                                textForEditing(file.Description)};
+    EntryProperties values = shown;
     if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir) ||
         !m_session.selectedFolderTakesChanges())
         return;
     // A path or program is stored whole: one longer than the description's limit (a dropped
     // path can be) would, cut short, name another file.
-    file.Path = values.Path.toLocal8Bit();
-    file.Program = values.Program.toLocal8Bit();
-    file.Description = textForStoring(values.Description.left(MaxEntryTextLength));
+    file.Path = storedField(file.Path, shown.Path, values.Path, encodeLine);
+    file.Program = storedField(file.Program, shown.Program, values.Program, encodeLine);
+    file.Description = storedField(file.Description, withLfLineBreaks(shown.Description),
+                                   withLfLineBreaks(values.Description), encodeDescription);
     m_session.controls().desc->setPlainText(textForEditing(file.Description));
     const int newRow = m_session.model().replaceRow(row, m_session.rowWithIcon(std::move(file)));
     list->selectRows({newRow});

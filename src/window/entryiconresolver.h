@@ -7,9 +7,7 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QThreadPool>
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -28,9 +26,12 @@ public:
         QString key; // SystemIcons::iconKeyOfExistingFile's key; empty: no existing file
     };
 
-    // keyOfPath is called on worker threads only, so it must be thread-safe.
+    // keyOfPath is called on worker threads only, so it must be thread-safe, and it must stay
+    // callable while a worker may still be in it (see the destructor).
     explicit EntryIconResolver(SystemIcons::IconKeyOfPath keyOfPath, QObject *parent = nullptr);
-    // Cancels what is queued and waits for the files being asked about right now.
+    // Cancels what is queued and lets the workers go. A worker stuck on a file of a disk that
+    // does not answer is not waited for beyond a moment (it would keep the window, and the
+    // program, from closing): it ends on its own once its call returns, and posts nothing.
     ~EntryIconResolver() override;
     Q_DISABLE_COPY_MOVE(EntryIconResolver)
 
@@ -47,11 +48,11 @@ Q_SIGNALS:
     void answered(const std::vector<EntryIconResolver::Answer> &answers);
 
 private:
+    struct Work;
+    static void runWorker(const std::shared_ptr<Work> &shared);
     void deliver(quint64 generation, const std::vector<Answer> &answers);
 
-    SystemIcons::IconKeyOfPath m_keyOfPath;
-    // Shared with the batches still queued or running, which may outlive a cancel.
-    std::shared_ptr<std::atomic<quint64>> m_generation;
+    // Shared with the workers, which may outlive this object.
+    std::shared_ptr<Work> m_work;
     int m_pendingBatches = 0;
-    QThreadPool m_pool;
 };

@@ -6,6 +6,7 @@
 #include "contentsfile.h"
 #include "contentsnames.h"
 #include "entrylistmodel.h"
+#include "foldername.h"
 #include "interaction.h"
 #include "mainlist.h"
 #include "maintree.h"
@@ -17,10 +18,11 @@ FolderCommands::FolderCommands(CatalogSession &session)
     : m_session(session)
 {}
 
-// A tree that may not be written refuses before the name is asked for.
+// A tree that may not be written, or that has no room for another folder, refuses before the
+// name is asked for: the user would type it for nothing.
 void FolderCommands::AddFolder()
 {
-    if (!m_session.treeTakesChanges())
+    if (!m_session.treeTakesChanges() || !freeContentsName())
         return;
     const auto name = m_session.interaction().askForString(QStringLiteral("New folder"),
                                                            QStringLiteral("Enter a new folder name"));
@@ -30,7 +32,7 @@ void FolderCommands::AddFolder()
 
 void FolderCommands::AddSubfolder()
 {
-    if (!m_session.treeTakesChanges())
+    if (!m_session.treeTakesChanges() || !freeContentsName())
         return;
     const auto name = m_session.interaction().askForString(QStringLiteral("New subfolder"),
                                                            QStringLiteral("Enter a new subfolder name"));
@@ -44,8 +46,7 @@ FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name
     if (!m_session.treeTakesChanges() || !AssignContentsFile(fileName))
         return nullptr;
     MainTree *tree = m_session.controls().tree;
-    FolderItem *folder =
-        tree->appendFolder(parent, FolderItem::withoutLeadingIndent(name).toLocal8Bit(), MTree{fileName});
+    FolderItem *folder = tree->appendFolder(parent, folderNameFromText(name).toLocal8Bit(), MTree{fileName});
     if (parent)
         parent->setExpanded(true);
     selectFolder(folder);
@@ -54,7 +55,7 @@ FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name
     return folder;
 }
 
-bool FolderCommands::AssignContentsFile(QByteArray &fileName)
+std::optional<QByteArray> FolderCommands::freeContentsName()
 {
     QList<QByteArray> held;
     for (const FolderItem *folder : m_session.controls().tree->foldersInPreOrder())
@@ -62,13 +63,19 @@ bool FolderCommands::AssignContentsFile(QByteArray &fileName)
             held.append(folder->record->FileName);
     const std::optional<QByteArray> free =
         firstFreeContentsName(takenContentsNames(m_session.paths().WorkDirectory, held));
-    if (!free) {
+    if (!free)
         m_session.interaction().showMessage(
             QStringLiteral("The folder was not added: the catalog already holds %1 folders, "
                            "the most it can keep.")
                 .arg(MaxContentsFiles));
+    return free;
+}
+
+bool FolderCommands::AssignContentsFile(QByteArray &fileName)
+{
+    const std::optional<QByteArray> free = freeContentsName();
+    if (!free)
         return false;
-    }
     // A folder whose file could not be made would lose every entry given to it.
     const SaveResult made =
         writeContentsFile(m_session.paths().ContentsFilePath(MTree{*free}).value(), emptyContents());
@@ -111,22 +118,23 @@ void FolderCommands::DeleteFolder()
         tree->setCurrentItem(neighbour);
     }
     // Written at once, so that an exit without closing cannot bring the folder back. Its
-    // file goes only after the tree no longer names it: a crash in between leaves a stray
-    // file, never a folder whose entries are gone.
-    MainTreeChange(static_cast<FolderItem *>(neighbour));
-    if (contentsFile)
+    // file goes only once the tree on disk no longer names it: a crash in between, or a save
+    // the disk refused, leaves a stray file, never a folder whose entries are gone.
+    const bool treeSaved = MainTreeChange(static_cast<FolderItem *>(neighbour));
+    if (contentsFile && treeSaved)
         QFile::remove(*contentsFile);
     m_session.UpdateFileCounts();
 }
 
-void FolderCommands::MainTreeChange(FolderItem *folder)
+bool FolderCommands::MainTreeChange(FolderItem *folder)
 {
     if (folder)
         m_session.LoadFolderContents(folder);
     else
         m_session.FreeListRecords(); // no folder left: the list shows nothing
-    m_session.SaveFolderTree();
+    const bool saved = m_session.SaveFolderTree();
     m_session.UpdateFileCounts();
+    return saved;
 }
 
 void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries)

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class CatalogSession;
 class FolderItem;
 
@@ -25,12 +27,16 @@ public:
     // (and null returned) when no contents file can be had for it.
     FolderItem *CreateFolder(FolderItem *parent, const QString &name);
 
-    // The selection has moved: show the folder's entries and write the tree files.
-    void MainTreeChange(FolderItem *folder);
+    // The selection has moved: show the folder's entries and write the tree files. False when
+    // the tree files could not be written.
+    bool MainTreeChange(FolderItem *folder);
     // Copies entries dragged from the list onto target; the list then shows the source again.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
 
 private:
+    // The lowest contents file name that a new folder may take; none, and the user told, when
+    // the catalog holds all the folders it can.
+    std::optional<QByteArray> freeContentsName();
     bool AssignContentsFile(QByteArray &fileName);
     void CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries);
     void selectFolder(FolderItem *folder);

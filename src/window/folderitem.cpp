@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "folderitem.h"
 
+#include "foldername.h"
+
 #include <QCollator>
 
 namespace {
@@ -31,11 +33,6 @@ QByteArray FolderItem::nameBytes() const
     return caption.toLocal8Bit();
 }
 
-void FolderItem::rename(const QString &caption)
-{
-    setText(0, caption);
-}
-
 FolderItem *FolderItem::parentFolder() const
 {
     return static_cast<FolderItem *>(parent());
@@ -59,10 +56,10 @@ bool FolderItem::operator<(const QTreeWidgetItem &other) const
     return folderCollator().compare(text(0), other.text(0)) < 0;
 }
 
-QString FolderItem::withoutLeadingIndent(const QString &name)
+void FolderItem::setData(int column, int role, const QVariant &value)
 {
-    qsizetype i = 0;
-    while (i < name.size() && (name[i] == u' ' || name[i] == u'\t'))
-        ++i;
-    return name.mid(i);
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+        QTreeWidgetItem::setData(column, role, folderNameFromText(value.toString()));
+    else
+        QTreeWidgetItem::setData(column, role, value);
 }

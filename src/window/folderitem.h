@@ -19,7 +19,6 @@ public:
     // The name as the tree file stores it. The bytes read from the file are kept while the
     // caption is unchanged, so a name in another code page is written back byte for byte.
     QByteArray nameBytes() const;
-    void rename(const QString &caption);
 
     FolderItem *parentFolder() const;
     FolderItem *childFolder(int index) const;
@@ -28,8 +27,9 @@ public:
     // Locale-aware, case-sensitive order of captions, used while the tree sorts itself.
     bool operator<(const QTreeWidgetItem &other) const override;
 
-    // Folder names cannot begin with blanks or tabs: in the tree file those mark the depth.
-    static QString withoutLeadingIndent(const QString &name);
+    // Every caption, however it is set (a new folder, a loaded one, a rename in place), is made
+    // a name that the tree file can keep (folderNameFromText).
+    void setData(int column, int role, const QVariant &value) override;
 
 private:
     QByteArray m_loadedName;

@@ -28,9 +28,10 @@ void FormStorage::restore(QWidget *window)
 
 void FormStorage::save(const QWidget *window)
 {
-    savePlacement(window);
+    QList<std::pair<QString, QString>> values = placement(window);
     for (const Property &property : std::as_const(m_properties))
-        write(valueName(property.name), property.read());
+        values.append({valueName(property.name), property.read()});
+    m_store.writeStrings(m_root, m_keyPath, values); // one flush: this runs as the window closes
     m_saved = true;
 }
 
@@ -53,11 +54,6 @@ QString FormStorage::valueName(const QString &property)
 std::optional<QString> FormStorage::read(const QString &valueName) const
 {
     return m_store.readString(m_root, m_keyPath, valueName);
-}
-
-void FormStorage::write(const QString &valueName, const QString &value)
-{
-    m_store.writeString(m_root, m_keyPath, valueName, value);
 }
 
 namespace {
@@ -110,16 +106,16 @@ void FormStorage::centreOnScreen(QWidget *window)
     window->move(frame.topLeft());
 }
 
-void FormStorage::savePlacement(const QWidget *window)
+QList<std::pair<QString, QString>> FormStorage::placement(const QWidget *window)
 {
     const QRect normal = window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
-    write(QStringLiteral("Flags"), QStringLiteral("0"));
-    write(QStringLiteral("ShowCmd"), QString::number(window->isMaximized() ? ShowMaximized : ShowNormal));
-    write(QStringLiteral("PixelsPerInch"), QString::number(window->logicalDpiY()));
-    write(QStringLiteral("MinMaxPos"), QStringLiteral("-1,-1,-1,-1"));
-    write(QStringLiteral("NormPos"), QStringLiteral("%1,%2,%3,%4")
-                                         .arg(normal.left())
-                                         .arg(normal.top())
-                                         .arg(normal.left() + normal.width())
-                                         .arg(normal.top() + normal.height()));
+    return {{QStringLiteral("Flags"), QStringLiteral("0")},
+            {QStringLiteral("ShowCmd"), QString::number(window->isMaximized() ? ShowMaximized : ShowNormal)},
+            {QStringLiteral("PixelsPerInch"), QString::number(window->logicalDpiY())},
+            {QStringLiteral("MinMaxPos"), QStringLiteral("-1,-1,-1,-1")},
+            {QStringLiteral("NormPos"), QStringLiteral("%1,%2,%3,%4")
+                                            .arg(normal.left())
+                                            .arg(normal.top())
+                                            .arg(normal.left() + normal.width())
+                                            .arg(normal.top() + normal.height())}};
 }

@@ -40,10 +40,9 @@ private:
     };
     static QString valueName(const QString &property);
     std::optional<QString> read(const QString &valueName) const;
-    void write(const QString &valueName, const QString &value);
     void restorePlacement(QWidget *window);
     static void centreOnScreen(QWidget *window);
-    void savePlacement(const QWidget *window);
+    static QList<std::pair<QString, QString>> placement(const QWidget *window);
 
     SettingsStore &m_store;
     SettingsStore::Root m_root;

@@ -38,8 +38,14 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     m_problems->setRootIsDecorated(false);
     m_problems->setUniformRowHeights(true);
     m_problems->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Status")});
-    m_problems->header()->resizeSection(NameColumn, 260);
-    m_problems->header()->resizeSection(FolderColumn, 160);
+    // The reason is the point of the list: its column takes the width of the longest one,
+    // and the name gives way (the full path is its tooltip); a scroll bar comes before any
+    // reason is cut.
+    QHeaderView *header = m_problems->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(FolderColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(StatusColumn, QHeaderView::ResizeToContents);
     m_cancel->setObjectName(QStringLiteral("CheckCancel"));
     m_delete->setObjectName(QStringLiteral("CheckDelete"));
     // Enter in the list must never start a deletion, even one that asks first.
@@ -53,7 +59,7 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     layout->addWidget(m_progress);
     layout->addWidget(m_problems, 1);
     layout->addWidget(buttons);
-    resize(680, 420);
+    resize(780, 420);
 
     connect(m_cancel, &QPushButton::clicked, this, [this] {
         if (m_checker.isRunning())
@@ -82,6 +88,7 @@ void LinkCheckDialog::start(const QList<CatalogEntryRef> &entries)
     m_entries = entries;
     m_problems->clear();
     m_problemCount = 0;
+    m_goneCount = 0;
     QList<MFile> files;
     files.reserve(entries.size());
     for (const CatalogEntryRef &entry : entries)
@@ -121,25 +128,32 @@ void LinkCheckDialog::onEntryChecked(int index, const LinkCheckResult &result)
     if (result.status == LinkCheckResult::Ok || result.status == LinkCheckResult::NotChecked)
         return;
     ++m_problemCount;
+    if (isGone(result))
+        ++m_goneCount;
     const QSignalBlocker blocker(m_problems);
     auto *item = new QTreeWidgetItem(m_problems);
     item->setText(NameColumn, entryCaption(entry.file));
     item->setToolTip(NameColumn, QString::fromLocal8Bit(entry.file.Path));
     item->setText(FolderColumn, entry.folderPath);
     item->setText(StatusColumn, linkStatusText(result));
+    item->setToolTip(StatusColumn, linkStatusText(result));
     item->setIcon(StatusColumn, linkStatusIcon(result, style()));
     item->setData(NameColumn, EntryRole, index);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    // A link that did not answer in time may only be slow today: not ticked.
-    item->setCheckState(NameColumn, result.status == LinkCheckResult::Timeout ? Qt::Unchecked : Qt::Checked);
+    // Only what is gone is offered for deleting: a link that could not be checked (no
+    // network, a server down for the day) may well work tomorrow.
+    item->setCheckState(NameColumn, isGone(result) ? Qt::Checked : Qt::Unchecked);
 }
 
 void LinkCheckDialog::onFinished()
 {
-    m_status->setText(
-        m_problemCount == 0
-            ? QStringLiteral("All %1 entries are fine.").arg(m_checker.total())
-            : QStringLiteral("%1 of %2 entries need a look.").arg(m_problemCount).arg(m_checker.total()));
+    m_status->setText(m_problemCount == 0
+                          ? QStringLiteral("All %1 entries are fine.").arg(m_checker.total())
+                          : QStringLiteral("%1 of %2 entries need a look: %3 gone, %4 could not be checked.")
+                                .arg(m_problemCount)
+                                .arg(m_checker.total())
+                                .arg(m_goneCount)
+                                .arg(m_problemCount - m_goneCount));
     updateButtons();
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Check entries": the progress of a check running in the background, with Cancel, and the
-// entries that need a look, with the broken ones ticked for deleting once the user agrees.
+// entries that need a look, with the gone ones ticked for deleting once the user agrees.
 #pragma once
 
 #include "catalogentries.h"
@@ -69,5 +69,6 @@ private:
     QTreeWidget *m_problems = nullptr;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_delete = nullptr;
-    int m_problemCount = 0;
+    int m_problemCount = 0; // listed when found
+    int m_goneCount = 0;    // of them, Missing or Broken
 };

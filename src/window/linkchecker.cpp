@@ -47,6 +47,13 @@ bool headRefused(QNetworkReply::NetworkError error, int code)
     }
 }
 
+// The only answers that say a page is not there. Others (403, 429, 500, 503...) come from
+// servers that refuse robots, are busy or broken for a while: the page may well be there.
+bool saysGone(int code)
+{
+    return code == 404 || code == 410;
+}
+
 bool isRedirect(int code)
 {
     return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
@@ -81,11 +88,9 @@ QString linkStatusText(const LinkCheckResult &result)
     case LinkCheckResult::Missing:
         return QStringLiteral("File not found");
     case LinkCheckResult::Broken:
-        if (result.httpCode != 0)
-            return QStringLiteral("Broken link: %1 %2").arg(result.httpCode).arg(result.reason).trimmed();
-        return QStringLiteral("Broken link: %1").arg(result.reason);
-    case LinkCheckResult::Timeout:
-        return QStringLiteral("No answer in time");
+        return QStringLiteral("Broken link: %1 %2").arg(result.httpCode).arg(result.reason).trimmed();
+    case LinkCheckResult::CouldNotCheck:
+        return QStringLiteral("Could not check: %1").arg(result.reason);
     case LinkCheckResult::NotChecked:
         return QStringLiteral("Not checked (only web links and files are)");
     }
@@ -98,13 +103,18 @@ QIcon linkStatusIcon(const LinkCheckResult &result, const QStyle *style)
     case LinkCheckResult::Missing:
     case LinkCheckResult::Broken:
         return style->standardIcon(QStyle::SP_MessageBoxCritical);
-    case LinkCheckResult::Timeout:
+    case LinkCheckResult::CouldNotCheck:
         return style->standardIcon(QStyle::SP_MessageBoxWarning);
     case LinkCheckResult::Ok:
     case LinkCheckResult::NotChecked:
         break;
     }
     return {};
+}
+
+bool isGone(const LinkCheckResult &result)
+{
+    return result.status == LinkCheckResult::Missing || result.status == LinkCheckResult::Broken;
 }
 
 // What the file thread and the checker share. The thread is never waited for: a path on a
@@ -289,10 +299,17 @@ void LinkChecker::onHeaders(QNetworkReply *reply)
         return follow(reply, *found, code);
     if (!found->isGet)
         return;
-    const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    answer(reply, *found,
-           code < 400 ? LinkCheckResult{LinkCheckResult::Ok, code, {}}
-                      : LinkCheckResult{LinkCheckResult::Broken, code, reason});
+    answer(reply, *found, httpResult(reply, code));
+}
+
+LinkCheckResult LinkChecker::httpResult(QNetworkReply *reply, int code)
+{
+    const QString phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    if (code < 400)
+        return {LinkCheckResult::Ok, code, {}};
+    if (saysGone(code))
+        return {LinkCheckResult::Broken, code, phrase};
+    return {LinkCheckResult::CouldNotCheck, code, QStringLiteral("%1 %2").arg(code).arg(phrase).trimmed()};
 }
 
 void LinkChecker::follow(QNetworkReply *reply, Request &request, int code)
@@ -302,7 +319,7 @@ void LinkChecker::follow(QNetworkReply *reply, Request &request, int code)
     if (refusal.isEmpty() && request.redirects >= m_options.maxRedirects)
         refusal = QStringLiteral("Too many redirections");
     if (!refusal.isEmpty())
-        return answer(reply, request, {LinkCheckResult::Broken, code, refusal});
+        return answer(reply, request, {LinkCheckResult::CouldNotCheck, code, refusal});
     const Request followed = request;
     request.answered = true;
     // Sent before the abort frees this slot, so that no waiting link takes it meanwhile.
@@ -334,16 +351,18 @@ void LinkChecker::onReplyFinished(QNetworkReply *reply)
         m_busyServers.remove(request.server);
     if (!request.answered) {
         const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         const QNetworkReply::NetworkError error = reply->error();
+        // A page is called gone only on a GET's word: some servers answer HEAD with 404 for
+        // pages that are there, and a gone page is offered for deleting.
         if (request.timedOut)
-            report(request.index, {LinkCheckResult::Timeout, code, {}});
-        else if (!request.isGet && headRefused(error, code))
+            report(request.index,
+                   {LinkCheckResult::CouldNotCheck, code, QStringLiteral("no answer in time")});
+        else if (!request.isGet && (headRefused(error, code) || saysGone(code)))
             send(request.index, true, QUrl(QString::fromLocal8Bit(m_entries[request.index].Path)), 0);
         else if (code >= 400)
-            report(request.index, {LinkCheckResult::Broken, code, reason});
+            report(request.index, httpResult(reply, code));
         else if (error != QNetworkReply::NoError)
-            report(request.index, {LinkCheckResult::Broken, code, reply->errorString()});
+            report(request.index, {LinkCheckResult::CouldNotCheck, code, reply->errorString()});
         else
             report(request.index, {LinkCheckResult::Ok, code, {}});
     }

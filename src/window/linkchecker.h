@@ -23,16 +23,19 @@ class QStyle;
 
 struct LinkCheckResult
 {
+    // Only Missing and Broken say that what the entry points to is gone. Everything else
+    // that goes wrong (no network, a name that does not resolve, no answer in time, a server
+    // error, a refused redirection) says nothing about the page: the check itself failed.
     enum Status {
-        Ok,         // the file is there, or the link answered with success (after redirects)
-        Missing,    // no file at the entry's path
-        Broken,     // the link answered with an error, or could not be reached at all
-        Timeout,    // the link did not answer in time
-        NotChecked, // a link of another scheme than http and https
+        Ok,            // the file is there, or the link answered with success (after redirects)
+        Missing,       // no file at the entry's path
+        Broken,        // the server says the page is not there: 404 Not Found or 410 Gone
+        CouldNotCheck, // no answer that tells either way; reason says why
+        NotChecked,    // a link of another scheme than http and https
     };
     Status status = NotChecked;
     int httpCode = 0; // the last HTTP status received, 0 when none came
-    QString reason;   // why it is broken, in the server's or the network's words
+    QString reason;   // why it is broken or could not be checked, in the server's or network's words
 
     friend bool operator==(const LinkCheckResult &, const LinkCheckResult &) = default;
 };
@@ -40,8 +43,10 @@ struct LinkCheckResult
 // The text a mark's tooltip and the result lists show for a result.
 QString linkStatusText(const LinkCheckResult &result);
 // The mark the entry list shows for a result: none for Ok and NotChecked, so that only the
-// entries that need a look stand out.
+// entries that need a look stand out; a milder one for CouldNotCheck than for the gone.
 QIcon linkStatusIcon(const LinkCheckResult &result, const QStyle *style);
+// Whether the entry's target is gone, so that deleting the entry loses nothing.
+bool isGone(const LinkCheckResult &result);
 
 class LinkChecker final : public QObject
 {
@@ -95,6 +100,7 @@ private:
     void onHeaders(QNetworkReply *reply);
     void follow(QNetworkReply *reply, Request &request, int code);
     void answer(QNetworkReply *reply, Request &request, const LinkCheckResult &result);
+    static LinkCheckResult httpResult(QNetworkReply *reply, int code); // for a status of 400 or more
     void onTimedOut(QNetworkReply *reply);
     void onReplyFinished(QNetworkReply *reply);
     void report(int index, const LinkCheckResult &result);

@@ -2,11 +2,14 @@
 #include "maintree.h"
 
 #include "entrylistmodel.h"
+#include "foldername.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QStyledItemDelegate>
 
 #include <vector>
 
@@ -31,6 +34,22 @@ template <typename Visit> void forEachIndexInPreOrder(const QAbstractItemModel &
     }
 }
 
+// A rename in place that leaves no name keeps the old one, as file managers do: an empty
+// name is something only the prompt gives on purpose.
+class FolderNameDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        const auto *edit = qobject_cast<QLineEdit *>(editor);
+        if (edit && folderNameFromText(edit->text()).isEmpty())
+            return;
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+};
+
 } // namespace
 
 MainTree::MainTree(QWidget *parent)
@@ -50,6 +69,7 @@ MainTree::MainTree(QWidget *parent)
     setAutoExpandDelay(800);
     setUniformRowHeights(true);
     setAccessibleName(QStringLiteral("Folders"));
+    setItemDelegate(new FolderNameDelegate(this));
 
     m_closedFolder = QIcon(QStringLiteral(":/icons/folder-closed.svg"));
     // The selected folder always shows the closed folder, whatever its state.
@@ -157,6 +177,28 @@ void MainTree::setAutoSort(bool on)
         sortItems(0, Qt::AscendingOrder);
 }
 
+// With no folder selected, the item view would make the first folder the current one as the
+// tree takes the focus, and so select it and show its entries: only the user chooses a folder.
+void MainTree::focusInEvent(QFocusEvent *event)
+{
+    if (currentItem()) {
+        QTreeWidget::focusInEvent(event);
+        return;
+    }
+    QAbstractScrollArea::focusInEvent(event);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->update();
+}
+
+// Tab and Shift+Tab end a rename in place as Enter does; the item view would go on to rename
+// the next or the previous folder, and select it.
+void MainTree::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem)
+        hint = QAbstractItemDelegate::NoHint;
+    QTreeWidget::closeEditor(editor, hint);
+}
+
 void MainTree::keyReleaseEvent(QKeyEvent *event)
 {
     QTreeWidget::keyReleaseEvent(event);
@@ -220,15 +262,8 @@ void MainTree::dropEvent(QDropEvent *event)
 
 void MainTree::onItemChanged(QTreeWidgetItem *item, int column)
 {
-    if (m_renaming || column != 0)
-        return;
-    const QString cleaned = FolderItem::withoutLeadingIndent(item->text(0));
-    if (cleaned != item->text(0)) {
-        m_renaming = true;
-        item->setText(0, cleaned);
-        m_renaming = false;
-    }
-    Q_EMIT folderRenamed(static_cast<FolderItem *>(item));
+    if (column == 0)
+        Q_EMIT folderRenamed(static_cast<FolderItem *>(item));
 }
 
 void MainTree::setFolderImage(QTreeWidgetItem *item, bool open)

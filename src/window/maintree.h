@@ -46,6 +46,8 @@ Q_SIGNALS:
     void popupRequested(const QPoint &globalPos);
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -61,5 +63,4 @@ private:
     QIcon m_closedFolder;
     QIcon m_openFolder;
     bool m_autoSort = false;
-    bool m_renaming = false;
 };

@@ -207,11 +207,10 @@ void TMain::restoreSortState()
 
 void TMain::saveSortState()
 {
-    SettingsStore &store = *m_services.registry;
-    store.writeString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("Ascending"),
-                      FormStorage::boolText(m_model->sortOrder() == Qt::AscendingOrder));
-    store.writeString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("SortCol"),
-                      QString::number(m_model->sortColumn()));
+    m_services.registry->writeStrings(
+        SettingsStore::Root::CurrentUser, sortKey,
+        {{QStringLiteral("Ascending"), FormStorage::boolText(m_model->sortOrder() == Qt::AscendingOrder)},
+         {QStringLiteral("SortCol"), QString::number(m_model->sortColumn())}});
 }
 
 QString TMain::helpPagePath() const

@@ -38,6 +38,8 @@ QList<RoundTripCase> exactCases()
         {"file entries of every shape",
          folder({}, {fileEntry("/home/u/a b.txt", ""), fileEntry("C:\\Docs\\x.doc", "on Windows"),
                      fileEntry("//server/share/f", ""), fileEntry("relative/name", ""), fileEntry("", ""),
+                     fileEntry("/home/u/folder/", ""), fileEntry("/", ""),
+                     fileEntry("/x/named like it", "named like it"),
                      fileEntry("/odd/%41%&amp;#hash?q=1;x'\"<>", "")})},
         {"file path bytes that are not UTF-8", folder({}, {fileEntry("/data/caf\xE9 \x80\xFF.txt", "t")})},
         {"descriptions of several lines",
@@ -63,7 +65,7 @@ QList<RoundTripCase> exactCases()
                 {folder("A", {urlEntry("a1", "one"), fileEntry("/a2", "two")},
                         {folder("B", {}, {folder("C", {urlEntry("c", "deep")})}), folder("B2", {})}),
                  folder("D", {}), folder("", {urlEntry("e", "in a folder without a name")})})},
-        {"tabs inside texts", folder({}, {urlEntry("u\tv", "a\tb", "p\tq")}, {folder("x\ty", {})})},
+        {"tabs inside texts", folder({}, {urlEntry("u\tv", "a\tb", "p\tq")})},
         {"an empty catalog", folder({}, {})},
     };
 }
@@ -160,20 +162,20 @@ void TestBookmarkExport::netscapeShape()
         {},
         {urlEntry("https://a.example/?x=1&y=2", "A & B\r\nnote\r\n second "), fileEntry("/h/r 1.pdf", "")},
         {folder("Sub <1>", {urlEntry("file:///k", "", "/usr/bin/view")})});
-    const QByteArray expected =
-        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
-        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
-        "<TITLE>Bookmarks</TITLE>\n"
-        "<H1>Bookmarks</H1>\n"
-        "<DL><p>\n"
-        "    <DT><H3>Sub &lt;1&gt;</H3>\n"
-        "    <DL><p>\n"
-        "        <DT><A HREF=\"file:///k\" PROGRAM=\"/usr/bin/view\" KIND=\"URL\"></A>\n"
-        "    </DL><p>\n"
-        "    <DT><A HREF=\"https://a.example/?x=1&amp;y=2\">A &amp; B</A>\n"
-        "    <DD>note\n second&#32;\n"
-        "    <DT><A HREF=\"file:///h/r%201.pdf\"></A>\n"
-        "</DL><p>\n";
+    const QByteArray expected = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+                                "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+                                "<TITLE>Bookmarks</TITLE>\n"
+                                "<H1>Bookmarks</H1>\n"
+                                "<DL><p>\n"
+                                "    <DT><H3>Sub &lt;1&gt;</H3>\n"
+                                "    <DL><p>\n"
+                                "        <DT><A HREF=\"file:///k\" PROGRAM=\"/usr/bin/view\" KIND=\"URL\" "
+                                "UNTITLED=\"1\">file:///k</A>\n"
+                                "    </DL><p>\n"
+                                "    <DT><A HREF=\"https://a.example/?x=1&amp;y=2\">A &amp; B</A>\n"
+                                "    <DD>note\n second&#32;\n"
+                                "    <DT><A HREF=\"file:///h/r%201.pdf\" UNTITLED=\"1\">r 1.pdf</A>\n"
+                                "</DL><p>\n";
     QCOMPARE(writeNetscapeBookmarks(root), expected);
 }
 

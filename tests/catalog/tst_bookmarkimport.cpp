@@ -230,6 +230,10 @@ void TestBookmarkImport::htmlEntryRules_data()
         << QList<MFile>{urlEntry("file:///x", "t")};
     QTest::newRow("control characters are dropped")
         << QByteArray("<DT><A HREF=\"u\x01v\">a\x02&#1;b\tc</A>") << QList<MFile>{urlEntry("uv", "ab\tc")};
+    QTest::newRow("UNTITLED: the entry's name is no title, any other text is one")
+        << QByteArray("<DT><A HREF=\"file:///d/a.txt\" UNTITLED=1>a.txt</A><DT><A HREF=u UNTITLED>u</A>"
+                      "<DT><A HREF=v UNTITLED>edited</A>")
+        << QList<MFile>{fileEntry("/d/a.txt", ""), urlEntry("u", ""), urlEntry("v", "edited")};
     QTest::newRow("an anchor without HREF is an empty URL entry")
         << QByteArray("<DT><A>t</A>") << QList<MFile>{urlEntry("", "t")};
     QTest::newRow("comments, separators and paragraphs are skipped")

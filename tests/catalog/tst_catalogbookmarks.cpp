@@ -367,9 +367,10 @@ void TestCatalogBookmarks::importFolderName_data()
     QTest::newRow("last extension only")
         << QStringLiteral("/x/my.places.xbel") << QStringLiteral("my.places");
     QTest::newRow("no extension") << QStringLiteral("/x/places") << QStringLiteral("places");
-    QTest::newRow("leading blanks dropped")
-        << QStringLiteral("/x/ \tspaced.html") << QStringLiteral("spaced");
+    QTest::newRow("made a folder name")
+        << QStringLiteral("/x/ \tspaced\nout.html") << QStringLiteral("spaced out");
     QTest::newRow("nothing left") << QStringLiteral("/x/.html") << QStringLiteral("Imported bookmarks");
+    QTest::newRow("no name left") << QStringLiteral("/x/\n.html") << QStringLiteral("Imported bookmarks");
 }
 
 void TestCatalogBookmarks::importFolderName()

@@ -48,6 +48,8 @@ private Q_SLOTS:
     void sameEntries_data();
     void sameEntries();
     void groupsByScope();
+    void keptCopyCarriesTheMost_data();
+    void keptCopyCarriesTheMost();
     void groupsOnGeneratedCatalog();
     void removesFromSeveralFiles();
     void shownFolderGoesThroughTheWindow();
@@ -139,6 +141,32 @@ void TestDuplicateFinder::groupsByScope()
     QCOMPARE(describe(findDuplicates(folders, DuplicateScope::Catalog)),
              QStringLiteral("A:0 A:2 A:4 D:0 | A:1 A/B/C:1 A/B/C:2 | A:3 A/B/C:0"));
     QVERIFY(findDuplicates({}, DuplicateScope::Catalog).isEmpty());
+}
+
+void TestDuplicateFinder::keptCopyCarriesTheMost_data()
+{
+    QTest::addColumn<QList<MFile>>("copies");
+    QTest::addColumn<int>("kept");
+    const MFile bare = fileEntry("/f");
+    const MFile described = fileEntry("/f", "notes");
+    const MFile withProgram{MFile::FileKind, "/f", "/usr/bin/view", {}};
+    const MFile both{MFile::FileKind, "/f", "/usr/bin/view", "notes"};
+    QTest::newRow("all bare: the first") << QList<MFile>{bare, bare, bare} << 0;
+    QTest::newRow("a description beats none") << QList<MFile>{bare, described} << 1;
+    QTest::newRow("a program beats none") << QList<MFile>{bare, bare, withProgram} << 2;
+    QTest::newRow("both beat either") << QList<MFile>{described, both, withProgram} << 1;
+    QTest::newRow("then the longer texts") << QList<MFile>{described, fileEntry("/f", "more notes")} << 1;
+    QTest::newRow("equals: the first") << QList<MFile>{bare, described, described} << 1;
+}
+
+void TestDuplicateFinder::keptCopyCarriesTheMost()
+{
+    QFETCH(QList<MFile>, copies);
+    QFETCH(int, kept);
+    const QList<DuplicateGroup> groups =
+        findDuplicates({{{0, QStringLiteral("F"), "cat0.lsf"}, copies}}, DuplicateScope::WithinFolder);
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups[0].kept, kept);
 }
 
 void TestDuplicateFinder::groupsOnGeneratedCatalog()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree files: every rule of the indented-line reader, the index and state files,
 // the writer against hand-built fixtures, and loading and saving in a work directory.
+#include "foldername.h"
 #include "foldertree.h"
 #include "testenvironment.h"
 
@@ -72,6 +73,8 @@ private Q_SLOTS:
     void loadStopsAtInvalidLevel();
     void saveThenLoadGivesSameTree();
     void saveIsOneUnit();
+    void folderNames_data();
+    void folderNames();
 };
 
 void TestFolderTree::treeReaderRules_data()
@@ -389,6 +392,48 @@ void TestFolderTree::saveIsOneUnit()
     QCOMPARE(readFile(paths.TreeFilePath), fixture("tree-example.lsf"));
     QCOMPARE(readFile(paths.ITreeFilePath), fixture("itree-example.lsf"));
     QCOMPARE(readFile(paths.ETreeFilePath), fixture("etree-example.lsf"));
+}
+
+void TestFolderTree::folderNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    const QChar zero(0);
+    QTest::newRow("a plain name") << QStringLiteral("Music") << QStringLiteral("Music");
+    QTest::newRow("blanks inside and at the end stay")
+        << QStringLiteral("Two  words ") << QStringLiteral("Two  words ");
+    QTest::newRow("leading blanks and tabs go") << QStringLiteral(" \t Name") << QStringLiteral("Name");
+    QTest::newRow("a copied line with its break") << QStringLiteral("Name\r\n") << QStringLiteral("Name");
+    QTest::newRow("a break and an indent are one blank")
+        << QStringLiteral("Evil\n\t\t\tName") << QStringLiteral("Evil Name");
+    QTest::newRow("every kind of line break")
+        << QStringLiteral("a\rb\nc\r\nd\ve\ff\u0085g\u2028h\u2029i") << QStringLiteral("a b c d e f g h i");
+    QTest::newRow("a tab inside") << QStringLiteral("a\tb") << QStringLiteral("a b");
+    QTest::newRow("blanks around a break stay") << QStringLiteral("a \n b") << QStringLiteral("a   b");
+    QTest::newRow("other control characters go")
+        << (QStringLiteral("a") + zero + QStringLiteral("b\u0001c\u001b\u007f\u0090d"))
+        << QStringLiteral("abcd");
+    QTest::newRow("a control character does not end a run of breaks")
+        << QStringLiteral("a\n\x01\nb") << QStringLiteral("a b");
+    QTest::newRow("nothing but breaks") << QStringLiteral("\r\n\t") << QString();
+    QTest::newRow("text that came from other bytes stays")
+        << QStringLiteral("\uFFFDbersicht") << QStringLiteral("\uFFFDbersicht");
+}
+
+// The rule is what keeps a folder on its own line at its own depth: a name it gives is read
+// back from the tree file as the one folder it was written as.
+void TestFolderTree::folderNames()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, name);
+    QCOMPARE(folderNameFromText(text), name);
+
+    const QList<FolderRecord> written{{0, "A", std::nullopt, false, false},
+                                      {1, name.toUtf8(), std::nullopt, false, false},
+                                      {1, "B", std::nullopt, false, false}};
+    const TreeParseResult read = parseTreeText(serializeFolderTree(written).tree);
+    QVERIFY(!read.error);
+    QCOMPARE(read.folders, written);
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestFolderTree)

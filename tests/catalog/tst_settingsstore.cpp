@@ -9,7 +9,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
+
+// The settings file is replaced by a new one at each write.
+quint64 inode(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
 
 QString iniText(const QString &path)
 {
@@ -31,6 +40,7 @@ private Q_SLOTS:
     void missingValueIsNone();
     void writeCreatesTheFolder();
     void writeFailureIsReported();
+    void valuesStoredAlreadyAreNotWrittenAgain();
 };
 
 void TestSettingsStore::filesLiveUnderTheConfigFolder()
@@ -143,6 +153,30 @@ void TestSettingsStore::writeFailureIsReported()
     SettingsStore store(path);
     QVERIFY(!store.writeString(SettingsStore::Root::None, QStringLiteral("S"), QStringLiteral("k"),
                                QStringLiteral("v")));
+}
+
+void TestSettingsStore::valuesStoredAlreadyAreNotWrittenAgain()
+{
+    // A window closing with the settings it opened with syncs no file to disk.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("registry.ini"));
+    SettingsStore store(path);
+    const QString key = QStringLiteral("Software\\linkshelf\\TMain");
+    QVERIFY(
+        store.writeStrings(SettingsStore::Root::CurrentUser, key,
+                           {{QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("B"), QString()}}));
+    const quint64 written = inode(path);
+    QVERIFY(written != 0);
+    QVERIFY(
+        store.writeStrings(SettingsStore::Root::CurrentUser, key,
+                           {{QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("B"), QString()}}));
+    QCOMPARE(inode(path), written);
+    QVERIFY(store.writeStrings(
+        SettingsStore::Root::CurrentUser, key,
+        {{QStringLiteral("A"), QStringLiteral("1")}, {QStringLiteral("B"), QStringLiteral("2")}}));
+    QVERIFY(inode(path) != written);
+    QCOMPARE(SettingsStore(path).readString(SettingsStore::Root::CurrentUser, key, QStringLiteral("B")),
+             std::optional<QString>(QStringLiteral("2")));
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestSettingsStore)

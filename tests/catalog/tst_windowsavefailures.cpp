@@ -45,6 +45,7 @@ private Q_SLOTS:
     void entriesWaitForTheNextWrite();
     void aNewFolderWaitsForTheNextTreeSave_data();
     void aNewFolderWaitsForTheNextTreeSave();
+    void aDeletedFolderKeepsItsFileUntilTheTreeIsSaved();
 };
 
 void TestWindowSaveFailures::entriesWaitForTheNextWrite_data()
@@ -141,6 +142,35 @@ void TestWindowSaveFailures::aNewFolderWaitsForTheNextTreeSave()
     QCOMPARE(again.mainTree()->topLevelItemCount(), 2);
     QCOMPARE(again.mainTree()->topLevelItem(1)->text(0), QStringLiteral("News"));
     QCOMPARE(again.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
+}
+
+// The tree on disk still names the folder after a failed save, so the folder comes back at the
+// next start: with its entries, not without them.
+void TestWindowSaveFailures::aDeletedFolderKeepsItsFileUntilTheTreeIsSaved()
+{
+    WindowFixture f;
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\nNews\r\n");
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
+    f.writeCatalogFile(QStringLiteral("cat0.lsf"), emptyFolder);
+    const QByteArray news = serializeContents({MFile{MFile::UrlKind, "http://news.example", {}, {}}});
+    f.writeCatalogFile(QStringLiteral("cat1.lsf"), news);
+    TMain &w = f.open();
+    FailingFileWriter writer;
+    {
+        const FileWriterOverride override(writer);
+        writer.failFrom(Fault::Create);
+        f.interaction.yesNoAnswers = {true};
+        releaseKeyIn(w, w.mainTree(), Qt::Key_Delete);
+        QCOMPARE(w.mainTree()->topLevelItemCount(), 1);
+        QCOMPARE(f.interaction.messages.size(), 1);
+    }
+    QCOMPARE(f.readCatalogFile(QStringLiteral("cat1.lsf")), news);
+    w.hide();
+    TMain &again = f.open(); // as after a crash: nothing saved the tree since
+    QCOMPARE(again.mainTree()->selectedFolder()->text(0), QStringLiteral("News"));
+    QCOMPARE(again.mainList()->model().count(), 1);
+    again.hide();
 }
 
 LINKSHELF_TEST_MAIN(TestWindowSaveFailures)

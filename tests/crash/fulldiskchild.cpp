@@ -8,6 +8,7 @@
 #include "catalogpaths.h"
 #include "contentsfile.h"
 #include "foldertree.h"
+#include "nohardlinkswriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -55,8 +56,12 @@ SaveResult write(const CatalogPaths &paths, const QByteArray &what)
                                  serializeContents(newEntries()));
     if (what == "tree")
         return saveFolderTree(paths, newTree());
-    if (what == "backup")
+    if (what == "backup") {
+        // Hard links take no data blocks, so only copies meet the full disk.
+        NoHardLinksWriter copiesOnly;
+        const FileWriterOverride override(copiesOnly);
         return makeDailyBackup(paths.WorkDirectory).result;
+    }
     if (what == "export")
         return exportBookmarkFile(paths.WorkDirectory + QStringLiteral("/export.html"),
                                   catalogBookmarkTree(paths, loadFolderTree(paths).folders));

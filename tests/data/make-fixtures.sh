@@ -57,3 +57,13 @@ printf '\x00\x00\x00\x00' > contents-empty.lsf
     printf '\x06\x00\x00\x00\x80\x81 end'                 # 6 bytes
     printf '\x00\x00\x00\x00'
 } > contents-non-utf8.lsf
+
+# An entry written on Western Windows: path, program and description in windows-1252
+# (0xDC U-umlaut, 0xFC u-umlaut, 0xDF sharp s, 0x96 en dash, 0x80 euro sign), none of it UTF-8.
+{
+    printf '\x01\x00\x00\x00'
+    printf '\x19\x00\x00\x00/srv/Ablage/\xdcbersicht.txt'    # 25 bytes
+    printf '\x0e\x00\x00\x00/opt/b\xfcro/edit'                # 14 bytes
+    printf '\x19\x00\x00\x00Gr\xfc\xdfe \x96 5 \x80\r\nzweite Zeile' # 25 bytes
+    printf '\x00\x00\x00\x00'
+} > contents-windows-1252.lsf

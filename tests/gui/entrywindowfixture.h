@@ -23,29 +23,14 @@ struct Fixture : WindowFixture
     }
 };
 
-// Writes a catalog of one folder "Hot Files" (cat0.lsf, selected) holding the given entries.
-inline void writeCatalogWith(WindowFixture &f, const QList<MFile> &entries)
+// A catalog of one folder "Hot Files" (cat0.lsf, selected) holding the given entries.
+inline TMain &openCatalogWith(WindowFixture &f, const QList<MFile> &entries)
 {
     f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n");
     f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
     f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
     f.writeCatalogFile(contentsName, serializeContents(entries));
-}
-
-// A window on a catalog of one folder "Hot Files" (cat0.lsf, selected) holding the entries.
-inline TMain &openCatalogWith(WindowFixture &f, const QList<MFile> &entries)
-{
-    writeCatalogWith(f, entries);
     return f.open();
-}
-
-// Shown and active, so that keys reach the window as they do when the user types.
-inline TMain &showWindow(TMain &w)
-{
-    w.show();
-    if (!QTest::qWaitForWindowActive(&w))
-        qWarning("the window did not become active");
-    return w;
 }
 
 // The middle of an entry's cell as the list shows it now, in whichever view style.

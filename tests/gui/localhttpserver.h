@@ -74,6 +74,10 @@ private:
             return reply(socket, method, "302 Found", "Location: /loop\r\n", {});
         if (path == "/missing")
             return reply(socket, method, "404 Not Found", {}, "no such page");
+        if (path == "/gone")
+            return reply(socket, method, "410 Gone", {}, "gone for good");
+        if (path == "/head-404")
+            return reply(socket, method, method == "HEAD" ? "404 Not Found" : "200 OK", {}, "here");
         if (path == "/error")
             return reply(socket, method, "500 Internal Server Error", {}, "oops");
         if (path == "/no-head" && method == "HEAD")

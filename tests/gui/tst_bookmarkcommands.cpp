@@ -2,18 +2,22 @@
 // Importing and exporting bookmarks in the real main window: the new folders in the tree and
 // on disk, exports that import again into another catalog, and refusals that change nothing.
 #include "../catalog/bookmarktestsupport.h"
+#include "atomicfile.h"
 #include "bookmarkcommands.h"
 #include "bookmarkimport.h"
 #include "catalogbookmarks.h"
 #include "commandline.h"
 #include "contentsfile.h"
 #include "entrylistmodel.h"
+#include "entrywindowfixture.h"
 #include "foldertree.h"
 #include "forwardedstart.h"
 #include "maintree.h"
 #include "testenvironment.h"
-#include "windowfixture.h"
+#include "uiactions.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMap>
 
 namespace {
@@ -72,6 +76,7 @@ private Q_SLOTS:
     void exportThenImportIntoAnotherCatalog_data();
     void exportThenImportIntoAnotherCatalog();
     void exportShowsTheListAsTheUserSeesIt();
+    void exportedLinksShowTheEntriesNames();
     void importedProgramsNeedTheUsersYes_data();
     void importedProgramsNeedTheUsersYes();
     void importAtStartLeavesProgramsOutUnlessKept();
@@ -261,6 +266,43 @@ void TestBookmarkCommands::exportShowsTheListAsTheUserSeesIt()
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY(
         f.interaction.messages.constFirst().startsWith(QStringLiteral("The bookmarks were not exported.\n")));
+}
+
+// Through the menu and the save dialog: a link without text cannot be seen in a browser.
+void TestBookmarkCommands::exportedLinksShowTheEntriesNames()
+{
+    Fixture f;
+    const QList<MFile> entries{fileEntry("/home/u/r 1.pdf", ""), urlEntry("https://x.example/?a=1&b=2", ""),
+                               fileEntry("/home/u/Documents/", "\r\nnot a title"),
+                               urlEntry("https://y.example/", "Y")};
+    TMain &w = showWindow(openCatalogWith(f, entries));
+    // The dialog opens in the home folder, where no name begins like this one: no completion
+    // takes the Enter.
+    const QString path = QDir::home().filePath(QStringLiteral("exported-links.html"));
+    whenModalShows<QFileDialog>([](QFileDialog *dialog) {
+        QLineEdit *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("exported-links.html"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    chooseMenuItem(w, QStringLiteral("ExportBookmarks1"));
+
+    const QByteArray html = readWholeFile(path).value_or(QByteArray());
+    for (const char *link :
+         {"<A HREF=\"file:///home/u/r%201.pdf\" UNTITLED=\"1\">r 1.pdf</A>",
+          "<A HREF=\"https://x.example/?a=1&amp;b=2\" UNTITLED=\"1\">https://x.example/?a=1&amp;b=2</A>",
+          "<A HREF=\"file:///home/u/Documents/\" UNTITLED=\"1\">Documents</A>",
+          "<A HREF=\"https://y.example/\">Y</A>"})
+        QVERIFY2(html.contains(link), html.constData());
+    // Read back, the names are no titles: the entries come back as they were.
+    const BookmarkReadResult read = readBookmarkFile(path);
+    QVERIFY(read);
+    QList<MFile> back = read.root->subfolders.value(0).entries;
+    QList<MFile> sorted = entries;
+    const auto byPath = [](const MFile &a, const MFile &b) { return a.Path < b.Path; };
+    std::sort(back.begin(), back.end(), byPath);
+    std::sort(sorted.begin(), sorted.end(), byPath);
+    QCOMPARE(back, sorted);
 }
 
 void TestBookmarkCommands::importedProgramsNeedTheUsersYes_data()

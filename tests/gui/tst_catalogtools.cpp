@@ -6,6 +6,7 @@
 #include "contentsfile.h"
 #include "duplicatesdialog.h"
 #include "entrylistmodel.h"
+#include "entrywindowfixture.h"
 #include "findallfoldersdialog.h"
 #include "findresultsmodel.h"
 #include "folderitem.h"
@@ -14,13 +15,13 @@
 #include "mainlist.h"
 #include "maintree.h"
 #include "testenvironment.h"
-#include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -77,8 +78,10 @@ private Q_SLOTS:
     void findKeepsUpWithTyping();
     void duplicatesDeletedAfterAsking();
     void duplicatesInTheSelectedFolder();
+    void duplicatesKeepTheCopyThatCarriesMost();
     void checkMarksRowsAndDeletesAfterAsking();
     void checkCancelled();
+    void checkOffersOnlyWhatIsGone();
 };
 
 void TestCatalogTools::initTestCase()
@@ -171,12 +174,12 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
     QTreeWidget *groups = dialog->groupsView();
     QCOMPARE(groups->topLevelItemCount(), 3);
     QCOMPARE(groups->topLevelItem(0)->childCount(), 3);
-    // Every copy but the first is ticked.
+    // Every copy but the one with a description (else the first) is ticked.
     QStringList ticked;
     for (const CatalogEntryRef &copy : dialog->selectedCopies())
         ticked.append(copy.folderPath + u':' + QString::number(copy.entryIndex));
     QCOMPARE(ticked, QStringList({QStringLiteral("Folder1:2"), QStringLiteral("Folder3:0"),
-                                  QStringLiteral("Folder1/Folder2:0"), QStringLiteral("Folder3:1")}));
+                                  QStringLiteral("Folder1:1"), QStringLiteral("Folder3:1")}));
     // Keep Folder3's "/g" instead: untick it, tick the first one.
     groups->topLevelItem(2)->child(0)->setCheckState(0, Qt::Checked);
     groups->topLevelItem(2)->child(1)->setCheckState(0, Qt::Unchecked);
@@ -192,10 +195,9 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
     f.interaction.yesNoAnswers = {true};
     QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
     // The shown folder changed through its list, which was saved; the others in their files.
-    QCOMPARE(w.session().model().count(), 2);
-    QCOMPARE(fileContents(f, 1).size(), 2);
-    QVERIFY(!fileContents(f, 1).contains(urlEntry("HTTP://example.COM/a")));
-    QCOMPARE(fileContents(f, 2), QList<MFile>());
+    QCOMPARE(w.session().model().count(), 1);
+    QCOMPARE(fileContents(f, 1), QList<MFile>({urlEntry("http://Example.com/a/")}));
+    QCOMPARE(fileContents(f, 2), QList<MFile>({fileEntry("/f", "second")}));
     QCOMPARE(fileContents(f, 3), QList<MFile>({fileEntry("/g")}));
     QCOMPARE(groups->topLevelItemCount(), 0); // found again: none left
     QCOMPARE(dialog->statusText(), QStringLiteral("No duplicates found."));
@@ -222,6 +224,52 @@ void TestCatalogTools::duplicatesInTheSelectedFolder()
     tools.AllDuplicatesClick(); // the same window, now across the catalog
     QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1);
     QCOMPARE(dialog->groupsView()->topLevelItem(0)->childCount(), 3);
+}
+
+// From the Tools key, across the catalog with a click, and deleted with a click: the bare
+// copies go, those with a program or a description stay, and the dialog shows both.
+void TestCatalogTools::duplicatesKeepTheCopyThatCarriesMost()
+{
+    Fixture f;
+    writeCatalog(f, {{fileEntry("/f"), urlEntry("http://x.org/")},
+                     {MFile{MFile::FileKind, "/f", "/usr/bin/viewer", {}}, fileEntry("/g", "the good one")},
+                     {urlEntry("http://X.org"), fileEntry("/g"),
+                      MFile{MFile::FileKind, "/f", "/usr/bin/viewer", "notes\r\nmore"}}});
+    TMain &w = showWindow(f.open());
+    QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    DuplicatesDialog *dialog = w.catalogTools().duplicatesDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->groupsView()->topLevelItemCount(), 0); // none within the first folder
+    auto *allFolders = dialog->findChild<QRadioButton *>(QStringLiteral("AllFolders"));
+    QTest::mouseClick(allFolders, Qt::LeftButton, {}, QPoint(8, allFolders->height() / 2));
+    QTreeWidget *groups = dialog->groupsView();
+    QCOMPARE(groups->topLevelItemCount(), 3);
+
+    QStringList rows; // ticked or not, then Name, Folder, Program, Description
+    for (int g = 0; g < groups->topLevelItemCount(); ++g)
+        for (int c = 0; c < groups->topLevelItem(g)->childCount(); ++c) {
+            const QTreeWidgetItem *copy = groups->topLevelItem(g)->child(c);
+            QStringList cells{copy->checkState(0) == Qt::Checked ? QStringLiteral("x") : QStringLiteral("-")};
+            for (int column = 0; column < 4; ++column)
+                cells.append(copy->text(column));
+            rows.append(cells.join(u'|'));
+        }
+    QCOMPARE(
+        rows,
+        QStringList({QStringLiteral("x|f|Folder1||"), QStringLiteral("x|f|Folder1/Folder2|/usr/bin/viewer|"),
+                     QStringLiteral("-|f|Folder3|/usr/bin/viewer|notes more"),
+                     QStringLiteral("-|http://x.org/|Folder1||"), QStringLiteral("x|http://X.org|Folder3||"),
+                     QStringLiteral("-|g|Folder1/Folder2||the good one"), QStringLiteral("x|g|Folder3||")}));
+    QCOMPARE(groups->headerItem()->text(2), QStringLiteral("Program"));
+    QCOMPARE(groups->headerItem()->text(3), QStringLiteral("Description"));
+
+    f.interaction.yesNoAnswers = {true};
+    QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
+    QCOMPARE(fileContents(f, 1), QList<MFile>({urlEntry("http://x.org/")}));
+    QCOMPARE(fileContents(f, 2), QList<MFile>({fileEntry("/g", "the good one")}));
+    QCOMPARE(fileContents(f, 3),
+             QList<MFile>({MFile{MFile::FileKind, "/f", "/usr/bin/viewer", "notes\r\nmore"}}));
+    QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
 void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
@@ -258,9 +306,10 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
     QCOMPARE(marks.value(missingPath), LinkCheckResult::Missing);
     QCOMPARE(marks.value(server.url("/ok")), LinkCheckResult::Ok);
     QCOMPARE(marks.value(server.url("/missing")), LinkCheckResult::Broken);
-    QCOMPARE(marks.value(server.url("/silent")), LinkCheckResult::Timeout);
+    QCOMPARE(marks.value(server.url("/silent")), LinkCheckResult::CouldNotCheck);
     QCOMPARE(marks.value("mailto:a@b.org"), LinkCheckResult::NotChecked);
-    QCOMPARE(dialog->statusText(), QStringLiteral("3 of 6 entries need a look."));
+    QCOMPARE(dialog->statusText(),
+             QStringLiteral("3 of 6 entries need a look: 2 gone, 1 could not be checked."));
     QCOMPARE(dialog->problemsView()->topLevelItemCount(), 3);
 
     f.interaction.yesNoAnswers = {false, true};
@@ -285,7 +334,7 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
     const QList<QTreeWidgetItem *> other =
         dialog->problemsView()->findItems(QStringLiteral("Folder1/Folder2"), Qt::MatchExactly, 1);
     QCOMPARE(other.size(), 1);
-    QCOMPARE(other[0]->text(2), QStringLiteral("Broken link: 500 Internal Server Error"));
+    QCOMPARE(other[0]->text(2), QStringLiteral("Could not check: 500 Internal Server Error"));
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
@@ -309,6 +358,53 @@ void TestCatalogTools::checkCancelled()
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(w.session().model().count(), 20); // nothing deleted
+}
+
+// With no network every web link would fail to resolve: only what is gone (a 404, a file
+// that is not there) is ticked for deleting, and every reason shows whole.
+void TestCatalogTools::checkOffersOnlyWhatIsGone()
+{
+    LocalHttpServer server;
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QByteArray refused = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/page";
+    closed.close(); // nothing answers there now, as with no network
+    QTemporaryDir files;
+    const QByteArray missing = files.filePath(QStringLiteral("missing.txt")).toLocal8Bit();
+    Fixture f;
+    writeCatalog(f, {{fileEntry(missing), urlEntry(server.url("/missing")), urlEntry(refused),
+                      urlEntry(server.url("/error")), urlEntry(server.url("/ok"))}});
+    TMain &w = showWindow(f.open());
+    QTest::keyClick(&w, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    LinkCheckDialog *dialog = w.catalogTools().checkDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->cancelButton()->text(), QStringLiteral("Close"), 20000);
+
+    QTreeWidget *problems = dialog->problemsView();
+    QStringList rows;
+    for (int i = 0; i < problems->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = problems->topLevelItem(i);
+        rows.append((item->checkState(0) == Qt::Checked ? QStringLiteral("x|") : QStringLiteral("-|")) +
+                    item->text(2));
+    }
+    rows.sort();
+    QCOMPARE(rows, QStringList({QStringLiteral("-|Could not check: 500 Internal Server Error"),
+                                QStringLiteral("-|Could not check: Connection refused"),
+                                QStringLiteral("x|Broken link: 404 Not Found"),
+                                QStringLiteral("x|File not found")}));
+    const int needed = static_cast<QAbstractItemView *>(problems)->sizeHintForColumn(2);
+    QVERIFY2(problems->columnWidth(2) >= needed,
+             qPrintable(QStringLiteral("%1 < %2").arg(problems->columnWidth(2)).arg(needed)));
+
+    f.interaction.yesNoAnswers = {true};
+    QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
+    QList<MFile> kept = fileContents(f, 1); // in the list's order, which is the captions'
+    std::sort(kept.begin(), kept.end(), [](const MFile &a, const MFile &b) { return a.Path < b.Path; });
+    QList<MFile> expected{urlEntry(refused), urlEntry(server.url("/error")), urlEntry(server.url("/ok"))};
+    std::sort(expected.begin(), expected.end(),
+              [](const MFile &a, const MFile &b) { return a.Path < b.Path; });
+    QCOMPARE(kept, expected);
+    QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
 LINKSHELF_TEST_MAIN(TestCatalogTools)

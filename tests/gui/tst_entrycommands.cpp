@@ -13,9 +13,11 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QToolButton>
 
 #include <functional>
 
@@ -103,6 +105,25 @@ bool dropUriList(TMain &w, const QByteArray &uriList)
     return drop.isAccepted();
 }
 
+// Chooses an item of the menu bar as a user does from the keyboard: Alt and the menu's
+// letter, the arrow key down to the item, Enter; inDialog then acts in the dialog it opens.
+void chooseMenuItemWithKeys(TMain &w, Qt::Key menuLetter, const QString &itemName,
+                            std::function<void(QWidget *)> inDialog)
+{
+    showWindow(w);
+    QTest::keyClick(&w, menuLetter, Qt::AltModifier);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY2(menu, "the menu did not open");
+    const auto onItem = [&] {
+        return menu->activeAction() && menu->activeAction()->objectName() == itemName;
+    };
+    for (int i = 0; i < menu->actions().size() && !onItem(); ++i)
+        QTest::keyClick(menu, Qt::Key_Down);
+    QVERIFY2(onItem(), qPrintable(itemName));
+    whenModalShows(std::move(inDialog));
+    QTest::keyClick(menu, Qt::Key_Return);
+}
+
 using MimeFiller = std::function<void(QMimeData &)>;
 } // namespace
 
@@ -129,6 +150,7 @@ private Q_SLOTS:
     void propertiesStoreWhatTheDialogConfirms();
     void propertiesKeepTheKindOfAnEntry();
     void propertiesNeverCutAPathOrAProgram();
+    void propertiesReencodeOnlyTheFieldsTheUserChanged();
     void dropsFromOutsideAreOneCommand_data();
     void dropsFromOutsideAreOneCommand();
     void aHandedOverStartIsOneCommand();
@@ -573,6 +595,44 @@ void TestEntryCommands::propertiesNeverCutAPathOrAProgram()
     QCOMPARE(stored.Path, longPath.toLocal8Bit());
     QCOMPARE(stored.Program, longProgram.toLocal8Bit());
     QCOMPARE(stored.Description, QByteArray("only this changed"));
+}
+
+// A catalog carried over from Windows holds texts in a legacy code page, which the dialog can
+// only show with replacement characters: written back, they would replace the real bytes.
+void TestEntryCommands::propertiesReencodeOnlyTheFieldsTheUserChanged()
+{
+    Fixture f;
+    f.useRealDialogs();
+    QFile fixture(QStringLiteral(LINKSHELF_TEST_DATA "/contents-windows-1252.lsf"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    const QByteArray legacy = fixture.readAll();
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n");
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
+    f.writeCatalogFile(contentsName, legacy);
+    TMain &w = showWindow(f.open());
+    QAbstractItemView *view = w.mainList()->currentView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(0, 0)).center());
+
+    const auto clickOk = [](QWidget *dialog) {
+        QTest::mouseClick(dialog->findChild<QToolButton *>(QStringLiteral("OKBut")), Qt::LeftButton);
+    };
+    chooseMenuItemWithKeys(w, Qt::Key_F, QStringLiteral("Properties2"), clickOk);
+    QCOMPARE(f.readCatalogFile(contentsName), legacy);
+
+    chooseMenuItemWithKeys(w, Qt::Key_F, QStringLiteral("Properties2"), [clickOk](QWidget *dialog) {
+        auto *description = dialog->findChild<QPlainTextEdit *>(QStringLiteral("FileDesc"));
+        QTest::mouseClick(description->viewport(), Qt::LeftButton);
+        QTest::keyClick(description, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(description, QStringLiteral(" neu"));
+        clickOk(dialog);
+    });
+    const MFile stored = entriesOnDisk(f).first();
+    const MFile original = parseContents(legacy).entries.first();
+    QCOMPARE(stored.Path, original.Path);
+    QCOMPARE(stored.Program, original.Program);
+    QVERIFY2(stored.Description.endsWith("\r\nzweite Zeile neu"), stored.Description.constData());
 }
 
 void TestEntryCommands::dropsFromOutsideAreOneCommand_data()

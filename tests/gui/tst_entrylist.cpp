@@ -2,7 +2,6 @@
 // The entry list of the real main window as a user meets it: chosen with the mouse in every
 // view style, opened and deleted with keys that act only where they were pressed, counted,
 // kept in order, and drawn with the icon of what each entry names.
-#include "desktopinteraction.h"
 #include "entrylistmodel.h"
 #include "entrywindowfixture.h"
 #include "findallfoldersdialog.h"
@@ -149,9 +148,9 @@ void TestEntryList::everyEntryCommandWorksInEveryViewStyle()
 void TestEntryList::anEnterPressedInADialogIsNoEnterForTheList()
 {
     Fixture f;
-    DesktopInteraction dialogs(nullptr, f.registry, f.shell);
-    writeCatalogWith(f, {urlEntry("https://a.example/"), urlEntry("https://b.example/", "find me")});
-    TMain &w = showWindow(f.open(&dialogs));
+    f.useRealDialogs();
+    TMain &w = showWindow(
+        openCatalogWith(f, {urlEntry("https://a.example/"), urlEntry("https://b.example/", "find me")}));
     QAbstractItemView *list = w.mainList()->currentView();
     const QString chosenFile = m_files.filePath(QStringLiteral("chosen.txt"));
     QVERIFY(QFile(chosenFile).open(QIODevice::WriteOnly));

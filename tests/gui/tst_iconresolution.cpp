@@ -45,6 +45,7 @@ public:
         QMutexLocker lock(&m_mutex);
         while (!m_open)
             m_opened.wait(&m_mutex);
+        ++m_returned;
         return m_key;
     }
 
@@ -56,6 +57,7 @@ public:
     }
 
     int calls() const { return m_calls; }
+    int returned() const { return m_returned; }
 
 private:
     QString m_key;
@@ -63,6 +65,7 @@ private:
     QWaitCondition m_opened;
     bool m_open = false;
     std::atomic<int> m_calls = 0;
+    std::atomic<int> m_returned = 0;
 };
 
 MFile fileEntry(const QByteArray &path)
@@ -221,6 +224,31 @@ private Q_SLOTS:
         const int own = f.iconOfHangingFiles();
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("file49.txt")), own);
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("file0.txt")), own);
+    }
+
+    // The window closes and goes, and with it the program, while a worker is stuck on the
+    // disk: the worker ends by itself once the disk answers.
+    void closingDoesNotWaitForAHangingDisk()
+    {
+        HangingFixture f({fileEntry("/net/hanging/a.txt")});
+        // Should closing wait for the disk, this opens it so that the test ends and says so.
+        std::atomic<bool> closed = false;
+        std::thread watchdog([&] {
+            for (int i = 0; i < 300 && !closed; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            f.disk.open();
+        });
+        const auto finish = qScopeGuard([&] {
+            closed = true;
+            watchdog.join();
+        });
+        f.window->mainTree()->setCurrentItem(f.folder(1));
+        QTRY_COMPARE(f.disk.calls(), 1);
+        f.window->close();
+        f.window.reset();
+        QCOMPARE(f.disk.returned(), 0);
+        closed = true;
+        QTRY_COMPARE(f.disk.returned(), 1);
     }
 
     void anAddedFileGetsTheIconOfTheFileItself()

@@ -110,15 +110,22 @@ void TestLinkChecker::urlAnswers_data()
     QTest::newRow("302, 301, 200") << QByteArray("/moved-twice") << int(R::Ok) << 200
                                    << QStringList{QStringLiteral("HEAD /moved-twice"),
                                                   QStringLiteral("HEAD /moved"), QStringLiteral("HEAD /ok")};
+    // Gone only on a GET's word.
     QTest::newRow("404") << QByteArray("/missing") << int(R::Broken) << 404
-                         << QStringList{QStringLiteral("HEAD /missing")};
-    QTest::newRow("500") << QByteArray("/error") << int(R::Broken) << 500
+                         << QStringList{QStringLiteral("HEAD /missing"), QStringLiteral("GET /missing")};
+    QTest::newRow("410") << QByteArray("/gone") << int(R::Broken) << 410
+                         << QStringList{QStringLiteral("HEAD /gone"), QStringLiteral("GET /gone")};
+    QTest::newRow("404 to HEAD only")
+        << QByteArray("/head-404") << int(R::Ok) << 200
+        << QStringList{QStringLiteral("HEAD /head-404"), QStringLiteral("GET /head-404")};
+    // Answers that say nothing of the page.
+    QTest::newRow("500") << QByteArray("/error") << int(R::CouldNotCheck) << 500
                          << QStringList{QStringLiteral("HEAD /error")};
-    QTest::newRow("redirect loop") << QByteArray("/loop") << int(R::Broken) << 302
+    QTest::newRow("redirect loop") << QByteArray("/loop") << int(R::CouldNotCheck) << 302
                                    << QStringList{QStringLiteral("HEAD /loop")};
-    QTest::newRow("redirect to a local file")
-        << QByteArray("/to-file") << int(R::Broken) << 302 << QStringList{QStringLiteral("HEAD /to-file")};
-    QTest::newRow("never answers") << QByteArray("/silent") << int(R::Timeout) << 0
+    QTest::newRow("redirect to a local file") << QByteArray("/to-file") << int(R::CouldNotCheck) << 302
+                                              << QStringList{QStringLiteral("HEAD /to-file")};
+    QTest::newRow("never answers") << QByteArray("/silent") << int(R::CouldNotCheck) << 0
                                    << QStringList{QStringLiteral("HEAD /silent")};
 }
 
@@ -133,7 +140,7 @@ void TestLinkChecker::urlAnswers()
     QCOMPARE(int(result.status), status);
     QCOMPARE(result.httpCode, code);
     QCOMPARE(withoutRetries(m_server->requests), requests);
-    if (status == LinkCheckResult::Broken)
+    if (status == LinkCheckResult::Broken || status == LinkCheckResult::CouldNotCheck)
         QVERIFY(!result.reason.isEmpty());
     if (path == "/loop") // the first request and five redirects, then it gives up
         QVERIFY(m_server->requests.size() >= 6 && m_server->requests.size() <= 8);
@@ -209,8 +216,10 @@ void TestLinkChecker::endlessHeadersHoldNoOtherHostUp()
     using R = LinkCheckResult;
     QCOMPARE(reported.value(0), std::make_pair(4, int(R::Ok))); // the other host, at once
     std::sort(reported.begin(), reported.end());
-    QCOMPARE(reported, (QList<std::pair<int, int>>{
-                           {0, R::Timeout}, {1, R::Timeout}, {2, R::Timeout}, {3, R::Ok}, {4, R::Ok}}));
+    QCOMPARE(
+        reported,
+        (QList<std::pair<int, int>>{
+            {0, R::CouldNotCheck}, {1, R::CouldNotCheck}, {2, R::CouldNotCheck}, {3, R::Ok}, {4, R::Ok}}));
 }
 
 void TestLinkChecker::unreachableServer()
@@ -221,7 +230,7 @@ void TestLinkChecker::unreachableServer()
     closed.close(); // nothing listens there now
     const LinkCheckResult result =
         check({urlEntry("http://127.0.0.1:" + QByteArray::number(port) + "/")}, {6, 2000, 5}).value(0);
-    QCOMPARE(int(result.status), int(LinkCheckResult::Broken));
+    QCOMPARE(int(result.status), int(LinkCheckResult::CouldNotCheck));
     QCOMPARE(result.httpCode, 0);
     QVERIFY(!result.reason.isEmpty());
 }
@@ -315,9 +324,8 @@ void TestLinkChecker::statusTextsAndMarks_data()
     QTest::newRow("missing") << R{R::Missing, 0, {}} << QStringLiteral("File not found") << true;
     QTest::newRow("404") << R{R::Broken, 404, QStringLiteral("Not Found")}
                          << QStringLiteral("Broken link: 404 Not Found") << true;
-    QTest::newRow("no code") << R{R::Broken, 0, QStringLiteral("Connection refused")}
-                             << QStringLiteral("Broken link: Connection refused") << true;
-    QTest::newRow("timeout") << R{R::Timeout, 0, {}} << QStringLiteral("No answer in time") << true;
+    QTest::newRow("could not check") << R{R::CouldNotCheck, 0, QStringLiteral("Host x.example not found")}
+                                     << QStringLiteral("Could not check: Host x.example not found") << true;
     QTest::newRow("not checked") << R{R::NotChecked, 0, {}}
                                  << QStringLiteral("Not checked (only web links and files are)") << false;
 }

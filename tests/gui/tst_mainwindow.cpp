@@ -11,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCollator>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -46,6 +47,22 @@ QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &contentsFile)
 MFile fileEntry(const char *path)
 {
     return MFile{MFile::FileKind, path, {}, {}};
+}
+
+// F2 on the selected folder, as a user starts renaming it; the editor that then has the focus.
+QLineEdit *startRenameInPlace(MainTree *tree)
+{
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_F2);
+    return qobject_cast<QLineEdit *>(QApplication::focusWidget());
+}
+
+// The key that ends the rename, and the wait until the edit is over: Enter hands the text to
+// the folder only once the event loop runs.
+void endRenameInPlace(MainTree *tree, Qt::Key key)
+{
+    QTest::keyClick(QApplication::focusWidget(), key);
+    QTRY_COMPARE(QApplication::focusWidget(), tree);
 }
 } // namespace
 
@@ -140,17 +157,63 @@ private Q_SLOTS:
         QVERIFY(f.interaction.unexpected.isEmpty());
     }
 
-    void leadingBlanksCannotReachTheTreeFile()
+    // A pasted line break or indent would start a line of its own in the tree file, which the
+    // next start reads as another folder, or cannot read at all.
+    void pastedLineBreaksCannotReachTheTreeFile()
     {
         WindowFixture f;
-        TMain &w = f.open();
-        f.interaction.stringAnswers = {QStringLiteral(" \tIndented")};
-        w.AddRootBtnClick();
-        QCOMPARE(topCaptions(w.mainTree()).last(), QStringLiteral("Indented"));
-        // A rename in place reaches the files at once, so "Exit" cannot lose it.
-        w.mainTree()->topFolder(1)->setText(0, QStringLiteral("  Renamed"));
-        QCOMPARE(topCaptions(w.mainTree()).last(), QStringLiteral("Renamed"));
-        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nRenamed\r\n"));
+        f.useRealDialogs();
+        TMain &w = showWindow(f.open());
+        QGuiApplication::clipboard()->setText(QStringLiteral("Evil\n\t\t\tName"));
+        whenModalShows([](QWidget *prompt) {
+            QWidget *field = prompt->findChild<QWidget *>(QStringLiteral("StrEdit"));
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        releaseKey(w.mainTree(), Qt::Key_F7);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nEvil Name\r\n"));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("Two\r\nlines\n"));
+        showWindow(w);
+        QLineEdit *editor = startRenameInPlace(w.mainTree());
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        endRenameInPlace(w.mainTree(), Qt::Key_Return);
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nTwo lines\r\n"));
+    }
+
+    void aRenameInPlaceChangesOnlyItsOwnFolder()
+    {
+        WindowFixture f;
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Alpha\r\nBeta\r\n");
+        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
+        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+        for (const char *name : {"cat0.lsf", "cat1.lsf"})
+            f.writeCatalogFile(QLatin1String(name), emptyFolder);
+        TMain &w = showWindow(f.open());
+        MainTree *tree = w.mainTree();
+
+        // A slow click on the selected folder opens the editor; emptied, the name stays.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topFolder(0)).center());
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        endRenameInPlace(tree, Qt::Key_Return);
+        QCOMPARE(topCaptions(tree), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta")}));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Alpha\r\nBeta\r\n"));
+
+        // Tab ends the edit as Enter does, and opens none on the next folder.
+        QLineEdit *editor = startRenameInPlace(tree);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("One"));
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Two"));
+        endRenameInPlace(tree, Qt::Key_Return);
+        QCOMPARE(topCaptions(tree), (QStringList{QStringLiteral("One"), QStringLiteral("Beta")}));
+        QCOMPARE(tree->selectedFolder(), tree->topFolder(0));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("One\r\nBeta\r\n"));
+
+        QVERIFY(f.interaction.unexpected.isEmpty());
     }
 
     void deletingAFolderTakesOnlyItsOwnContentsFile()
@@ -353,7 +416,28 @@ private Q_SLOTS:
         QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), QByteArray("\x01\x00\x00\x02", 4));
     }
 
-    void aFullCatalogRefusesAnotherFolder()
+    // With no folder marked selected, the tree takes the focus from the keyboard without
+    // choosing one: the list stays empty and nothing is written.
+    void takingTheFocusSelectsNoFolder()
+    {
+        WindowFixture f;
+        f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\nB\r\n");
+        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
+        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x00", 2));
+        f.writeCatalogFile(QStringLiteral("cat0.lsf"), serializeContents({fileEntry("/a.txt")}));
+        f.writeCatalogFile(QStringLiteral("cat1.lsf"), emptyFolder);
+        FileWriteCounter treeSaves(f.workDir(), QStringLiteral("etree.lsf"));
+        TMain &w = showWindow(f.open());
+        w.mainList()->currentView()->setFocus();
+        for (int i = 0; i < 10 && QApplication::focusWidget() != w.mainTree(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), w.mainTree());
+        QVERIFY(!w.mainTree()->selectedFolder());
+        QCOMPARE(w.mainList()->model().count(), 0);
+        QCOMPARE(treeSaves.takeCount(), 0);
+    }
+
+    void aFullCatalogRefusesAnotherFolderBeforeAskingItsName()
     {
         WindowFixture f;
         QByteArray tree, index;
@@ -363,10 +447,12 @@ private Q_SLOTS:
         }
         f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
         f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
-        TMain &w = f.open();
-        QVERIFY(!w.folderCommands().CreateFolder(nullptr, QStringLiteral("One too many")));
+        TMain &w = showWindow(f.open());
+        releaseKey(w.mainTree(), Qt::Key_F7);
+        releaseKey(w.mainTree(), Qt::Key_F7, Qt::ShiftModifier);
         QCOMPARE(w.mainTree()->topLevelItemCount(), 2000);
-        QCOMPARE(f.interaction.messages.size(), 1);
+        QCOMPARE(f.interaction.prompts, QStringList());
+        QCOMPARE(f.interaction.messages.size(), 2);
         QVERIFY(f.interaction.messages.first().contains(QStringLiteral("2000")));
     }
 

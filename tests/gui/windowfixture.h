@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A main window on a catalog in a temporary folder, with scripted dialogs and a fake shell.
+// A main window on a catalog in a temporary folder, with scripted dialogs (or the real ones)
+// and a fake shell.
 #pragma once
 
+#include "desktopinteraction.h"
 #include "fakeshell.h"
+#include "modaldialog.h"
 #include "scriptedinteraction.h"
 #include "settingsstore.h"
 #include "systemicons.h"
@@ -25,6 +28,18 @@ inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
     QTest::keyClick(widget, key);
 }
 
+// Shown and active, so that keys reach the window as they do when the user types. Called
+// again after a dialog closed: the offscreen platform gives no window the activation back, as
+// a desktop does.
+inline TMain &showWindow(TMain &w)
+{
+    w.show();
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w))
+        qWarning("the window did not become active");
+    return w;
+}
+
 class WindowFixture
 {
 public:
@@ -36,15 +51,15 @@ public:
                              QStringLiteral("WorkDir"), workDir());
     }
 
+    // The real dialogs in place of the script, for a test that drives them with keys and the
+    // mouse from inside their event loops (whenModalShows). Call before open().
+    void useRealDialogs() { realDialogs = std::make_unique<DesktopInteraction>(nullptr, iniFile, shell); }
+
     // Builds the window (again); the old one, if any, is destroyed first without closing.
-    // With dialogs given, the window shows the real ones instead of answering from the script.
-    TMain &open(Interaction *dialogs = nullptr)
+    TMain &open()
     {
         window.reset();
-        TMain::Services s = services();
-        if (dialogs)
-            s.interaction = dialogs;
-        window = std::make_unique<TMain>(s);
+        window = std::make_unique<TMain>(services());
         return *window;
     }
 
@@ -57,7 +72,12 @@ public:
 
     TMain::Services services()
     {
-        return {&interaction, &shell, &icons, &registry, dir.filePath(QStringLiteral("prog")) + u'/',
+        Interaction *dialogs = realDialogs ? static_cast<Interaction *>(realDialogs.get()) : &interaction;
+        return {dialogs,
+                &shell,
+                &icons,
+                &registry,
+                dir.filePath(QStringLiteral("prog")) + u'/',
                 dir.filePath(QStringLiteral("data"))};
     }
 
@@ -80,8 +100,10 @@ public:
 
     QTemporaryDir dir;
     SettingsStore registry;
+    SettingsStore iniFile{dir.filePath(QStringLiteral("linkshelf.ini"))};
     ScriptedInteraction interaction;
     FakeShell shell;
+    std::unique_ptr<DesktopInteraction> realDialogs;
     SystemIcons icons;
     std::unique_ptr<TMain> window;
 };
