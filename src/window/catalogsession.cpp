@@ -5,6 +5,7 @@
 #include "damagednotice.h"
 #include "entryiconresolver.h"
 #include "entrylistmodel.h"
+#include "filecounters.h"
 #include "interaction.h"
 #include "mainlist.h"
 #include "maintree.h"
@@ -50,6 +51,7 @@ CatalogSession::CatalogSession(CatalogControls controls, Interaction &interactio
     , m_shell(shell)
     , m_icons(icons)
     , m_iconResolver(std::make_unique<EntryIconResolver>(icons.iconKeyOfPath()))
+    , m_counters(std::make_unique<FileCounters>(*controls.list, *controls.numFiles, *controls.selFiles))
 {
     // Rows that commands add get the icons of their files the same way as a folder's rows.
     QObject::connect(&model(), &EntryListModel::rowsAdded, m_iconResolver.get(),
@@ -371,8 +373,7 @@ void CatalogSession::FreeListRecords()
 
 void CatalogSession::UpdateFileCounts()
 {
-    m_controls.selFiles->setText(QString::number(m_controls.list->selectedCount()));
-    m_controls.numFiles->setText(QString::number(model().count()));
+    m_counters->update();
 }
 
 void CatalogSession::reportSave(const SaveResult &result)

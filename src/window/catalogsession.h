@@ -21,6 +21,7 @@
 
 class EntryIconResolver;
 class EntryListModel;
+class FileCounters;
 class FolderItem;
 class Interaction;
 class MainList;
@@ -116,6 +117,7 @@ public:
     bool SaveFolderTree();
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
+    // Writes both counters now; they also follow every change of the list by themselves.
     void UpdateFileCounts();
 
 private:
@@ -143,6 +145,7 @@ private:
     int m_urlIconIndex = -1;
     QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
     std::unique_ptr<EntryIconResolver> m_iconResolver;
+    std::unique_ptr<FileCounters> m_counters; // follow every change of the list by themselves
     bool m_saveFailureShown = false;
     ReadOnlyFiles m_readOnlyFiles;
 };

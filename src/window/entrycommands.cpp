@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPlainTextEdit>
 
 namespace {
@@ -233,7 +232,6 @@ void EntryCommands::MainListClick()
     if (list->firstSelectedRow() < 0)
         return;
     showDescriptionOfFirstSelected();
-    m_session.controls().selFiles->setText(QString::number(list->selectedCount()));
     if (m_oneClickCheck && m_oneClickCheck->isChecked())
         m_opener.OpenEntry();
 }

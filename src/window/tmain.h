@@ -12,6 +12,7 @@
 #include "foldercommands.h"
 #include "formstorage.h"
 #include "holdinginteraction.h"
+#include "keypresspairing.h"
 #include "mainlist.h"
 
 #include <QMainWindow>
@@ -170,5 +171,6 @@ private:
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
     std::unique_ptr<CatalogChoiceCommands> m_catalogChoices;
     std::unique_ptr<FormStorage> m_formStorage;
+    KeyPressPairing m_keyPresses; // F7 and Ins act on a release whose press came here
     bool m_settingsApplied = false;
 };
