@@ -172,6 +172,7 @@ void TestWindowsCatalogs::legacyTextsShowAndStay()
 
 // Typed into the properties dialog of a windows-1252 catalog, a Cyrillic letter is refused
 // with a message that names it and the code page; the field keeps the text, nothing is written.
+// A folder renamed in place to such a name is refused the same way.
 void TestWindowsCatalogs::characterOutsideTheCodePageIsRefused()
 {
     Fixture f;
@@ -205,6 +206,27 @@ void TestWindowsCatalogs::characterOutsideTheCodePageIsRefused()
     QCOMPARE(keptText, QStringLiteral("Grüße – 5 € Ж"));
     QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")),
              fixtureFile(QStringLiteral("windows-1252"), QStringLiteral("cat0.lsf")));
+
+    // The same in a rename in place: the field comes back with the name typed.
+    QTreeWidget *tree = showWindow(w).mainTree();
+    tree->setFocus();
+    tree->editItem(tree->topLevelItem(1));
+    auto *field = tree->findChild<QLineEdit *>();
+    QVERIFY(field);
+    field->setFocus();
+    typeText(field, QStringLiteral("Жук"));
+    QString renameRefusal;
+    whenModalShows<QMessageBox>([&](QMessageBox *box) {
+        renameRefusal = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY(renameRefusal.contains(QStringLiteral("\"Ж\"")));
+    QTRY_VERIFY(tree->findChild<QLineEdit *>() && tree->findChild<QLineEdit *>()->isVisible());
+    QCOMPARE(tree->findChild<QLineEdit *>()->text(), QStringLiteral("Жук"));
+    QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Other"));
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             fixtureFile(QStringLiteral("windows-1252"), QStringLiteral("tree.lsf")));
 }
 
 // Without a mapping, the Windows path is not handed on and the user is offered the mapping
