@@ -95,6 +95,8 @@ void TAskForStr::OKButClick()
         if (const QString why = m_refusal(m_taken); !why.isEmpty()) {
             QMessageBox(QMessageBox::NoIcon, QStringLiteral("Linkshelf Message"), why, QMessageBox::Ok, this)
                 .exec();
+            // The text is left as typed, the caret at its end, for the user to correct.
+            m_strEdit->moveCursor(QTextCursor::End);
             m_strEdit->setFocus();
             return;
         }

@@ -2,6 +2,7 @@
 // A catalog's text encoding: what each language's code page is, what encoding keeps and what
 // it refuses, and how imported text that a code page cannot hold is kept.
 #include "catalogbookmarks.h"
+#include "pathmapping.h"
 #include "testenvironment.h"
 #include "textencoding.h"
 
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void encodeKeepsOrRefuses_data();
     void encodeKeepsOrRefuses();
     void importedTextKeepsWhatCannotBeEncoded();
+    void exportCarriesUtf8AndMappedPaths();
 };
 
 void TestTextEncoding::codePageOfLanguage_data()
@@ -98,6 +100,26 @@ void TestTextEncoding::importedTextKeepsWhatCannotBeEncoded()
     QCOMPARE(stored.subfolders.first().name, QByteArray("Caf\xe9"));
     QCOMPARE(stored.entries.first().Description, QByteArray("&#1046;&#1091;&#1082; \x96 5 \x80"));
     QCOMPARE(stored.entries.first().Path, root.entries.first().Path);
+}
+
+// An export of a windows-1251 catalog: texts become UTF-8, a file entry's Windows path the
+// path it opens as; a URL entry's address is text like any other.
+void TestTextEncoding::exportCarriesUtf8AndMappedPaths()
+{
+    BookmarkFolder root;
+    root.subfolders.append(BookmarkFolder{QByteArray("\xc4\xee\xea"), {}, {}});
+    root.entries.append(
+        MFile{MFile::FileKind, QByteArray("C:\\Users\\ann\\\xce\xf2.txt"), {}, QByteArray("\xcf\xf0")});
+    root.entries.append(MFile{MFile::UrlKind, QByteArray("https://x.example/\xe6"), {}, {}});
+    const TextEncoding cyrillic = *TextEncoding::named(QStringLiteral("windows-1251"));
+    const QList<PathMapping> mappings{{QStringLiteral("C:\\Users\\ann\\"), QStringLiteral("/home/ann/")}};
+    const BookmarkFolder exported = bookmarkTreeForExport(root, cyrillic, [&](const QByteArray &stored) {
+        return mappedPath(cyrillic.decode(stored), mappings).value_or(QString()).toUtf8();
+    });
+    QCOMPARE(exported.subfolders.first().name, QStringLiteral("Док").toUtf8());
+    QCOMPARE(exported.entries[0].Path, QStringLiteral("/home/ann/От.txt").toUtf8());
+    QCOMPARE(exported.entries[0].Description, QStringLiteral("Пр").toUtf8());
+    QCOMPARE(exported.entries[1].Path, QStringLiteral("https://x.example/ж").toUtf8());
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestTextEncoding)
