@@ -89,6 +89,7 @@ private Q_SLOTS:
     void legacyTextsShowAndStay();
     void characterOutsideTheCodePageIsRefused();
     void windowsPathOpensThroughItsMapping();
+    void mappingIsSuggestedOnce();
 };
 
 void TestWindowsCatalogs::legacyTextsShowAndStay_data()
@@ -269,6 +270,30 @@ void TestWindowsCatalogs::windowsPathOpensThroughItsMapping()
     again.MainListDblClick();
     QCOMPARE(f.shell.requests.size(), 2);
     QCOMPARE(f.shell.requests.last().file, QByteArray("/home/ann/a b.txt"));
+}
+
+// A catalog from the Windows user folder of someone whose home here has the same Documents
+// folder: the first window offers the mapping, and taking it opens the file here; the next
+// window does not ask again.
+void TestWindowsCatalogs::mappingIsSuggestedOnce()
+{
+    const QString home = QDir::homePath();
+    QVERIFY(QDir(home).mkpath(QStringLiteral("Documents")));
+    Fixture f;
+    f.interaction.yesNoAnswers = {true};
+    TMain &w =
+        showWindow(openCatalogWith(f, {MFile{MFile::FileKind, "C:\\Users\\Bob\\Documents\\a.txt", {}, {}}}));
+    QCOMPARE(f.interaction.questions.size(), 1);
+    QVERIFY2(f.interaction.questions.first().contains(QStringLiteral("C:\\Users\\Bob\\")),
+             qPrintable(f.interaction.questions.first()));
+    w.mainList()->selectRows({0});
+    w.MainListDblClick();
+    QCOMPARE(f.shell.requests.size(), 1);
+    QCOMPARE(f.shell.requests.first().file, QFile::encodeName(home + QStringLiteral("/Documents/a.txt")));
+
+    f.closeWindow();
+    showWindow(f.open());
+    QCOMPARE(f.interaction.questions.size(), 1);
 }
 
 LINKSHELF_TEST_MAIN(TestWindowsCatalogs)
