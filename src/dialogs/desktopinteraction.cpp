@@ -60,10 +60,11 @@ void DesktopInteraction::showError(const QString &message)
             QMessageBox::Ok);
 }
 
-std::optional<QString> DesktopInteraction::askForString(const QString &caption, const QString &prompt)
+std::optional<QString> DesktopInteraction::askForString(const QString &caption, const QString &prompt,
+                                                        const TextRefusal &refusal)
 {
     QString asked;
-    if (!ShowAskForStr(m_parent, caption, prompt, asked))
+    if (!ShowAskForStr(m_parent, caption, prompt, asked, refusal))
         return std::nullopt;
     return asked;
 }
@@ -83,12 +84,14 @@ QString DesktopInteraction::chooseDirectory()
     return QFileDialog::getExistingDirectory(m_parent, QStringLiteral("Select a directory"));
 }
 
-bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir)
+bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+                                        const TextRefusal &refusal)
 {
     TFileProp dialog(
         m_iniFile, [this](QString &initialDir) { return chooseFiles(initialDir); }, fileDialogInitialDir,
         m_parent);
     dialog.fill(values);
+    dialog.setRefusal(refusal);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     values = dialog.values();

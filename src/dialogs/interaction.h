@@ -8,7 +8,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+
+// Why a text typed into a dialog cannot be kept (the catalog's encoding cannot hold one of its
+// characters); empty when it can. The dialog shows the reason and stays open with the text.
+using TextRefusal = std::function<QString(const QString &text)>;
 
 class Interaction
 {
@@ -25,14 +30,18 @@ public:
     // The error box: "Error ! " + message, titled "LS Error !", OK only.
     virtual void showError(const QString &message) = 0;
     // The text prompt; the confirmed text (at most 511 characters), or none when cancelled.
-    virtual std::optional<QString> askForString(const QString &caption, const QString &prompt) = 0;
+    // A text that refusal refuses is not confirmed: the prompt says why and keeps it.
+    virtual std::optional<QString> askForString(const QString &caption, const QString &prompt,
+                                                const TextRefusal &refusal = {}) = 0;
     // The open dialog ("All files"), several files; starts in initialDir and leaves there the
     // folder of the chosen files. Empty when cancelled.
     virtual QStringList chooseFiles(QString &initialDir) = 0;
     // The folder chooser titled "Select a directory"; empty when cancelled.
     virtual QString chooseDirectory() = 0;
     // The entry properties dialog, filled with values; true and the edited values on OK.
-    virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir) = 0;
+    // A field changed to a text that refusal refuses keeps the dialog open, saying why.
+    virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+                                const TextRefusal &refusal = {}) = 0;
     // The about box.
     virtual void showAbout() = 0;
 };

@@ -272,6 +272,10 @@ void TMain::createMenus()
              &TMain::ExportFolderBookmarks1Click);
     menuItem(file, "RestoreBackup1", QStringLiteral("Restore backup..."), &TMain::RestoreBackup1Click);
 
+    QMenu *catalog = menuBar()->addMenu(QStringLiteral("&Catalog"));
+    menuItem(catalog, "TextEncoding1", QStringLiteral("Text encoding..."), &TMain::TextEncoding1Click);
+    menuItem(catalog, "PathMappings1", QStringLiteral("Path mappings..."), &TMain::PathMappings1Click);
+
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     menuItem(help, "HTMLhelp1", QStringLiteral("HTML help..."), &TMain::HTMLhelp1Click);
     menuItem(help, "About1", QStringLiteral("About..."), &TMain::AboutButClick);

@@ -45,10 +45,19 @@ public:
     }
     void showMessage(const QString &text) override { messages.append(text); }
     void showError(const QString &message) override { errors.append(message); }
-    std::optional<QString> askForString(const QString &caption, const QString &prompt) override
+    // A scripted answer that refusal refuses ends as the user's Cancel after the message would.
+    std::optional<QString> askForString(const QString &caption, const QString &prompt,
+                                        const TextRefusal &refusal = {}) override
     {
         prompts.append(caption + u'|' + prompt);
-        return take(stringAnswers, QStringLiteral("prompt: ") + caption).value_or(std::nullopt);
+        std::optional<QString> answer =
+            take(stringAnswers, QStringLiteral("prompt: ") + caption).value_or(std::nullopt);
+        if (answer && refusal)
+            if (const QString why = refusal(*answer); !why.isEmpty()) {
+                messages.append(why);
+                return std::nullopt;
+            }
+        return answer;
     }
     QStringList chooseFiles(QString &initialDir) override
     {
@@ -60,7 +69,7 @@ public:
         ++directoryDialogs;
         return take(directoryAnswers, QStringLiteral("folder chooser")).value_or(QString());
     }
-    bool editProperties(EntryProperties &values, QString &) override
+    bool editProperties(EntryProperties &values, QString &, const TextRefusal & = {}) override
     {
         propertiesShown.append(values);
         const auto answer = take(propertyAnswers, QStringLiteral("properties")).value_or(std::nullopt);
@@ -72,8 +81,7 @@ public:
     void showAbout() override { ++aboutBoxes; }
 
 private:
-    template<typename T>
-    std::optional<T> take(QList<T> &queue, const QString &what)
+    template <typename T> std::optional<T> take(QList<T> &queue, const QString &what)
     {
         if (queue.isEmpty()) {
             unexpected.append(what);
