@@ -7,9 +7,12 @@
 
 #include <QList>
 
+#include <functional>
+
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 class ScriptedInteraction final : public Interaction
 {
@@ -31,6 +34,9 @@ public:
     int directoryDialogs = 0;
     int aboutBoxes = 0;
     QStringList unexpected;        // asked with nothing scripted
+    // Runs once while the next dialog is up, before it is answered: what happens elsewhere
+    // (another machine writing the catalog) while the user looks at a dialog.
+    std::function<void()> meanwhile;
 
     bool askYesNo(const QString &text) override
     {
@@ -83,6 +89,8 @@ public:
 private:
     template <typename T> std::optional<T> take(QList<T> &queue, const QString &what)
     {
+        if (meanwhile)
+            std::exchange(meanwhile, nullptr)();
         if (queue.isEmpty()) {
             unexpected.append(what);
             return std::nullopt;
