@@ -2,6 +2,7 @@
 #include "outsidechanges.h"
 
 #include "catalogsession.h"
+#include "conflictmerge.h"
 #include "maintree.h"
 
 #include <QApplication>
@@ -45,5 +46,6 @@ void OutsideChanges::onChanged()
     }
     m_session.reloadTreeIfChanged();
     m_session.reloadShownFolderIfChanged();
+    mergeConflictCopies(m_session);
     follow();
 }

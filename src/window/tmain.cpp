@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tmain.h"
 
+#include "conflictmerge.h"
 #include "entrylistmodel.h"
 #include "findbar.h"
 #include "interaction.h"
@@ -65,6 +66,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     setAcceptDrops(true);
     qApp->installEventFilter(this); // the window sees every key before the focused control
     startCatalog();
+    mergeConflictCopies(*m_session);
     m_outsideChanges = std::make_unique<OutsideChanges>(*m_session);
     m_outsideChanges->follow();
     connect(m_mainTree, &MainTree::folderSelected, m_outsideChanges.get(),

@@ -3,6 +3,7 @@
 // the window is open: the window's commands apply to the files as they are, and lose nothing.
 #include "entrylistmodel.h"
 #include "entrywindowfixture.h"
+#include "foldertree.h"
 #include "maintree.h"
 #include "outsidewriter.h"
 #include "testenvironment.h"
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void commandsApplyToTheFileAsItIsNow();
     void shownFolderFollowsItsFileKeepingItsPlace();
     void treeFollowsItsFilesKeepingSelectionAndExpanded();
+    void conflictCopiesAreMergedAndMovedAside_data();
+    void conflictCopiesAreMergedAndMovedAside();
 };
 
 // Each outside write happens just before a command, or while its dialog is up, so the list
@@ -161,6 +164,53 @@ void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("A2"));
     QVERIFY(w.mainTree()->topLevelItem(1)->isExpanded());
     QCOMPARE(entriesInList(w), QList<MFile>{url("2")});
+}
+
+void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside_data()
+{
+    QTest::addColumn<QString>("suffix"); // what the sync tool puts between a file's name and ".lsf"
+    QTest::addColumn<bool>("whileOpen"); // the copies appear while the window is open, else before
+
+    QTest::newRow("Syncthing, at start") << QStringLiteral(".sync-conflict-20240101-120000-ABCDEFG") << false;
+    QTest::newRow("Nextcloud, while open") << QStringLiteral(" (conflicted copy 2024-01-01 120000)") << true;
+    QTest::newRow("Dropbox, at start") << QStringLiteral(" (ann's conflicted copy 2024-01-01)") << false;
+    QTest::newRow("Dropbox, a second copy, while open")
+        << QStringLiteral(" (Ann Lee's conflicted copy 2024-01-01 (1))") << true;
+}
+
+// The copies of the shown folder's file and of the tree files that a sync tool left: their
+// entry and their folder that the catalog lacks are merged in, with one message, and the
+// copies are moved into "merged", not deleted.
+void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
+{
+    QFETCH(QString, suffix);
+    QFETCH(bool, whileOpen);
+    Fixture f;
+    const MFile a = url("https://a/"), b = url("https://b/"), c = url("https://c/");
+    const auto writeCopies = [&] {
+        f.writeCatalogFile(QStringLiteral("cat0%1.lsf").arg(suffix), serializeContents({a, b}));
+        f.writeCatalogFile(QStringLiteral("cat7.lsf"), serializeContents({c})); // the other's new folder
+        f.writeCatalogFile(QStringLiteral("itree%1.lsf").arg(suffix), "cat0.lsf\r\ncat7.lsf\r\n");
+        f.writeCatalogFile(QStringLiteral("tree%1.lsf").arg(suffix), "Hot Files\r\nTheirs\r\n");
+    };
+    if (!whileOpen)
+        writeCopies();
+    TMain &w = showWindow(openCatalogWith(f, {a}));
+    if (whileOpen)
+        writeCopies();
+    QTRY_COMPARE(entriesInList(w), sorted({a, b}));
+    QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
+    QCOMPARE(entriesOnDisk(f), sorted({a, b}));
+    const FolderTreeLoad tree = loadFolderTree(CatalogPaths::forWorkDirectory(f.workDir()));
+    QCOMPARE(tree.folders.size(), 2);
+    QCOMPARE(tree.folders[1].Name, QByteArray("Theirs"));
+    QCOMPARE(tree.folders[1].Record, std::optional<MTree>(MTree{"cat7.lsf"}));
+    QTRY_COMPARE(QDir(f.workDir() + QStringLiteral("/merged")).entryList(QDir::Files).size(), 3);
+    QCOMPARE(QDir(f.workDir()).entryList({QStringLiteral("*conflict*")}, QDir::Files), QStringList());
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages[0].contains(QStringLiteral("\"Hot Files\"")) &&
+                 f.interaction.messages[0].contains(QStringLiteral("1 folder")),
+             qPrintable(f.interaction.messages[0]));
 }
 
 LINKSHELF_TEST_MAIN(TestOutsideChanges)
