@@ -40,8 +40,13 @@ QString conflictCopyOriginal(const QString &fileName)
 QList<ConflictCopy> conflictCopiesAmong(const QStringList &fileNames)
 {
     QList<ConflictCopy> copies;
-    for (const QString &name : fileNames)
+    for (const QString &name : fileNames) {
+        // Every pattern says "conflict": a catalog of thousands of folders is looked through
+        // at each start, and the patterns are only tried on the few names that could match.
+        if (!name.contains(QLatin1String("conflict")))
+            continue;
         if (const QString original = conflictCopyOriginal(name); isCatalogFileName(original))
             copies.append({name, original});
+    }
     return copies;
 }
