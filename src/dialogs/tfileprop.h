@@ -34,6 +34,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void done(int result) override;
 
 private:
@@ -63,4 +64,5 @@ private:
     QString &m_initialDir;
     EntryProperties m_values;
     bool m_stateRestored = false;
+    bool m_enterPressed = false; // the release of an Enter pressed elsewhere is not ours
 };
