@@ -22,6 +22,7 @@ public:
     std::optional<QString> askForString(const QString &caption, const QString &prompt) override;
     QStringList chooseFiles(QString &initialDir) override;
     QString chooseDirectory() override;
+    int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) override;
     bool editProperties(EntryProperties &values, QString &fileDialogInitialDir) override;
     void showAbout() override;
 

@@ -320,8 +320,17 @@ void CatalogSession::FreeListRecords()
 
 void CatalogSession::UpdateFileCounts()
 {
-    m_controls.selFiles->setText(QString::number(m_controls.list->selectedCount()));
     m_controls.numFiles->setText(QString::number(model().count()));
+    showSelectedCount(m_controls.list->selectedCount());
+}
+
+void CatalogSession::showSelectedCount(int selected)
+{
+    m_controls.selFiles->setText(QString::number(selected));
+    // The five labels read as one sentence; a screen reader gets it whole from their panel.
+    if (QWidget *panel = m_controls.numFiles->parentWidget())
+        panel->setAccessibleName(QStringLiteral("Total: %1 files, selected %2 files")
+                                     .arg(m_controls.numFiles->text(), m_controls.selFiles->text()));
 }
 
 void CatalogSession::reportSave(const SaveResult &result)

@@ -105,6 +105,8 @@ public:
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
     void UpdateFileCounts();
+    // Writes the count of selected entries, leaving the total as it is.
+    void showSelectedCount(int selected);
 
 private:
     void reportSave(const SaveResult &result);

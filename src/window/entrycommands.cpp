@@ -231,7 +231,7 @@ void EntryCommands::MainListClick()
     if (list->firstSelectedRow() < 0)
         return;
     showDescriptionOfFirstSelected();
-    m_session.controls().selFiles->setText(QString::number(list->selectedCount()));
+    m_session.showSelectedCount(list->selectedCount());
     if (m_oneClickCheck && m_oneClickCheck->isChecked())
         m_opener.OpenEntry();
 }

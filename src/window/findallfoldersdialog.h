@@ -40,12 +40,15 @@ Q_SIGNALS:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void onHitsFound(const QList<CatalogEntryRef> &hits);
     void onProgress(int done, int total);
     void onFinished();
     void showCount(bool finished);
+    bool queryKey(QEvent *event);
+    bool resultsKey(QEvent *event);
 
     std::function<CatalogSnapshot()> m_catalog;
     CatalogSearch m_search;
@@ -55,4 +58,5 @@ private:
     QTimer *m_typingPause = nullptr;
     FindResultsModel *m_model = nullptr;
     int m_folderCount = 0;
+    bool m_enterPressedOnResult = false;
 };
