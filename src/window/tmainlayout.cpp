@@ -6,8 +6,11 @@
 #include "findbar.h"
 #include "maintree.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -393,6 +396,23 @@ void TMain::createFocusKeys()
     key(QKeySequence(Qt::CTRL | Qt::Key_Tab), true);
     key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), false);
     key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), false);
+
+    // Shift+F10 is the Menu key's other name on the desktops: the focused control gets the
+    // same request for its pop-up menu that the Menu key makes.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [] {
+        QWidget *target = QApplication::focusWidget();
+        if (!target)
+            return;
+        QPoint at = target->rect().center();
+        if (auto *view = qobject_cast<QAbstractItemView *>(target)) {
+            const QRect item = view->visualRect(view->currentIndex());
+            if (item.isValid())
+                at = view->viewport()->mapTo(view, item.center());
+        }
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &request);
+    });
 }
 
 void TMain::createPopups()

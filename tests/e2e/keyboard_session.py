@@ -134,6 +134,11 @@ class Desktop:
         """Keys to whatever has the keyboard now: an open menu keeps it while it shows."""
         self.xdotool('key', '--delay', '60', *keys)
 
+    def pause_typing(self):
+        """A list joins letters typed within 0.4 s into one name to look for; a user who types
+        the first letter of another name has paused longer than that."""
+        time.sleep(0.5)
+
     def shifted(self, window, key):
         # Shift is let go after the key, as a user does: the window acts on the key's release,
         # and "key shift+..." would let go of Shift first.
@@ -303,6 +308,7 @@ def run_session(program, root):
 
         # Shift+F10 opens the same menu; P opens the properties, Alt+D goes to the description
         # and Enter in the path field saves.
+        desktop.pause_typing()
         desktop.keys(main, 'n', 'shift+F10')
         desktop.press('p')
         dialog = desktop.wait_window('File properties', app.pid)
@@ -315,6 +321,7 @@ def run_session(program, root):
                [(0, notes, '', 'my notes'), (1, url, '', '')])
 
         # Del on the URL asks, and Enter answers the default Yes.
+        desktop.pause_typing()
         desktop.keys(main, 'h', 'Delete')
         question = desktop.wait_window('Linkshelf Message', app.pid)
         desktop.keys(question, 'Return')
@@ -349,7 +356,7 @@ def run_session(program, root):
         expect('tree.lsf after closing', read(os.path.join(work, 'tree.lsf')), b'Alpha\r\n\tChild\r\nBeta\r\nGamma\r\n')
         expect('etree.lsf after closing', read(os.path.join(work, 'etree.lsf')), bytes([2, 0, 0, 0]))
         settings = read(os.path.join(dirs['config'], 'Quorvane', 'Linkshelf', 'registry.ini')) or b''
-        for stored in (b'MainList_ViewStyle=vsReport', b'SortCol=1', b'Ascending=false'):
+        for stored in (b'MainList_ViewStyle=vsReport', b'SortCol=1', b'Ascending=False'):
             if stored not in settings:
                 raise Failure(f'{stored.decode()} was not stored at closing:\n' + settings.decode(errors='replace'))
     except Failure:

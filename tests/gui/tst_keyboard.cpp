@@ -236,6 +236,18 @@ void TestKeyboard::listPopupAndCopyToFolderByKeys()
     QCOMPARE(parseContents(f.readCatalogFile(QString::fromLatin1(other->record->FileName))).entries,
              QList<MFile>{entry("/a/two.txt")});
     QVERIFY(f.interaction.unexpected.isEmpty());
+    // The keys go on in the list: a name's first letter selects that entry.
+    QCOMPARE(QApplication::focusWidget(), report);
+    QTest::keyClick(report, Qt::Key_O);
+    QCOMPARE(w.mainList()->selectedRows(), QList<int>{0});
+
+    // Shift+F10 opens the same menu; Esc closes it.
+    QTest::keyClick(report, Qt::Key_F10, Qt::ShiftModifier);
+    popup = openPopup();
+    QVERIFY(popup);
+    QCOMPARE(popup->objectName(), QStringLiteral("FilePopup"));
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QTRY_VERIFY(!popup->isVisible());
     w.hide();
 }
 
