@@ -120,6 +120,12 @@ void TMain::createControls()
     m_splitter2->addWidget(m_groupBox1);
     m_splitter2->setStretchFactor(0, 1);
     m_splitter2->setSizes({300, 66});
+    // The style draws no focus on a list or a text pane, and the tree's selection looks the
+    // same whether the tree has the focus or not: a frame in the highlight colour shows
+    // which of the three the keys go to.
+    m_splitter2->setStyleSheet(QStringLiteral(
+        "QAbstractItemView, QPlainTextEdit { border: 1px solid palette(mid); }"
+        "QAbstractItemView:focus, QPlainTextEdit:focus { border: 1px solid palette(highlight); }"));
     setCentralWidget(m_splitter2);
     resize(578, 400 + menuBar()->sizeHint().height());
 }
