@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeySequence>
@@ -68,6 +69,24 @@ inline QStringList unreachedControls(QWidget *window)
                              : widget->objectName());
     }
     return unreached;
+}
+
+// The controls (what takes the focus, and every button) that a screen reader would announce
+// without a name.
+inline QStringList unnamedControls(QWidget *window)
+{
+    QStringList unnamed;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        const bool control = qobject_cast<QAbstractButton *>(widget) || canTakeFocus(widget, window);
+        if (!control || widget->window() != window || !widget->isVisibleTo(window))
+            continue;
+        const QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
+        if (reader && !reader->text(QAccessible::Name).trimmed().isEmpty())
+            continue;
+        unnamed.append(widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
+                                                      : widget->objectName());
+    }
+    return unnamed;
 }
 
 // The object names of the chain, for a readable failure message and for the report.

@@ -70,6 +70,7 @@ class TestKeyboard : public QObject
 private Q_SLOTS:
     void focusChains_data();
     void focusChains();
+    void everyMenuItemHasALetterOfItsOwn();
     void ctrlTabGoesRoundTheWindow();
     void viewMenuSetsTheStyleAndTheSortOrder();
     void listPopupAndCopyToFolderByKeys();
@@ -144,7 +145,30 @@ void TestKeyboard::focusChains()
         QCOMPARE(focuschain::names(visited), chain);
     const QStringList unreached = focuschain::unreachedControls(shown);
     QVERIFY2(unreached.isEmpty(), qPrintable(QStringLiteral("no key reaches: ") + unreached.join(u' ')));
+    const QStringList unnamed = focuschain::unnamedControls(shown);
+    QVERIFY2(unnamed.isEmpty(), qPrintable(QStringLiteral("no accessible name: ") + unnamed.join(u' ')));
     shown->hide();
+}
+
+void TestKeyboard::everyMenuItemHasALetterOfItsOwn()
+{
+    Fixture f;
+    TMain &w = openCatalogWith(f, {});
+    QList<QMenu *> menus = w.findChildren<QMenu *>();
+    QStringList missing;
+    for (const QMenu *menu : menus) {
+        QSet<QKeySequence> letters;
+        for (const QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QKeySequence letter = QKeySequence::mnemonic(action->text());
+            if (letter.isEmpty() || letters.contains(letter))
+                missing.append(action->text());
+            letters.insert(letter);
+        }
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("no letter of its own: ") + missing.join(u'|')));
+    QVERIFY(menus.size() >= 8); // the menu bar's five, Sort by and the two pop-ups
 }
 
 void TestKeyboard::ctrlTabGoesRoundTheWindow()
