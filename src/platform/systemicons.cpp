@@ -75,13 +75,19 @@ void openByBytes(QFile &file, const QByteArray &path)
         ::close(fd);
 }
 
-bool isRegularFile(const QByteArray &path)
+enum class PathKind { Missing, RegularFile, Directory, Other };
+
+// What is at path, links followed, looked up by its bytes.
+PathKind pathKind(const QByteArray &path)
 {
     struct stat info
     {
     };
-    return !path.isEmpty() && !path.contains('\0') && ::stat(path.constData(), &info) == 0 &&
-           S_ISREG(info.st_mode);
+    if (path.isEmpty() || path.contains('\0') || ::stat(path.constData(), &info) != 0)
+        return PathKind::Missing;
+    if (S_ISREG(info.st_mode))
+        return PathKind::RegularFile;
+    return S_ISDIR(info.st_mode) ? PathKind::Directory : PathKind::Other;
 }
 
 } // namespace
@@ -133,7 +139,11 @@ int SystemIcons::iconIndexOfMimeType(const QString &mimeName)
 
 QString SystemIcons::iconKeyOfExistingFile(const QByteArray &path)
 {
-    if (!isRegularFile(path))
+    const PathKind kind = pathKind(path);
+    // An entry may name a directory: it shows the folder, as file managers show it.
+    if (kind == PathKind::Directory)
+        return mimePrefix + QStringLiteral("inode/directory");
+    if (kind != PathKind::RegularFile)
         return {};
     QFile file;
     openByBytes(file, path);

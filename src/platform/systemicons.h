@@ -14,9 +14,9 @@
 class SystemIcons final
 {
 public:
-    // What an existing file shows, as a key for iconIndexOfKey; empty when path names no
-    // existing regular file. The one place where a path's icon touches the file system. Paths
-    // are the catalog's bytes, which reach the file system unchanged.
+    // What an existing file or directory shows, as a key for iconIndexOfKey; empty when path
+    // names neither. The one place where a path's icon touches the file system. Paths are the
+    // catalog's bytes, which reach the file system unchanged.
     using IconKeyOfPath = std::function<QString(const QByteArray &path)>;
 
     SystemIcons(); // reads files through iconKeyOfExistingFile
@@ -28,8 +28,8 @@ public:
     // many files off the UI thread (it is thread-safe when the table's own is used).
     const IconKeyOfPath &iconKeyOfPath() const { return m_iconKeyOfPath; }
 
-    // The icon of the file at path when it is an existing file (a directory does not
-    // count), else the icon of its extension. Touches the file system.
+    // The icon of the file or directory at path when it exists, else the icon of its
+    // extension. Touches the file system.
     int IconIndexOfPath(const QByteArray &path);
 
     // The icon of a file type, by extension with or without its dot; looked up by name,
@@ -43,8 +43,9 @@ public:
     // The icon of a MIME type name, such as "text/html".
     int iconIndexOfMimeType(const QString &mimeName);
 
-    // The key of an existing file: "mime:" and its type by content and name, or "desktop:"
-    // and the Icon= entry of a .desktop file; empty when path names no existing regular file.
+    // The key of an existing file: "mime:" and its type by content and name (a directory's is
+    // "inode/directory"), or "desktop:" and the Icon= entry of a .desktop file; empty when
+    // path names no existing file or directory.
     // Thread-safe, so that a worker can resolve many files off the UI thread; touches the
     // file system and nothing else.
     static QString iconKeyOfExistingFile(const QByteArray &path);

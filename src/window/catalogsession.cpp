@@ -5,6 +5,7 @@
 #include "damagednotice.h"
 #include "entryiconresolver.h"
 #include "entrylistmodel.h"
+#include "filecounters.h"
 #include "interaction.h"
 #include "mainlist.h"
 #include "maintree.h"
@@ -49,6 +50,7 @@ CatalogSession::CatalogSession(CatalogControls controls, Interaction &interactio
     , m_shell(shell)
     , m_icons(icons)
     , m_iconResolver(std::make_unique<EntryIconResolver>(icons.iconKeyOfPath()))
+    , m_counters(std::make_unique<FileCounters>(*controls.list, *controls.numFiles, *controls.selFiles))
 {
     // Rows that commands add get the icons of their files the same way as a folder's rows.
     QObject::connect(&model(), &EntryListModel::rowsAdded, m_iconResolver.get(),
@@ -320,17 +322,7 @@ void CatalogSession::FreeListRecords()
 
 void CatalogSession::UpdateFileCounts()
 {
-    m_controls.numFiles->setText(QString::number(model().count()));
-    showSelectedCount(m_controls.list->selectedCount());
-}
-
-void CatalogSession::showSelectedCount(int selected)
-{
-    m_controls.selFiles->setText(QString::number(selected));
-    // The five labels read as one sentence; a screen reader gets it whole from their panel.
-    if (QWidget *panel = m_controls.numFiles->parentWidget())
-        panel->setAccessibleName(QStringLiteral("Total: %1 files, selected %2 files")
-                                     .arg(m_controls.numFiles->text(), m_controls.selFiles->text()));
+    m_counters->update();
 }
 
 void CatalogSession::reportSave(const SaveResult &result)

@@ -20,6 +20,7 @@
 
 class EntryIconResolver;
 class EntryListModel;
+class FileCounters;
 class FolderItem;
 class Interaction;
 class MainList;
@@ -104,9 +105,8 @@ public:
     bool SaveFolderTree();
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
+    // Writes both counters now; they also follow every change of the list by themselves.
     void UpdateFileCounts();
-    // Writes the count of selected entries, leaving the total as it is.
-    void showSelectedCount(int selected);
 
 private:
     void reportSave(const SaveResult &result);
@@ -129,6 +129,7 @@ private:
     int m_urlIconIndex = -1;
     QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
     std::unique_ptr<EntryIconResolver> m_iconResolver;
+    std::unique_ptr<FileCounters> m_counters; // follow every change of the list by themselves
     bool m_saveFailureShown = false;
     ReadOnlyFiles m_readOnlyFiles;
 };

@@ -13,7 +13,6 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
-#include <QLabel>
 #include <QPlainTextEdit>
 
 namespace {
@@ -231,7 +230,6 @@ void EntryCommands::MainListClick()
     if (list->firstSelectedRow() < 0)
         return;
     showDescriptionOfFirstSelected();
-    m_session.showSelectedCount(list->selectedCount());
     if (m_oneClickCheck && m_oneClickCheck->isChecked())
         m_opener.OpenEntry();
 }

@@ -305,9 +305,30 @@ void EntryListModel::removeRowsAt(QList<int> rows)
 int EntryListModel::replaceRow(int row, EntryRow replacement)
 {
     removeRowsAt({row});
-    std::vector<EntryRow> one;
-    one.push_back(std::move(replacement));
-    return insertSorted(std::move(one)).constFirst();
+    const int slot = stablePosition(replacement, row);
+    beginInsertRows({}, slot, slot);
+    m_rows.insert(m_rows.begin() + slot, std::move(replacement));
+    m_ids.insert(m_ids.begin() + slot, takeId());
+    forgetRowsOfIds();
+    endInsertRows();
+    for (std::vector<quint32> &columnRanks : m_ranksById)
+        columnRanks.clear();
+    Q_EMIT rowsAdded({slot});
+    return slot;
+}
+
+// Where a sort that keeps equal rows in their order puts a row that was at position `was`
+// (and is out of the list now): among the rows it sorts equal with, it keeps its place, so an
+// entry whose sort text did not change stays where it was.
+int EntryListModel::stablePosition(const EntryRow &row, int was) const
+{
+    const auto less = [this](const EntryRow &a, const EntryRow &b) { return lessThan(a, b); };
+    const auto at = m_rows.begin() + was;
+    if (at != m_rows.begin() && lessThan(row, *(at - 1)))
+        return int(std::upper_bound(m_rows.begin(), at, row, less) - m_rows.begin());
+    if (at != m_rows.end() && lessThan(*at, row))
+        return int(std::lower_bound(at, m_rows.end(), row, less) - m_rows.begin());
+    return was;
 }
 
 void EntryListModel::setIconIndex(int row, int iconIndex)

@@ -49,7 +49,8 @@ public:
     QList<int> insertSorted(std::vector<EntryRow> rows);
     // Removes the given rows, in any order.
     void removeRowsAt(QList<int> rows);
-    // Replaces a row's record and icon, moves it to its sorted place; returns its new position.
+    // Replaces a row's record and icon, moves it to its sorted place, keeping its place among
+    // the rows it sorts equal with; returns its new position.
     int replaceRow(int row, EntryRow replacement);
     void setIconIndex(int row, int iconIndex);
 
@@ -94,6 +95,7 @@ private:
     std::vector<quint32> collationRanks(const std::vector<EntryRow> &rows, int column) const;
     static std::vector<int> orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction);
     int sortedPosition(const EntryRow &row) const;
+    int stablePosition(const EntryRow &row, int was) const;
     // Puts row order[i] at position i, between layoutAboutToBeChanged and layoutChanged.
     void moveRows(const std::vector<int> &order);
     quint32 takeId() { return m_nextId++; }

@@ -81,18 +81,29 @@ std::optional<QRect> rectFromText(const QString &text)
 
 void FormStorage::restorePlacement(QWidget *window)
 {
-    if (const auto normPos = read(QStringLiteral("NormPos"))) {
-        if (const auto rect = rectFromText(*normPos)) {
-            // A placement on a screen that is gone would hide the window: keep it reachable.
-            const QScreen *screen = QGuiApplication::screenAt(rect->center());
-            if (screen || !QGuiApplication::primaryScreen())
-                window->setGeometry(*rect);
-            else
-                window->resize(rect->size());
-        }
+    const std::optional<QRect> rect = rectFromText(read(QStringLiteral("NormPos")).value_or(QString()));
+    // A placement on a screen that is gone would hide the window: keep it reachable.
+    if (rect && (QGuiApplication::screenAt(rect->center()) || !QGuiApplication::primaryScreen())) {
+        window->setGeometry(*rect);
+    } else {
+        if (rect)
+            window->resize(rect->size());
+        centreOnScreen(window);
     }
     if (read(QStringLiteral("ShowCmd")).value_or(QString()).toInt() == ShowMaximized)
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+// Placed by the program itself, the window is centred on a first start whether or not a
+// window manager runs (without one it would open in the top left corner).
+void FormStorage::centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }
 
 QList<std::pair<QString, QString>> FormStorage::placement(const QWidget *window)

@@ -21,7 +21,8 @@ public:
     // A property such as "MainTree.Width", read and applied as text.
     void addProperty(const QString &name, std::function<QString()> read, std::function<void(const QString &)> apply);
 
-    // Applies the stored placement and properties; missing values leave the design values.
+    // Applies the stored placement and properties; missing values leave the design values,
+    // and a window without a usable stored place opens centred on the screen.
     void restore(QWidget *window);
     // Saves placement and properties.
     void save(const QWidget *window);
@@ -40,6 +41,7 @@ private:
     static QString valueName(const QString &property);
     std::optional<QString> read(const QString &valueName) const;
     void restorePlacement(QWidget *window);
+    static void centreOnScreen(QWidget *window);
     static QList<std::pair<QString, QString>> placement(const QWidget *window);
 
     SettingsStore &m_store;

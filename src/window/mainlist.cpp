@@ -6,6 +6,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStyledItemDelegate>
@@ -95,7 +96,6 @@ void MainList::buildReportView()
     m_reportView = new QTableView(this);
     m_reportView->setObjectName(QStringLiteral("MainListReport"));
     m_reportView->setAccessibleName(QStringLiteral("Entries"));
-    m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_reportView->setShowGrid(true);
     m_reportView->setWordWrap(false);
     // Tab leaves the list for the next control, as it does in the icon styles; the arrow keys
@@ -171,6 +171,9 @@ void MainList::scrollToRow(int row)
 void MainList::watch(QAbstractItemView *view)
 {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Whole rows in every style: the icon styles show one column, and a selection of that
+    // cell alone would be no selected row for the commands, nor for the report after a switch.
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setDragEnabled(true);
     view->setDragDropMode(QAbstractItemView::DragOnly);
@@ -210,26 +213,50 @@ void MainList::arrangeIcons()
     m_iconView->scrollToTop();
 }
 
+// Read from the selection's ranges, never row by row: the counters and the description pane
+// ask at every change of the selection, and Ctrl+A on a folder of 100k entries is one range.
+std::vector<MainList::RowRun> MainList::selectedRuns() const
+{
+    std::vector<RowRun> runs;
+    for (const QItemSelectionRange &range : m_iconView->selectionModel()->selection())
+        if (range.left() <= EntryListModel::FileNameColumn && EntryListModel::FileNameColumn <= range.right())
+            runs.push_back({range.top(), range.bottom()});
+    std::sort(runs.begin(), runs.end(), [](const RowRun &a, const RowRun &b) { return a.first < b.first; });
+    // Ranges may overlap in rows (a whole row and one of its cells): each row counts once.
+    std::vector<RowRun> merged;
+    for (const RowRun &run : runs) {
+        if (!merged.empty() && run.first <= merged.back().last + 1)
+            merged.back().last = std::max(merged.back().last, run.last);
+        else
+            merged.push_back(run);
+    }
+    return merged;
+}
+
 QList<int> MainList::selectedRows() const
 {
     QList<int> rows;
-    const QModelIndexList indexes = m_iconView->selectionModel()->selectedRows(EntryListModel::FileNameColumn);
-    rows.reserve(indexes.size());
-    for (const QModelIndex &index : indexes)
-        rows.append(modelRow(index));
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    const QAbstractItemModel *shown = m_iconView->model();
+    for (const RowRun &run : selectedRuns())
+        for (int row = run.first; row <= run.last; ++row)
+            rows.append(modelRow(shown->index(row, EntryListModel::FileNameColumn)));
+    return rows; // the filter keeps the list's order, so these are top to bottom already
 }
 
 int MainList::firstSelectedRow() const
 {
-    const QList<int> rows = selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst();
+    const std::vector<RowRun> runs = selectedRuns();
+    if (runs.empty())
+        return -1;
+    return modelRow(m_iconView->model()->index(runs.front().first, EntryListModel::FileNameColumn));
 }
 
 int MainList::selectedCount() const
 {
-    return int(m_iconView->selectionModel()->selectedRows(EntryListModel::FileNameColumn).size());
+    int count = 0;
+    for (const RowRun &run : selectedRuns())
+        count += run.last - run.first + 1;
+    return count;
 }
 
 void MainList::selectRows(const QList<int> &rows)
@@ -294,9 +321,13 @@ bool MainList::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onViewport = watched == m_iconView->viewport() || watched == m_reportView->viewport();
     switch (event->type()) {
+    case QEvent::KeyPress:
+        if (!onViewport)
+            m_keyPresses.notePress(watched, *static_cast<QKeyEvent *>(event));
+        break;
     case QEvent::KeyRelease: {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (!onViewport && !key->isAutoRepeat())
+        if (!onViewport && !key->isAutoRepeat() && m_keyPresses.takeRelease(watched, *key))
             Q_EMIT keyReleased(key->key());
         break;
     }

@@ -3,10 +3,13 @@
 // report view with the columns "FileName" and "Description", sharing one selection.
 #pragma once
 
+#include "keypresspairing.h"
+
 #include <QList>
 #include <QStackedWidget>
 
 #include <optional>
+#include <vector>
 
 class EntryFilterModel;
 class EntryListModel;
@@ -60,7 +63,7 @@ Q_SIGNALS:
     void itemClicked();
     void itemDoubleClicked();
     void selectionChanged();
-    void keyReleased(int key);
+    void keyReleased(int key); // only a release whose press the list took too
     void focusLost();
     void mouseReleased();
     void popupRequested(const QPoint &globalPos);
@@ -72,6 +75,13 @@ protected:
 private:
     void buildIconView();
     void buildReportView();
+    struct RowRun
+    {
+        int first;
+        int last;
+    };
+    // The selected rows of the shown model as runs, top to bottom, none overlapping.
+    std::vector<RowRun> selectedRuns() const;
     void watch(QAbstractItemView *view);
     void showModel(QAbstractItemModel *model);
     int modelRow(const QModelIndex &viewIndex) const;
@@ -85,4 +95,5 @@ private:
     QTableView *m_reportView = nullptr;
     ViewStyle m_style = ViewStyle::Report;
     bool m_inDoubleClick = false;
+    KeyPressPairing m_keyPresses; // Del and Enter act on a release whose press came to the list
 };

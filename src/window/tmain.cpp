@@ -300,13 +300,18 @@ void TMain::FormKeyUp(int key, Qt::KeyboardModifiers modifiers)
 
 bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
+    const bool press = event->type() == QEvent::KeyPress;
+    // Each key event reaches the filter once per widget it passes: take it at the widget
+    // that has the focus, where the application delivers it first.
+    if ((press || event->type() == QEvent::KeyRelease) && watched == QApplication::focusWidget()) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const QWidget *target = static_cast<QWidget *>(watched);
-        // Each release reaches the filter once per widget it passes: take it at the widget
-        // that has the focus, and only while no dialog or menu of the window is open.
-        if (!key->isAutoRepeat() && target->window() == this && target == QApplication::focusWidget()
-            && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+        // Presses in dialogs are noted too: their releases then reach the window unpaired.
+        if (press)
+            m_keyPresses.notePress(watched, *key);
+        else if (!key->isAutoRepeat() && m_keyPresses.takeRelease(watched, *key) &&
+                 target->window() == this && !QApplication::activeModalWidget() &&
+                 !QApplication::activePopupWidget())
             FormKeyUp(key->key(), key->modifiers());
     }
     return QMainWindow::eventFilter(watched, event);

@@ -11,6 +11,7 @@
 #include "foldercommands.h"
 #include "formstorage.h"
 #include "holdinginteraction.h"
+#include "keypresspairing.h"
 #include "mainlist.h"
 
 #include <QMainWindow>
@@ -174,5 +175,6 @@ private:
     std::unique_ptr<EntryCommands> m_entryCommands;
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
     std::unique_ptr<FormStorage> m_formStorage;
+    KeyPressPairing m_keyPresses; // F7 and Ins act on a release whose press came here
     bool m_settingsApplied = false;
 };

@@ -60,7 +60,7 @@ QLabel *counter(const char *name)
 {
     auto *label = new QLabel(QStringLiteral("0"));
     label->setObjectName(QLatin1String(name));
-    label->setFixedWidth(33);
+    label->setMinimumWidth(33); // and wider for a count that needs it: no digit is ever cut
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }

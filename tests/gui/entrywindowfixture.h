@@ -6,6 +6,7 @@
 #include "contentsfile.h"
 #include "windowfixture.h"
 
+#include <QAbstractItemView>
 #include <QMetaType>
 
 inline const QString contentsName = QStringLiteral("cat0.lsf");
@@ -30,6 +31,31 @@ inline TMain &openCatalogWith(WindowFixture &f, const QList<MFile> &entries)
     f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
     f.writeCatalogFile(contentsName, serializeContents(entries));
     return f.open();
+}
+
+// The middle of an entry's cell as the list shows it now, in whichever view style.
+inline QPoint entryPoint(TMain &w, int row)
+{
+    QAbstractItemView *view = w.mainList()->currentView();
+    return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+// A left click on an entry, with the keys held that are given.
+inline void clickEntry(TMain &w, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::mouseClick(w.mainList()->currentView()->viewport(), Qt::LeftButton, modifiers, entryPoint(w, row));
+}
+
+// A double click as the window system delivers it: the second press arrives as the
+// double click itself.
+inline void doubleClickEntry(TMain &w, int row)
+{
+    QWidget *viewport = w.mainList()->currentView()->viewport();
+    const QPoint at = entryPoint(w, row);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
 }
 
 Q_DECLARE_METATYPE(MFile)

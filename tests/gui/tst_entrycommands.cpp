@@ -75,10 +75,11 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     return files;
 }
 
+// A key typed on widget: its press, then its release, on which the window acts.
 void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     widget->setFocus();
-    QTest::keyRelease(widget, key, modifiers);
+    QTest::keyClick(widget, key, modifiers);
 }
 
 void setClipboard(QMimeData *mime)

@@ -119,6 +119,49 @@ private Q_SLOTS:
         QCOMPARE(descriptions(), QByteArray("123"));
     }
 
+    // Rows are tagged by their descriptions; the replaced one is tagged "*".
+    void aReplacedRowKeepsItsPlaceAmongItsEquals_data()
+    {
+        QTest::addColumn<QByteArray>("captions");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QByteArray>("caption");
+        QTest::addColumn<QByteArray>("order");
+        QTest::addColumn<bool>("descending");
+        QTest::newRow("same text stays")
+            << QByteArray("abbc") << 1 << QByteArray("b") << QByteArray("0*23") << false;
+        QTest::newRow("up: after equals above")
+            << QByteArray("accde") << 4 << QByteArray("c") << QByteArray("012*3") << false;
+        QTest::newRow("down: before equals below")
+            << QByteArray("abccd") << 0 << QByteArray("c") << QByteArray("1*234") << false;
+        QTest::newRow("down, descending")
+            << QByteArray("dccba") << 0 << QByteArray("c") << QByteArray("*1234") << true;
+    }
+
+    void aReplacedRowKeepsItsPlaceAmongItsEquals()
+    {
+        QFETCH(QByteArray, captions);
+        QFETCH(int, row);
+        QFETCH(QByteArray, caption);
+        QFETCH(QByteArray, order);
+        QFETCH(bool, descending);
+
+        SystemIcons icons;
+        EntryListModel model(icons);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.sort(EntryListModel::FileNameColumn, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        std::vector<EntryRow> rows;
+        for (qsizetype i = 0; i < captions.size(); ++i)
+            rows.push_back(
+                makeEntryRow(MFile{MFile::UrlKind, captions.mid(i, 1), {}, QByteArray::number(i)}));
+        model.resetRows(std::move(rows));
+        const int placed = model.replaceRow(row, urlRow(caption.constData(), "*"));
+        QByteArray tags;
+        for (int i = 0; i < model.count(); ++i)
+            tags += model.rowAt(i).file.Description;
+        QCOMPARE(tags, order);
+        QCOMPARE(placed, int(order.indexOf('*')));
+    }
+
     void iconsFoundLaterFindTheirRowsAfterASort()
     {
         SystemIcons icons;

@@ -14,9 +14,9 @@
 #include <QClipboard>
 #include <QCollator>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -24,10 +24,11 @@
 namespace {
 const QByteArray emptyFolder("\0\0\0\0", 4);
 
+// A key typed on widget: its press, then its release, on which the window acts.
 void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     widget->setFocus();
-    QTest::keyRelease(widget, key, modifiers);
+    QTest::keyClick(widget, key, modifiers);
 }
 
 QStringList topCaptions(const MainTree *tree)
@@ -91,6 +92,26 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("Linkshelf"));
     }
 
+    // Placed by the program, without a window manager too, on a first start and when the
+    // stored place is on no screen.
+    void theWindowOpensCentredWithoutAStoredPlace()
+    {
+        WindowFixture f;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const char *stored : {"", "-9000,-9000,-8400,-8600"}) {
+            f.registry.writeString(SettingsStore::Root::CurrentUser,
+                                   QStringLiteral("Software\\linkshelf\\TMain"), QStringLiteral("NormPos"),
+                                   QString::fromLatin1(stored));
+            TMain &w = f.open();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY2(
+                (w.frameGeometry().center() - screen.center()).manhattanLength() <= 2,
+                qPrintable(QStringLiteral("%1,%2").arg(w.frameGeometry().x()).arg(w.frameGeometry().y())));
+            f.window.reset();
+        }
+    }
+
     void folderKeysWorkWhereverTheFocusIs()
     {
         WindowFixture f;
@@ -106,6 +127,9 @@ private Q_SLOTS:
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Beta"));
         QCOMPARE(f.readCatalogFile(QStringLiteral("cat1.lsf")), emptyFolder);
         QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nBeta\r\n"));
+
+        QTest::keyRelease(desc, Qt::Key_F7); // its press went to another window: no command
+        QCOMPARE(f.interaction.prompts.size(), 1);
 
         f.interaction.stringAnswers = {std::nullopt}; // cancelled: nothing changes
         releaseKey(w.mainTree(), Qt::Key_F7);
@@ -462,20 +486,6 @@ private Q_SLOTS:
         expected.prepend(QStringLiteral("d"));
         QCOMPARE(captions().mid(0, 5), expected.mid(1, 5)); // ascending again, "d" last
         QCOMPARE(captions().last(), QStringLiteral("d"));
-    }
-
-    void theStatusCountersAndDescriptionFollowTheList()
-    {
-        WindowFixture f;
-        TMain &w = f.open();
-        w.entryCommands().AddUrl(QStringLiteral("https://example.com/"));
-        w.entryCommands().AddUrl(QStringLiteral("https://example.org/"));
-        auto *numFiles = w.findChild<QLabel *>(QStringLiteral("NumFiles"));
-        QCOMPARE(numFiles->text(), QStringLiteral("0")); // adds leave the counters to the next event
-        w.mainList()->selectRows({0, 1});
-        w.entryCommands().MainListMouseUp();
-        QCOMPARE(numFiles->text(), QStringLiteral("2"));
-        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("SelFiles"))->text(), QStringLiteral("2"));
     }
 
     void theFindBarFiltersTheFolderAndCommandsActOnWhatIsShown()

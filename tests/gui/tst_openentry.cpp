@@ -18,25 +18,6 @@ Q_DECLARE_METATYPE(FakeShell::Request)
 
 namespace {
 using Call = QPair<QString, QString>; // (file, parameters)
-
-void clickRow(TMain &w, int row)
-{
-    QTableView *report = w.mainList()->reportView();
-    QTest::mouseClick(report->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      report->visualRect(w.mainList()->model().index(row, 0)).center());
-}
-
-// A double click as the window system delivers it: the second press arrives as the
-// double click itself.
-void doubleClickRow(TMain &w, int row)
-{
-    QTableView *report = w.mainList()->reportView();
-    const QPoint at = report->visualRect(w.mainList()->model().index(row, 0)).center();
-    QTest::mousePress(report->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(report->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(report->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(report->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-}
 } // namespace
 
 class TestOpenEntry : public QObject
@@ -195,7 +176,7 @@ void TestOpenEntry::theShellGetsTheStoredBytes()
     QFETCH(FakeShell::Request, request);
     Fixture f;
     TMain &w = showWindow(openCatalogWith(f, {entry}));
-    doubleClickRow(w, 0);
+    doubleClickEntry(w, 0);
     QCOMPARE(f.shell.requests, QList<FakeShell::Request>{request});
     QVERIFY(f.interaction.errors.isEmpty());
 }
@@ -231,7 +212,7 @@ void TestOpenEntry::entriesThatWouldRunCodeAreRefused()
     QFETCH(QString, message);
     Fixture f;
     TMain &w = showWindow(openCatalogWith(f, {entry}));
-    doubleClickRow(w, 0);
+    doubleClickEntry(w, 0);
     QVERIFY(f.shell.calls.isEmpty());
     QCOMPARE(f.interaction.errors, QStringList{message});
     QVERIFY(!message.isEmpty());
@@ -246,21 +227,21 @@ void TestOpenEntry::oneClickExecuteAddsTheSingleClick()
     QVERIFY(!oneClick->isChecked());
     const Call b{QStringLiteral("https://b.example/"), QString()};
 
-    clickRow(w, 1); // off: a click only selects
+    clickEntry(w, 1); // off: a click only selects
     QCOMPARE(w.mainList()->selectedRows(), QList<int>{1});
     QVERIFY(f.shell.calls.isEmpty());
-    doubleClickRow(w, 1);
+    doubleClickEntry(w, 1);
     QCOMPARE(f.shell.calls, QList<Call>{b});
 
     f.shell.calls.clear();
     oneClick->click();
-    clickRow(w, 1);
+    clickEntry(w, 1);
     QCOMPARE(f.shell.calls, QList<Call>{b});
 
     // A double click is a click and then a double click: each of the two opens the entry,
     // and the release that ends it is no third click.
     f.shell.calls.clear();
-    doubleClickRow(w, 1);
+    doubleClickEntry(w, 1);
     QCOMPARE(f.shell.calls, QList<Call>(2, b));
 
     // A right click opens nothing.

@@ -18,13 +18,14 @@
 
 #include <memory>
 
-// Releases key on widget as a user's key reaches the window: shown, with widget focused.
+// Types key on widget as a user's key reaches the window: shown, with widget focused, its
+// press and then its release, on which the window acts.
 inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
 {
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     widget->setFocus();
-    QTest::keyRelease(widget, key);
+    QTest::keyClick(widget, key);
 }
 
 // Shown and active, so that keys reach the window as they do when the user types. Called

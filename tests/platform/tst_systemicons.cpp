@@ -142,8 +142,6 @@ void TestSystemIcons::pathsWithoutAFileShowTheirExtension_data()
     QTest::newRow("missing file") << path(u"gone.htm"_s) << u"htm"_s;
     QTest::newRow("missing, no extension") << path(u"gone"_s) << QString();
     QTest::newRow("missing folder on the way") << path(u"gone/plan.txt"_s) << u"txt"_s;
-    QTest::newRow("folder with extension") << path(u"folder.htm"_s) << u"htm"_s;
-    QTest::newRow("folder") << path(u"folder"_s) << QString();
     QTest::newRow("empty path") << QByteArray() << QString();
 }
 
@@ -159,7 +157,7 @@ void TestSystemIcons::pathsWithoutAFileShowTheirExtension()
 }
 
 // An existing file is judged by its content too, as a file manager shows it: a script without
-// extension is a script, not plain data.
+// extension is a script, not plain data, and a directory is a folder.
 void TestSystemIcons::existingFileShowsItsContentType()
 {
     SystemIcons icons;
@@ -167,6 +165,9 @@ void TestSystemIcons::existingFileShowsItsContentType()
     QCOMPARE(script, icons.iconIndexOfMimeType(u"application/x-shellscript"_s));
     QVERIFY(script != icons.IconIndexOfExtension(QString()));
     QCOMPARE(icons.IconIndexOfPath(path(u"plain.txt"_s)), icons.IconIndexOfExtension(u"txt"_s));
+    const int folder = icons.IconIndexOfPath(path(u"folder"_s));
+    QCOMPARE(folder, icons.iconIndexOfMimeType(u"inode/directory"_s));
+    QVERIFY(folder != icons.IconIndexOfExtension(QString()));
 }
 
 void TestSystemIcons::desktopFileShowsItsOwnIcon()
@@ -189,13 +190,13 @@ void TestSystemIcons::iconKeyOfExistingFile_data()
 
     QTest::newRow("text") << path(u"plain.txt"_s) << u"mime:text/plain"_s;
     QTest::newRow("link to text") << path(u"text-link"_s) << u"mime:text/plain"_s;
-    QTest::newRow("link to a folder") << path(u"folder-link.txt"_s) << QString();
+    QTest::newRow("link to a folder") << path(u"folder-link.txt"_s) << u"mime:inode/directory"_s;
     QTest::newRow("script by content") << path(u"script"_s) << u"mime:application/x-shellscript"_s;
     QTest::newRow("launcher") << path(u"themed.desktop"_s) << u"desktop:text-html"_s;
     // Named by bytes that are not valid UTF-8, and still known by its content.
     QTest::newRow("name not valid UTF-8") << m_latin1Script->path() << u"mime:application/x-shellscript"_s;
     QTest::newRow("launcher without icon") << path(u"no-icon.desktop"_s) << u"mime:application/x-desktop"_s;
-    QTest::newRow("folder") << path(u"folder.htm"_s) << QString();
+    QTest::newRow("folder, whatever its name") << path(u"folder.htm"_s) << u"mime:inode/directory"_s;
     QTest::newRow("missing") << path(u"gone.txt"_s) << QString();
 }
 
