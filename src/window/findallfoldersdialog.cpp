@@ -14,7 +14,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <utility>
 
 namespace {
 
@@ -48,7 +47,6 @@ FindInAllFoldersDialog::FindInAllFoldersDialog(std::function<CatalogSnapshot()> 
     m_results->setAllColumnsShowFocus(true);
     m_results->setAccessibleName(QStringLiteral("Results"));
     m_results->setAccessibleDescription(QStringLiteral("Enter shows the entry in the main window"));
-    m_results->installEventFilter(this);
     m_results->header()->resizeSection(FindResultsModel::NameColumn, 220);
     m_results->header()->resizeSection(FindResultsModel::FolderColumn, 180);
     m_status->setObjectName(QStringLiteral("FindStatus"));
@@ -114,8 +112,6 @@ bool FindInAllFoldersDialog::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     if (watched == m_query)
         return queryKey(event);
-    if (watched == m_results)
-        return resultsKey(event);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -132,25 +128,6 @@ bool FindInAllFoldersDialog::queryKey(QEvent *event)
         current = m_model->index(down ? 0 : m_model->count() - 1, 0);
     m_results->setFocus(Qt::TabFocusReason);
     m_results->setCurrentIndex(current);
-    return true;
-}
-
-// Enter on a result shows it in the main window and does nothing more. It acts when the key
-// is let go: the main window takes the focus then, and a release arriving there afterwards
-// would be an Enter on the list, which opens the entry.
-bool FindInAllFoldersDialog::resultsKey(QEvent *event)
-{
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
-        return false;
-    if (event->type() == QEvent::KeyPress) {
-        m_enterPressedOnResult = m_enterPressedOnResult || !key->isAutoRepeat();
-        return true;
-    }
-    const QModelIndex current = m_results->currentIndex();
-    if (key->isAutoRepeat() || !std::exchange(m_enterPressedOnResult, false) || !current.isValid())
-        return true;
-    Q_EMIT entryActivated(m_model->hitAt(current.row()));
     return true;
 }
 

@@ -48,7 +48,6 @@ private:
     void onFinished();
     void showCount(bool finished);
     bool queryKey(QEvent *event);
-    bool resultsKey(QEvent *event);
 
     std::function<CatalogSnapshot()> m_catalog;
     CatalogSearch m_search;
@@ -58,5 +57,4 @@ private:
     QTimer *m_typingPause = nullptr;
     FindResultsModel *m_model = nullptr;
     int m_folderCount = 0;
-    bool m_enterPressedOnResult = false;
 };
