@@ -24,7 +24,7 @@ qsizetype readAndSortByName(const QString &path)
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(read.entries.size()));
     for (const MFile &file : read.entries)
-        keys.push_back(collator.sortKey(entryCaption(file)));
+        keys.push_back(collator.sortKey(entryCaption(file, TextEncoding())));
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),

@@ -203,3 +203,39 @@ CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const 
     result.folderCount = planned.plan->folders.size();
     return result;
 }
+
+BookmarkFolder bookmarkTreeForExport(BookmarkFolder root, const TextEncoding &encoding,
+                                     const std::function<QByteArray(const QByteArray &)> &systemPath)
+{
+    const auto utf8 = [&encoding](const QByteArray &text) {
+        return encoding.isUtf8() ? text : encoding.decode(text).toUtf8();
+    };
+    root.name = utf8(root.name);
+    for (MFile &entry : root.entries) {
+        entry.Path = entry.isUrl() ? utf8(entry.Path) : systemPath(entry.Path);
+        entry.Program = utf8(entry.Program);
+        entry.Description = utf8(entry.Description);
+    }
+    for (BookmarkFolder &sub : root.subfolders)
+        sub = bookmarkTreeForExport(std::move(sub), encoding, systemPath);
+    return root;
+}
+
+BookmarkFolder bookmarkTreeForCatalog(BookmarkFolder root, const TextEncoding &encoding, int &replaced)
+{
+    if (encoding.isUtf8())
+        return root;
+    const auto encoded = [&](const QByteArray &utf8) {
+        return encoding.encodeWithReferences(QString::fromUtf8(utf8), replaced);
+    };
+    root.name = encoded(root.name);
+    for (MFile &entry : root.entries) {
+        if (entry.isUrl())
+            entry.Path = encoded(entry.Path);
+        entry.Program = encoded(entry.Program);
+        entry.Description = encoded(entry.Description);
+    }
+    for (BookmarkFolder &sub : root.subfolders)
+        sub = bookmarkTreeForCatalog(std::move(sub), encoding, replaced);
+    return root;
+}

@@ -9,6 +9,7 @@
 #include "catalogpaths.h"
 #include "foldertree.h"
 #include "saveresult.h"
+#include "textencoding.h"
 
 #include <QByteArray>
 #include <QList>
@@ -31,6 +32,18 @@ BookmarkFolder catalogBookmarkTree(const CatalogPaths &paths, const QList<Folder
 // Writes a bookmark file in the format its name says (bookmarkFormatForFileName), replacing
 // it whole.
 SaveResult exportBookmarkFile(const QString &path, const BookmarkFolder &root);
+
+// Imported bookmarks (whose texts are UTF-8) in the catalog's encoding. A title that encoding
+// cannot hold whole keeps each character it cannot hold as a numeric character reference
+// ("&#1046;"), so that no bookmark is lost and none holds a "?"; replaced counts them. File
+// paths stay as they are: they are names of this computer's files.
+BookmarkFolder bookmarkTreeForCatalog(BookmarkFolder root, const TextEncoding &encoding, int &replaced);
+
+// The tree as an export writes it: every text decoded with the catalog's encoding and carried
+// as UTF-8 (what bookmark files hold), and each file entry's path as the system opens it
+// (systemPath: after the catalog's path mappings), so that its file: URL leads to the file.
+BookmarkFolder bookmarkTreeForExport(BookmarkFolder root, const TextEncoding &encoding,
+                                     const std::function<QByteArray(const QByteArray &)> &systemPath);
 
 // An import ready to be applied: the new folders, in pre-order, as one top-level folder named
 // after the file with one subfolder per bookmark folder, each with a new contents file.

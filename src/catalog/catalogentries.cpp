@@ -3,14 +3,14 @@
 
 #include "contentsfile.h"
 
-QList<CatalogFolder> catalogFolders(const QList<FolderRecord> &folders)
+QList<CatalogFolder> catalogFolders(const QList<FolderRecord> &folders, const TextEncoding &encoding)
 {
     QList<CatalogFolder> result;
     QStringList names; // the names of the current folder's ancestors and its own, by level
     for (qsizetype i = 0; i < folders.size(); ++i) {
         const FolderRecord &folder = folders[i];
         names.resize(std::min<qsizetype>(folder.Level, names.size()));
-        names.append(QString::fromLocal8Bit(folder.Name));
+        names.append(encoding.decode(folder.Name));
         if (folder.Record)
             result.append({int(i), names.join(u'/'), folder.Record->FileName});
     }

@@ -3,6 +3,8 @@
 // and a reference to one entry of one folder's contents file.
 #pragma once
 
+#include "textencoding.h"
+
 #include "foldertree.h"
 #include "mfile.h"
 
@@ -34,7 +36,7 @@ struct CatalogEntryRef
 
 // The folders with a record, in pre-order. Folders without one hold no entries; they still
 // count in the index and give their names to their subfolders' paths.
-QList<CatalogFolder> catalogFolders(const QList<FolderRecord> &folders);
+QList<CatalogFolder> catalogFolders(const QList<FolderRecord> &folders, const TextEncoding &encoding);
 
 // The entries of one folder as read from its file.
 struct FolderEntries

@@ -28,9 +28,10 @@ constexpr qint64 BatchMs = 100;
 
 } // namespace
 
-EntryQuery::EntryQuery(const QString &text)
+EntryQuery::EntryQuery(const QString &text, const TextEncoding &encoding)
     : m_text(text)
-    , m_ascii(isAscii(text))
+    , m_encoding(encoding)
+    , m_ascii(isAscii(text) && encoding.asciiBytesAreAscii())
 {
     if (m_ascii) {
         m_lowerQuery = text.toLatin1();
@@ -45,7 +46,7 @@ bool EntryQuery::matchesText(const QByteArray &text) const
     if (m_text.isEmpty())
         return true;
     if (!m_ascii)
-        return QString::fromLocal8Bit(text).contains(m_text, Qt::CaseInsensitive);
+        return m_encoding.decode(text).contains(m_text, Qt::CaseInsensitive);
     if (text.size() < m_lowerQuery.size())
         return false;
     m_folded.resize(text.size());
@@ -72,9 +73,10 @@ QList<CatalogEntryRef> searchFolderEntries(const CatalogFolder &folder, const QL
 }
 
 bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folders, const QString &query,
-                   const std::atomic<bool> &cancel, const SearchCallbacks &callbacks)
+                   const TextEncoding &encoding, const std::atomic<bool> &cancel,
+                   const SearchCallbacks &callbacks)
 {
-    const EntryQuery matcher(query);
+    const EntryQuery matcher(query, encoding);
     QList<CatalogEntryRef> pending;
     QElapsedTimer sinceBatch;
     sinceBatch.start();
@@ -139,7 +141,7 @@ void CatalogSearch::cancel()
 }
 
 void CatalogSearch::start(const CatalogPaths &paths, const QList<CatalogFolder> &folders,
-                          const QString &query)
+                          const QString &query, const TextEncoding &encoding)
 {
     stopWorker();
     m_cancel = std::make_shared<std::atomic<bool>>(false);
@@ -163,7 +165,7 @@ void CatalogSearch::start(const CatalogPaths &paths, const QList<CatalogFolder> 
         callbacks.progress = [&](int done) {
             post([this, done, folderCount] { Q_EMIT progressChanged(done, folderCount); });
         };
-        if (searchCatalog(paths, folders, query, *cancel, callbacks))
+        if (searchCatalog(paths, folders, query, encoding, *cancel, callbacks))
             post([this] {
                 m_running = false;
                 Q_EMIT finished();

@@ -6,6 +6,7 @@
 
 #include "catalogentries.h"
 #include "catalogpaths.h"
+#include "textencoding.h"
 
 #include <QByteArray>
 #include <QByteArrayMatcher>
@@ -23,7 +24,8 @@ class QThread;
 class EntryQuery
 {
 public:
-    explicit EntryQuery(const QString &text);
+    // Texts are decoded with encoding where they must be.
+    explicit EntryQuery(const QString &text, const TextEncoding &encoding = {});
 
     bool isEmpty() const { return m_text.isEmpty(); }
     // The entry's name is the end of its path (a URL's name is its whole path), so whatever
@@ -33,8 +35,11 @@ public:
 
 private:
     QString m_text;
+    TextEncoding m_encoding;
     // An ASCII query is matched on the bytes: ASCII letters fold the same in UTF-8 and in
-    // every 8-bit code page, so no text is decoded. Other queries fold as Unicode does.
+    // every single-byte code page, so no text is decoded. Other queries, and every query in a
+    // double-byte code page (where a letter's second byte may be an ASCII letter), are matched
+    // on the decoded text and fold as Unicode does.
     bool m_ascii = true;
     QByteArray m_lowerQuery;
     QByteArrayMatcher m_matcher;
@@ -54,7 +59,8 @@ struct SearchCallbacks
     std::function<void(int foldersDone)> progress;
 };
 bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folders, const QString &query,
-                   const std::atomic<bool> &cancel, const SearchCallbacks &callbacks);
+                   const TextEncoding &encoding, const std::atomic<bool> &cancel,
+                   const SearchCallbacks &callbacks);
 
 // The search on a worker thread, for the window. Signals arrive on the thread that owns the
 // object; a search that was cancelled or replaced by another sends nothing more.
@@ -67,7 +73,8 @@ public:
     Q_DISABLE_COPY_MOVE(CatalogSearch)
 
     // Cancels a search still running, then starts this one.
-    void start(const CatalogPaths &paths, const QList<CatalogFolder> &folders, const QString &query);
+    void start(const CatalogPaths &paths, const QList<CatalogFolder> &folders, const QString &query,
+               const TextEncoding &encoding = {});
     void cancel();
     bool isRunning() const { return m_running; }
 

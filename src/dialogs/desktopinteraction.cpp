@@ -61,10 +61,11 @@ void DesktopInteraction::showError(const QString &message)
             QMessageBox::Ok);
 }
 
-std::optional<QString> DesktopInteraction::askForString(const QString &caption, const QString &prompt)
+std::optional<QString> DesktopInteraction::askForString(const QString &caption, const QString &prompt,
+                                                        const TextRefusal &refusal)
 {
     QString asked;
-    if (!ShowAskForStr(m_parent, caption, prompt, asked))
+    if (!ShowAskForStr(m_parent, caption, prompt, asked, refusal))
         return std::nullopt;
     return asked;
 }
@@ -90,12 +91,14 @@ int DesktopInteraction::chooseFolder(const QString &caption, const QList<FolderC
     return dialog.exec() == QDialog::Accepted ? dialog.chosenIndex() : -1;
 }
 
-bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir)
+bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+                                        const TextRefusal &refusal)
 {
     TFileProp dialog(
         m_iniFile, [this](QString &initialDir) { return chooseFiles(initialDir); }, fileDialogInitialDir,
         m_parent);
     dialog.fill(values);
+    dialog.setRefusal(refusal);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     values = dialog.values();

@@ -19,11 +19,13 @@ public:
     bool confirmRisk(const QString &text, const QString &details) override;
     void showMessage(const QString &text) override;
     void showError(const QString &message) override;
-    std::optional<QString> askForString(const QString &caption, const QString &prompt) override;
+    std::optional<QString> askForString(const QString &caption, const QString &prompt,
+                                        const TextRefusal &refusal = {}) override;
     QStringList chooseFiles(QString &initialDir) override;
     QString chooseDirectory() override;
     int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) override;
-    bool editProperties(EntryProperties &values, QString &fileDialogInitialDir) override;
+    bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+                        const TextRefusal &refusal = {}) override;
     void showAbout() override;
 
 private:

@@ -9,7 +9,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+
+// Why a text typed into a dialog cannot be kept (the catalog's encoding cannot hold one of its
+// characters); empty when it can. The dialog shows the reason and stays open with the text.
+using TextRefusal = std::function<QString(const QString &text)>;
 
 // A folder that the folder chooser offers: its depth in the tree (0 at the top), its name, and
 // whether it can take entries.
@@ -35,7 +40,9 @@ public:
     // The error box: "Error ! " + message, titled "LS Error !", OK only.
     virtual void showError(const QString &message) = 0;
     // The text prompt; the confirmed text (at most 511 characters), or none when cancelled.
-    virtual std::optional<QString> askForString(const QString &caption, const QString &prompt) = 0;
+    // A text that refusal refuses is not confirmed: the prompt says why and keeps it.
+    virtual std::optional<QString> askForString(const QString &caption, const QString &prompt,
+                                                const TextRefusal &refusal = {}) = 0;
     // The open dialog ("All files"), several files; starts in initialDir and leaves there the
     // folder of the chosen files. Empty when cancelled.
     virtual QStringList chooseFiles(QString &initialDir) = 0;
@@ -45,7 +52,9 @@ public:
     // at first; the index of the folder chosen, or -1 when cancelled.
     virtual int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) = 0;
     // The entry properties dialog, filled with values; true and the edited values on OK.
-    virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir) = 0;
+    // A field changed to a text that refusal refuses keeps the dialog open, saying why.
+    virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+                                const TextRefusal &refusal = {}) = 0;
     // The about box.
     virtual void showAbout() = 0;
 };

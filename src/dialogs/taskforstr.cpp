@@ -8,6 +8,7 @@
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
@@ -91,6 +92,15 @@ void TAskForStr::connectControls()
 void TAskForStr::OKButClick()
 {
     takeText();
+    if (m_refusal)
+        if (const QString why = m_refusal(m_taken); !why.isEmpty()) {
+            QMessageBox(QMessageBox::NoIcon, QStringLiteral("Linkshelf Message"), why, QMessageBox::Ok, this)
+                .exec();
+            // The text is left as typed, the caret at its end, for the user to correct.
+            m_strEdit->moveCursor(QTextCursor::End);
+            m_strEdit->setFocus();
+            return;
+        }
     accept();
 }
 
@@ -132,9 +142,11 @@ bool TAskForStr::strEditKey(QEvent *event)
     return true;
 }
 
-bool ShowAskForStr(QWidget *parent, const QString &caption, const QString &prompt, QString &askedStr)
+bool ShowAskForStr(QWidget *parent, const QString &caption, const QString &prompt, QString &askedStr,
+                   const TextRefusal &refusal)
 {
     TAskForStr dialog(caption, prompt, parent);
+    dialog.setRefusal(refusal);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     askedStr = dialog.takenText();

@@ -2,6 +2,8 @@
 // The text prompt: one line of text for a folder name or a URL.
 #pragma once
 
+#include "interaction.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -19,6 +21,8 @@ public:
     Q_DISABLE_COPY_MOVE(TAskForStr)
 
     QString takenText() const; // the text taken at OK or Enter, at most 511 characters
+    // What OK and Enter refuse, with the reason shown; the field keeps the text.
+    void setRefusal(TextRefusal refusal) { m_refusal = std::move(refusal); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,8 +42,11 @@ private:
     QToolButton *m_okBut = nullptr;
     QToolButton *m_cancelBut = nullptr;
     QString m_taken;
+    TextRefusal m_refusal;
 };
 
 // Shows the prompt modally; on confirmation stores the text in askedStr and returns true,
 // otherwise leaves askedStr as it was.
-bool ShowAskForStr(QWidget *parent, const QString &caption, const QString &prompt, QString &askedStr);
+// A text that refusal refuses is not confirmed: the prompt says why and stays open with it.
+bool ShowAskForStr(QWidget *parent, const QString &caption, const QString &prompt, QString &askedStr,
+                   const TextRefusal &refusal = {});

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -217,10 +218,26 @@ EntryProperties TFileProp::values() const
 void TFileProp::OKButClick()
 {
     Ui &ui = *m_ui;
-    m_values.Path = ui.FilePath->text();
+    EntryProperties typed;
+    typed.Path = ui.FilePath->text();
     // A program left in the disabled field is dropped when "Default" is chosen.
-    m_values.Program = ui.SpecRBut->isChecked() ? ui.FileAssoc->text() : QString();
-    m_values.Description = CrLfTextField::text(ui.FileDesc).left(MaxFieldLength);
+    typed.Program = ui.SpecRBut->isChecked() ? ui.FileAssoc->text() : QString();
+    typed.Description = CrLfTextField::text(ui.FileDesc).left(MaxFieldLength);
+    // Only changed fields are checked: an unchanged one keeps the bytes it was read from.
+    // Line breaks come back from the field as CR LF whatever they were given as.
+    const auto lines = [](QString text) { return text.remove(u'\r'); };
+    const std::pair<QString, QString> fields[] = {{typed.Path, m_values.Path},
+                                                  {typed.Program, m_values.Program},
+                                                  {lines(typed.Description), lines(m_values.Description)}};
+    for (const auto &[now, before] : fields)
+        if (m_refusal && now != before)
+            if (const QString why = m_refusal(now); !why.isEmpty()) {
+                QMessageBox(QMessageBox::NoIcon, QStringLiteral("Linkshelf Message"), why, QMessageBox::Ok,
+                            this)
+                    .exec();
+                return;
+            }
+    m_values = typed;
     accept();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "entryproperties.h"
+#include "interaction.h"
 
 #include <QDialog>
 
@@ -27,6 +28,8 @@ public:
 
     void fill(const EntryProperties &values);
     EntryProperties values() const; // what OK stored: Program empty when "Default" is checked
+    // What OK refuses in a field the user changed, with the reason shown; the dialog stays.
+    void setRefusal(TextRefusal refusal) { m_refusal = std::move(refusal); }
 
     // The folder of menu entries that the Start-menu browse opens in: the user's own, or with
     // allUsers the first system-wide one that exists. Empty when there is none.
@@ -63,6 +66,7 @@ private:
     FileChooser m_chooseFiles;
     QString &m_initialDir;
     EntryProperties m_values;
+    TextRefusal m_refusal;
     bool m_stateRestored = false;
     bool m_enterPressed = false; // the release of an Enter pressed elsewhere is not ours
 };

@@ -116,7 +116,10 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
     const bool dropPrograms = !withPrograms.isEmpty() && !keepPrograms(path, withPrograms, programs);
     if (dropPrograms)
         imported = withoutPrograms(std::move(imported));
-    const QByteArray topName = importFolderName(path).toLocal8Bit();
+    int replaced = 0;
+    const TextEncoding &encoding = m_session.choices().textEncoding();
+    imported = bookmarkTreeForCatalog(std::move(imported), encoding, replaced);
+    const QByteArray topName = encoding.encodeWithReferences(importFolderName(path), replaced);
     const BookmarkPlanResult planned = planBookmarkImport(m_session.paths(), taken, imported, topName);
     if (!planned.plan)
         return refuse(planned.error);
@@ -143,6 +146,12 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
             QStringLiteral("Bookmarks in \"%1\" that named a program: %2. They were imported without their "
                            "programs; import with --keep-programs to keep them.")
                 .arg(QFileInfo(path).fileName(), QString::number(withPrograms.size())));
+    if (replaced > 0)
+        m_session.interaction().showMessage(
+            QStringLiteral(
+                "%1 character(s) of the bookmarks in \"%2\" cannot be stored in this catalog's text "
+                "encoding, %3: each was kept as a numeric reference such as \"&#1046;\".")
+                .arg(QString::number(replaced), QFileInfo(path).fileName(), encoding.name()));
     return top;
 }
 
@@ -174,7 +183,11 @@ bool BookmarkCommands::ExportBookmarks(const QString &path, FolderItem *folder)
             return parseContents(m_session.model().serialized()).entries;
         return readFolderContents(m_session.paths(), record).entries;
     });
-    const SaveResult written = exportBookmarkFile(path, root);
+    const CatalogChoices &choices = m_session.choices();
+    const SaveResult written = exportBookmarkFile(
+        path, bookmarkTreeForExport(root, choices.textEncoding(), [&choices](const QByteArray &stored) {
+            return choices.systemPath(stored);
+        }));
     if (!written)
         m_session.interaction().showMessage(
             QStringLiteral("The bookmarks were not exported.\n%1").arg(written.errorString));

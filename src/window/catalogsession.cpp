@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 
 #include <algorithm>
@@ -103,7 +104,7 @@ int CatalogSession::extensionIconIndex(const QByteArray &path)
     if (const auto known = m_iconOfExtension.constFind(extension); known != m_iconOfExtension.cend())
         return *known;
     const QByteArray owned(extension.constData(), extension.size()); // the key outlives path
-    const int index = m_icons.IconIndexOfExtension(QString::fromLocal8Bit(owned));
+    const int index = m_icons.IconIndexOfExtension(m_choices.decode(owned));
     m_iconOfExtension.insert(owned, index);
     return index;
 }
@@ -115,9 +116,9 @@ void CatalogSession::resolveIcons(const QList<int> &rows)
     for (int row : rows) {
         const MFile &file = model().rowAt(row).file;
         if (!file.Program.isEmpty())
-            requests.push_back({model().idAt(row), file.Program});
+            requests.push_back({model().idAt(row), m_choices.systemPath(file.Program)});
         else if (!file.isUrl())
-            requests.push_back({model().idAt(row), file.Path});
+            requests.push_back({model().idAt(row), m_choices.systemPath(file.Path)});
     }
     m_iconResolver->resolve(std::move(requests));
 }
@@ -132,7 +133,7 @@ void CatalogSession::resolveAllIcons()
 EntryRow CatalogSession::rowWithIcon(MFile file)
 {
     const int icon = EntryIconIndex(file);
-    EntryRow row = makeEntryRow(std::move(file));
+    EntryRow row = makeEntryRow(std::move(file), m_choices.textEncoding());
     row.iconIndex = icon;
     return row;
 }
@@ -207,6 +208,11 @@ std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
     } else if (path && (read.damaged || read.textsCut)) {
         keepDamagedFileAside(*path);
     }
+    QList<QByteArray> texts;
+    texts.reserve(read.entries.size() * 3);
+    for (const MFile &file : read.entries)
+        texts << file.Path << file.Program << file.Description;
+    settleEncodingFrom(texts);
     std::vector<EntryRow> rows;
     rows.reserve(size_t(read.entries.size()));
     for (MFile &file : read.entries)
@@ -295,6 +301,11 @@ void CatalogSession::LoadFolderTree()
     const FolderTreeLoad load = loadFolderTree(m_paths);
     if (!acceptTreeLoad(load))
         return;
+    QList<QByteArray> names;
+    names.reserve(load.folders.size());
+    for (const FolderRecord &folder : load.folders)
+        names.append(folder.Name);
+    settleEncodingFrom(names);
     const QList<FolderItem *> items = m_controls.tree->replaceFolders(load.folders);
     // A state file may mark several folders selected; the last one wins, and only it is
     // selected, as each selection reads a folder and saves the whole tree.
@@ -311,6 +322,46 @@ bool CatalogSession::SaveFolderTree()
     const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords());
     reportSave(result);
     return result.ok;
+}
+
+void CatalogSession::openChoices(SettingsStore *store)
+{
+    m_choices.open(store, m_paths.WorkDirectory);
+    m_controls.tree->setTextEncoding(m_choices.textEncoding());
+    model().setTextEncoding(m_choices.textEncoding());
+}
+
+void CatalogSession::setTextEncoding(const TextEncoding &encoding, bool settled)
+{
+    const bool changed = !(encoding == m_choices.textEncoding());
+    m_choices.setTextEncoding(encoding, settled);
+    if (!changed)
+        return;
+    m_controls.tree->setTextEncoding(encoding);
+    model().setTextEncoding(encoding);
+    // The rows' captions and descriptions are made from their records as they are read.
+    std::vector<EntryRow> rows;
+    rows.reserve(size_t(model().count()));
+    for (int row = 0; row < model().count(); ++row)
+        rows.push_back(rowWithIcon(model().rowAt(row).file));
+    m_iconResolver->cancelAll();
+    model().resetRows(std::move(rows));
+    resolveAllIcons();
+    m_controls.desc->clear();
+}
+
+void CatalogSession::setPathMappings(const QList<PathMapping> &mappings)
+{
+    m_choices.setPathMappings(mappings);
+    resolveAllIcons(); // an entry that now leads to a file shows that file's icon
+}
+
+bool CatalogSession::settleEncodingFrom(const QList<QByteArray> &texts)
+{
+    if (m_choices.encodingSettled() || allUtf8(texts))
+        return false;
+    setTextEncoding(legacyEncodingOf(QLocale().language()), true);
+    return true;
 }
 
 void CatalogSession::FreeListRecords()

@@ -3,6 +3,7 @@
 // behind them, the desktop services, and the reading and writing between the two.
 #pragma once
 
+#include "catalogchoices.h"
 #include "catalogpaths.h"
 #include "entryrow.h"
 #include "foldertree.h"
@@ -26,6 +27,7 @@ class Interaction;
 class MainList;
 class MainTree;
 class QLabel;
+class SettingsStore;
 class QPlainTextEdit;
 class Shell;
 class SystemIcons;
@@ -62,6 +64,16 @@ public:
 
     void setPaths(const CatalogPaths &paths) { m_paths = paths; }
     const CatalogPaths &paths() const { return m_paths; }
+    // The catalog's text encoding and path mappings.
+    const CatalogChoices &choices() const { return m_choices; }
+    // Reads what was chosen for the catalog at paths() from the store (none: nothing is kept).
+    void openChoices(SettingsStore *store);
+    // Sets the catalog's text encoding, remembered when settled, and shows every text in it.
+    void setTextEncoding(const TextEncoding &encoding, bool settled);
+    void setPathMappings(const QList<PathMapping> &mappings);
+    // Whether a path mapping was already suggested for this catalog, and noting that it was.
+    bool mappingSuggested() const { return m_choices.mappingSuggested(); }
+    void setMappingSuggested() { m_choices.setMappingSuggested(); }
 
     // The icon of "htm" files, shown by URL entries without a program; computed once.
     void computeUrlIconIndex();
@@ -120,12 +132,16 @@ private:
     // Asks the workers for the icons of the given rows' existing files.
     void resolveIcons(const QList<int> &rows);
     void resolveAllIcons();
+    // Until an encoding is settled, texts that are not UTF-8 settle the catalog on the code
+    // page of the user's language. True when that changed the encoding.
+    bool settleEncodingFrom(const QList<QByteArray> &texts);
 
     CatalogControls m_controls;
     Interaction &m_interaction;
     Shell &m_shell;
     SystemIcons &m_icons;
     CatalogPaths m_paths;
+    CatalogChoices m_choices;
     int m_urlIconIndex = -1;
     QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
     std::unique_ptr<EntryIconResolver> m_iconResolver;

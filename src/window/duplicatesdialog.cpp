@@ -89,6 +89,7 @@ void DuplicatesDialog::refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const CatalogSnapshot catalog = m_sources.catalog();
+    m_encoding = catalog.encoding;
     QList<CatalogFolder> folders = catalog.folders;
     if (m_scope == DuplicateScope::WithinFolder)
         folders.removeIf(
@@ -109,19 +110,19 @@ void DuplicatesDialog::addGroup(const DuplicateGroup &group)
 {
     auto *top = new QTreeWidgetItem(m_groups);
     top->setText(NameColumn, QStringLiteral("%1 (%2 copies)")
-                                 .arg(entryCaption(group.entries.first().file))
+                                 .arg(entryCaption(group.entries.first().file, m_encoding))
                                  .arg(group.entries.size()));
     top->setFirstColumnSpanned(true);
     for (qsizetype i = 0; i < group.entries.size(); ++i) {
         const CatalogEntryRef &entry = group.entries[i];
         auto *item = new QTreeWidgetItem(top);
-        item->setText(NameColumn, entryCaption(entry.file));
+        item->setText(NameColumn, entryCaption(entry.file, m_encoding));
         item->setText(FolderColumn, entry.folderPath);
-        item->setText(ProgramColumn, QString::fromLocal8Bit(entry.file.Program));
-        item->setText(DescriptionColumn, descriptionColumnText(entry.file.Description));
-        item->setText(PathColumn, QString::fromLocal8Bit(entry.file.Path));
+        item->setText(ProgramColumn, m_encoding.decode(entry.file.Program));
+        item->setText(DescriptionColumn, descriptionColumnText(entry.file.Description, m_encoding));
+        item->setText(PathColumn, m_encoding.decode(entry.file.Path));
         if (!entry.file.Description.isEmpty())
-            item->setToolTip(DescriptionColumn, descriptionColumnText(entry.file.Description));
+            item->setToolTip(DescriptionColumn, descriptionColumnText(entry.file.Description, m_encoding));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(NameColumn, i == group.kept ? Qt::Unchecked : Qt::Checked);
         item->setData(NameColumn, EntryRole, int(m_entries.size()));

@@ -48,6 +48,7 @@ private:
     void updateCount();
 
     Sources m_sources;
+    TextEncoding m_encoding; // of the catalog the groups were found in
     Interaction &m_interaction;
     DuplicateScope m_scope;
     QRadioButton *m_inFolder = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "entrycommands.h"
 
+#include "catalogchoicecommands.h"
 #include "catalogsession.h"
 #include "clipboardtext.h"
 #include "entrylistmodel.h"
@@ -13,32 +14,29 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 
 namespace {
+// A file of this computer is stored by the bytes of its name, in any catalog, so that it opens.
 MFile fileEntry(const QString &path)
 {
-    return MFile{MFile::FileKind, path.toLocal8Bit(), {}, {}};
+    return MFile{MFile::FileKind, QFile::encodeName(path), {}, {}};
 }
 
-MFile urlEntry(const QString &url)
+QString textForEditing(const QByteArray &text, const TextEncoding &encoding)
 {
-    return MFile{MFile::UrlKind, url.toLocal8Bit(), {}, {}};
-}
-
-QString textForEditing(const QByteArray &text)
-{
-    QString s = QString::fromLocal8Bit(text);
+    QString s = encoding.decode(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return s;
 }
 
-QByteArray textForStoring(const QString &text)
+QString withCrLf(const QString &text)
 {
     QString s = text;
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     s.replace(u'\n', QStringLiteral("\r\n"));
-    return s.toLocal8Bit();
+    return s;
 }
 
 // The text with every line break (CR LF, CR or LF) as LF: the description field gives back
@@ -50,24 +48,14 @@ QString withLfLineBreaks(QString text)
     return text;
 }
 
-// What the user left in one field of the properties dialog. Decoding bytes that are not in
-// the locale's encoding and encoding the text again would turn each such byte into U+FFFD,
-// so a field whose text is still the one shown keeps the bytes it was read from, and only a
-// field the user changed is encoded anew.
+// What the user left in one field of the properties dialog. Decoding bytes that the
+// catalog's encoding does not read and encoding the text again would turn each such byte into
+// U+FFFD, so a field whose text is still the one shown keeps the bytes it was read from, and
+// only a field the user changed is encoded anew (the dialog refused what cannot be).
 QByteArray storedField(const QByteArray &stored, const QString &shown, const QString &edited,
-                       QByteArray (*encode)(const QString &))
+                       const TextEncoding &encoding)
 {
-    return edited == shown ? stored : encode(edited);
-}
-
-QByteArray encodeLine(const QString &text)
-{
-    return text.toLocal8Bit();
-}
-
-QByteArray encodeDescription(const QString &text)
-{
-    return textForStoring(text.left(MaxEntryTextLength));
+    return edited == shown ? stored : encoding.encode(edited).bytes;
 }
 } // namespace
 
@@ -83,8 +71,7 @@ EntryCommands::EntryCommands(CatalogSession &session, EntryOpener &opener, QStri
     : m_session(session)
     , m_opener(opener)
     , m_fileDialogInitialDir(fileDialogInitialDir)
-{
-}
+{}
 
 void EntryCommands::AddFiles(const std::optional<QString> &path)
 {
@@ -102,13 +89,25 @@ void EntryCommands::AddUrl(const std::optional<QString> &text)
 {
     if (!m_session.selectedFolderTakesChanges())
         return;
+    const TextRefusal refusal = textRefusal(m_session.choices().textEncoding());
     const std::optional<QString> url =
-        text ? text : m_session.interaction().askForString(QStringLiteral("Add URL"), QStringLiteral("Enter URL location"));
+        text ? text
+             : m_session.interaction().askForString(QStringLiteral("Add URL"),
+                                                    QStringLiteral("Enter URL location"), refusal);
     if (!url)
         return;
+    if (const QString why = refusal(*url); !why.isEmpty()) { // a pasted or handed-over link
+        m_session.interaction().showMessage(why);
+        return;
+    }
     std::vector<MFile> files;
     files.push_back(urlEntry(*url));
     addEntries(std::move(files));
+}
+
+MFile EntryCommands::urlEntry(const QString &url) const
+{
+    return MFile{MFile::UrlKind, m_session.choices().textEncoding().encode(url).bytes, {}, {}};
 }
 
 bool EntryCommands::AddEntries(const QList<MFile> &entries)
@@ -172,7 +171,8 @@ void EntryCommands::Delete2Click()
     const QList<int> rows = m_session.controls().list->selectedRows();
     if (rows.isEmpty() || !m_session.selectedFolderTakesChanges())
         return;
-    if (!m_session.interaction().askYesNo(QStringLiteral("Do you really want to delete all selected files ?")))
+    if (!m_session.interaction().askYesNo(
+            QStringLiteral("Do you really want to delete all selected files ?")))
         return;
     m_session.model().removeRowsAt(rows);
     m_session.controls().desc->clear();
@@ -192,19 +192,21 @@ void EntryCommands::Properties1Click()
     }
     const int row = list->firstSelectedRow();
     MFile file = m_session.model().rowAt(row).file;
-    const EntryProperties shown{QString::fromLocal8Bit(file.Path), QString::fromLocal8Bit(file.Program),
-                                textForEditing(file.Description)};
+    const TextEncoding &encoding = m_session.choices().textEncoding();
+    const EntryProperties shown{encoding.decode(file.Path), encoding.decode(file.Program),
+                                textForEditing(file.Description, encoding)};
     EntryProperties values = shown;
-    if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir) ||
+    if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir, textRefusal(encoding)) ||
         !m_session.selectedFolderTakesChanges())
         return;
     // A path or program is stored whole: one longer than the description's limit (a dropped
     // path can be) would, cut short, name another file.
-    file.Path = storedField(file.Path, shown.Path, values.Path, encodeLine);
-    file.Program = storedField(file.Program, shown.Program, values.Program, encodeLine);
-    file.Description = storedField(file.Description, withLfLineBreaks(shown.Description),
-                                   withLfLineBreaks(values.Description), encodeDescription);
-    m_session.controls().desc->setPlainText(textForEditing(file.Description));
+    file.Path = storedField(file.Path, shown.Path, values.Path, encoding);
+    file.Program = storedField(file.Program, shown.Program, values.Program, encoding);
+    const QString description = withLfLineBreaks(values.Description);
+    if (description != withLfLineBreaks(shown.Description))
+        file.Description = encoding.encode(withCrLf(description.left(MaxEntryTextLength))).bytes;
+    m_session.controls().desc->setPlainText(textForEditing(file.Description, encoding));
     const int newRow = m_session.model().replaceRow(row, m_session.rowWithIcon(std::move(file)));
     list->selectRows({newRow});
     m_session.SaveFolderContents();
@@ -260,5 +262,6 @@ void EntryCommands::addEntries(std::vector<MFile> files)
 void EntryCommands::showDescriptionOfFirstSelected()
 {
     const int row = m_session.controls().list->firstSelectedRow();
-    m_session.controls().desc->setPlainText(textForEditing(m_session.model().rowAt(row).file.Description));
+    m_session.controls().desc->setPlainText(
+        textForEditing(m_session.model().rowAt(row).file.Description, m_session.choices().textEncoding()));
 }

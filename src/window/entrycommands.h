@@ -54,6 +54,7 @@ private:
     // Appends the entries as one command: one list update, one write of the contents file.
     void addEntries(std::vector<MFile> files);
     void showDescriptionOfFirstSelected();
+    MFile urlEntry(const QString &url) const;
 
     CatalogSession &m_session;
     EntryOpener &m_opener;

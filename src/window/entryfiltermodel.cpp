@@ -24,7 +24,7 @@ bool EntryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) cons
     if (m_text.isEmpty())
         return true;
     const EntryRow &row = m_entries.rowAt(sourceRow);
-    return row.caption.contains(m_text, Qt::CaseInsensitive)
-           || row.description.contains(m_text, Qt::CaseInsensitive)
-           || QString::fromLocal8Bit(row.file.Path).contains(m_text, Qt::CaseInsensitive);
+    return row.caption.contains(m_text, Qt::CaseInsensitive) ||
+           row.description.contains(m_text, Qt::CaseInsensitive) ||
+           m_entries.textEncoding().decode(row.file.Path).contains(m_text, Qt::CaseInsensitive);
 }

@@ -105,7 +105,7 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
 QVariant EntryListModel::toolTipOf(const QModelIndex &index) const
 {
     const EntryRow &row = m_rows[size_t(index.row())];
-    QString tip = index.column() == FileNameColumn ? QString::fromLocal8Bit(row.file.Path) : row.description;
+    QString tip = index.column() == FileNameColumn ? m_encoding.decode(row.file.Path) : row.description;
     if (!m_marks.isEmpty()) {
         const QString status = markOf(index.row()).text;
         if (!status.isEmpty())

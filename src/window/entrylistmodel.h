@@ -45,6 +45,9 @@ public:
 
     // Replaces every row in one reset; the rows are put in the list's sort order first.
     void resetRows(std::vector<EntryRow> rows);
+    // The catalog's text encoding, for what the model decodes itself (the path tooltip).
+    void setTextEncoding(const TextEncoding &encoding) { m_encoding = encoding; }
+    const TextEncoding &textEncoding() const { return m_encoding; }
     // Inserts each row at its sorted place (after equal ones); returns the rows' new positions.
     QList<int> insertSorted(std::vector<EntryRow> rows);
     // Removes the given rows, in any order.
@@ -102,6 +105,7 @@ private:
     void forgetRowsOfIds() { m_rowOfIdValid = false; }
 
     const SystemIcons &m_icons;
+    TextEncoding m_encoding;
     std::vector<EntryRow> m_rows;
     std::vector<quint32> m_ids; // beside m_rows, moved with it
     quint32 m_nextId = 0;

@@ -7,10 +7,10 @@
 #include "mainlist.h"
 #include "shell.h"
 
-EntryOpener::EntryOpener(CatalogSession &session)
+EntryOpener::EntryOpener(CatalogSession &session, std::function<void()> editPathMappings)
     : m_session(session)
-{
-}
+    , m_editPathMappings(std::move(editPathMappings))
+{}
 
 void EntryOpener::OpenEntry()
 {
@@ -22,11 +22,34 @@ void EntryOpener::OpenEntry()
         m_session.interaction().showError(why);
         return;
     }
-    // The stored bytes go as they are: a name that is not valid UTF-8 still names its file.
-    // With its own program, the entry's path reaches it as exactly one argument, and an
-    // entry without a path starts its program with none.
+    if (!file.isUrl() && !mappedOrTold(file.Path))
+        return;
+    if (!file.Program.isEmpty() && !mappedOrTold(file.Program))
+        return;
+    // The stored bytes go as they are, after any path mapping: a name that is not valid UTF-8
+    // still names its file. With its own program, the entry's path reaches it as exactly one
+    // argument, and an entry without a path starts its program with none.
+    const CatalogChoices &choices = m_session.choices();
+    const QByteArray path = file.isUrl() ? file.Path : choices.systemPath(file.Path);
     Shell &shell = m_session.shell();
-    ShowShellError(file.Program.isEmpty() ? shell.open(file.Path) : shell.start(file.Program, file.Path));
+    ShowShellError(file.Program.isEmpty() ? shell.open(path)
+                                          : shell.start(choices.systemPath(file.Program), path));
+}
+
+bool EntryOpener::mappedOrTold(const QByteArray &stored)
+{
+    const std::optional<QString> windowsPath = m_session.choices().unmappedWindowsPath(stored);
+    if (!windowsPath)
+        return true;
+    // "File not found" would send the user looking for a file that may well be here, under
+    // another path: say what is missing, and offer to add the mapping.
+    const bool edit = m_session.interaction().askYesNo(
+        QStringLiteral("\"%1\" is a path written on Windows, and no path mapping turns it into a "
+                       "path of this computer, so it cannot be opened.\n\nSet up a path mapping now?")
+            .arg(*windowsPath));
+    if (edit && m_editPathMappings)
+        m_editPathMappings();
+    return false;
 }
 
 QString EntryOpener::refusalMessage(Shell::Refusal refusal)

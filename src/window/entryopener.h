@@ -6,12 +6,16 @@
 
 #include <QString>
 
+#include <functional>
+
 class CatalogSession;
 
 class EntryOpener final
 {
 public:
-    explicit EntryOpener(CatalogSession &session);
+    // editPathMappings shows the path mappings dialog, offered for a Windows path that no
+    // mapping turns into a path of this computer.
+    EntryOpener(CatalogSession &session, std::function<void()> editPathMappings);
     Q_DISABLE_COPY_MOVE(EntryOpener)
 
     void OpenEntry();
@@ -24,5 +28,9 @@ public:
     static QString refusalMessage(Shell::Refusal refusal);
 
 private:
+    // False, after telling the user, when a path written on Windows has no mapping.
+    bool mappedOrTold(const QByteArray &stored);
+
     CatalogSession &m_session;
+    std::function<void()> m_editPathMappings;
 };

@@ -1,30 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "entryrow.h"
 
-QString entryCaption(const MFile &file)
+QString entryCaption(const MFile &file, const TextEncoding &encoding)
 {
+    const QString path = encoding.decode(file.Path);
     if (file.isUrl())
-        return QString::fromLocal8Bit(file.Path);
-    const qsizetype cut = std::max(file.Path.lastIndexOf('/'), file.Path.lastIndexOf('\\'));
-    return QString::fromLocal8Bit(file.Path.mid(cut + 1));
+        return path;
+    // Cut in the text, not the bytes: in windows-31j the byte of "\\" is also the second
+    // byte of many a letter.
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(cut + 1);
 }
 
-QString descriptionColumnText(const QByteArray &description)
+QString descriptionColumnText(const QByteArray &description, const TextEncoding &encoding)
 {
     if (!description.contains('\n') && !description.contains('\r'))
-        return QString::fromLocal8Bit(description);
+        return encoding.decode(description);
     QByteArray oneLine = description;
     oneLine.replace("\r\n", " ");
     oneLine.replace('\r', ' ');
     oneLine.replace('\n', ' ');
-    return QString::fromLocal8Bit(oneLine);
+    return encoding.decode(oneLine);
 }
 
-EntryRow makeEntryRow(MFile file)
+EntryRow makeEntryRow(MFile file, const TextEncoding &encoding)
 {
     EntryRow row;
-    row.caption = entryCaption(file);
-    row.description = descriptionColumnText(file.Description);
+    row.caption = entryCaption(file, encoding);
+    row.description = descriptionColumnText(file.Description, encoding);
     row.file = std::move(file);
     return row;
 }

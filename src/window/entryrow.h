@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mfile.h"
+#include "textencoding.h"
 
 #include <QString>
 
@@ -16,10 +17,10 @@ struct EntryRow
 
 // The caption of an entry: the whole Path of a URL entry, the file-name part of a file
 // entry's Path (after its last "/" or "\\", so catalogs made on Windows still show names).
-QString entryCaption(const MFile &file);
+QString entryCaption(const MFile &file, const TextEncoding &encoding);
 
 // The description as the list's column shows it: line breaks become blanks.
-QString descriptionColumnText(const QByteArray &description);
+QString descriptionColumnText(const QByteArray &description, const TextEncoding &encoding);
 
-// Builds the row for a record, without its icon.
-EntryRow makeEntryRow(MFile file);
+// Builds the row for a record, without its icon, its texts decoded with the catalog's encoding.
+EntryRow makeEntryRow(MFile file, const TextEncoding &encoding);

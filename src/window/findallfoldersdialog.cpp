@@ -96,8 +96,9 @@ void FindInAllFoldersDialog::search()
     }
     const CatalogSnapshot catalog = m_catalog();
     m_folderCount = int(catalog.folders.size());
+    m_model->setEncoding(catalog.encoding);
     m_status->setText(QStringLiteral("Searching %1 folders...").arg(m_folderCount));
-    m_search.start(catalog.paths, catalog.folders, query);
+    m_search.start(catalog.paths, catalog.folders, query, catalog.encoding);
 }
 
 void FindInAllFoldersDialog::hideEvent(QHideEvent *event)

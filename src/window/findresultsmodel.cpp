@@ -26,15 +26,15 @@ QVariant FindResultsModel::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case NameColumn:
-            return entryCaption(hit.file);
+            return entryCaption(hit.file, m_encoding);
         case FolderColumn:
             return hit.folderPath;
         case PathColumn:
-            return QString::fromLocal8Bit(hit.file.Path);
+            return m_encoding.decode(hit.file.Path);
         }
     }
     if (role == Qt::ToolTipRole && !hit.file.Description.isEmpty())
-        return descriptionColumnText(hit.file.Description);
+        return descriptionColumnText(hit.file.Description, m_encoding);
     return {};
 }
 

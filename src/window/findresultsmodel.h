@@ -27,6 +27,10 @@ public:
     const CatalogEntryRef &hitAt(int row) const { return m_hits[row]; }
     int count() const { return int(m_hits.size()); }
 
+    // The catalog's encoding, which the texts are shown in.
+    void setEncoding(const TextEncoding &encoding) { m_encoding = encoding; }
+
 private:
+    TextEncoding m_encoding;
     QList<CatalogEntryRef> m_hits;
 };

@@ -2,6 +2,7 @@
 #include "foldercommands.h"
 
 #include "atomicfile.h"
+#include "catalogchoicecommands.h"
 #include "catalogsession.h"
 #include "contentsfile.h"
 #include "contentsnames.h"
@@ -25,7 +26,8 @@ void FolderCommands::AddFolder()
     if (!m_session.treeTakesChanges() || !freeContentsName())
         return;
     const auto name = m_session.interaction().askForString(QStringLiteral("New folder"),
-                                                           QStringLiteral("Enter a new folder name"));
+                                                           QStringLiteral("Enter a new folder name"),
+                                                           textRefusal(m_session.choices().textEncoding()));
     if (name)
         CreateFolder(nullptr, *name);
 }
@@ -35,18 +37,25 @@ void FolderCommands::AddSubfolder()
     if (!m_session.treeTakesChanges() || !freeContentsName())
         return;
     const auto name = m_session.interaction().askForString(QStringLiteral("New subfolder"),
-                                                           QStringLiteral("Enter a new subfolder name"));
+                                                           QStringLiteral("Enter a new subfolder name"),
+                                                           textRefusal(m_session.choices().textEncoding()));
     if (name)
         CreateFolder(m_session.controls().tree->selectedFolder(), *name);
 }
 
 FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name)
 {
+    const TextEncoding &encoding = m_session.choices().textEncoding();
+    const EncodedText encoded = encoding.encode(folderNameFromText(name));
+    if (encoded.unencodable) {
+        m_session.interaction().showMessage(encoding.unencodableMessage(*encoded.unencodable));
+        return nullptr;
+    }
     QByteArray fileName;
     if (!m_session.treeTakesChanges() || !AssignContentsFile(fileName))
         return nullptr;
     MainTree *tree = m_session.controls().tree;
-    FolderItem *folder = tree->appendFolder(parent, folderNameFromText(name).toLocal8Bit(), MTree{fileName});
+    FolderItem *folder = tree->appendFolder(parent, encoded.bytes, MTree{fileName});
     if (parent)
         parent->setExpanded(true);
     selectFolder(folder);

@@ -17,20 +17,34 @@ const QCollator &folderCollator()
 }
 } // namespace
 
-FolderItem::FolderItem(const QByteArray &nameBytes, std::optional<MTree> record_)
+FolderItem::FolderItem(const QByteArray &nameBytes, std::optional<MTree> record_,
+                       const TextEncoding &encoding)
     : record(std::move(record_))
     , m_loadedName(nameBytes)
+    , m_encoding(encoding)
 {
-    setText(0, QString::fromLocal8Bit(nameBytes));
+    setText(0, encoding.decode(nameBytes));
+    m_loadedCaption = text(0);
     setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDropEnabled);
 }
 
 QByteArray FolderItem::nameBytes() const
 {
     const QString caption = text(0);
-    if (caption == QString::fromLocal8Bit(m_loadedName))
+    if (caption == m_loadedCaption)
         return m_loadedName;
-    return caption.toLocal8Bit();
+    EncodedText encoded = m_encoding.encode(caption);
+    return encoded.unencodable ? m_loadedName : encoded.bytes;
+}
+
+void FolderItem::setTextEncoding(const TextEncoding &encoding)
+{
+    const bool unedited = text(0) == m_loadedCaption;
+    m_encoding = encoding;
+    if (!unedited)
+        return;
+    setText(0, encoding.decode(m_loadedName));
+    m_loadedCaption = text(0);
 }
 
 FolderItem *FolderItem::parentFolder() const

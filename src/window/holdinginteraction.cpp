@@ -51,9 +51,10 @@ bool HoldingInteraction::confirmRisk(const QString &text, const QString &details
     return m_shown.confirmRisk(text, details);
 }
 
-std::optional<QString> HoldingInteraction::askForString(const QString &caption, const QString &prompt)
+std::optional<QString> HoldingInteraction::askForString(const QString &caption, const QString &prompt,
+                                                        const TextRefusal &refusal)
 {
-    return m_shown.askForString(caption, prompt);
+    return m_shown.askForString(caption, prompt, refusal);
 }
 
 QStringList HoldingInteraction::chooseFiles(QString &initialDir)
@@ -71,9 +72,10 @@ int HoldingInteraction::chooseFolder(const QString &caption, const QList<FolderC
     return m_shown.chooseFolder(caption, folders, current);
 }
 
-bool HoldingInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir)
+bool HoldingInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+                                        const TextRefusal &refusal)
 {
-    return m_shown.editProperties(values, fileDialogInitialDir);
+    return m_shown.editProperties(values, fileDialogInitialDir, refusal);
 }
 
 void HoldingInteraction::showAbout()

@@ -4,6 +4,8 @@
 #include "entryrow.h"
 #include "interaction.h"
 
+#include <QFile>
+
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -89,6 +91,8 @@ LinkCheckDialog::~LinkCheckDialog() = default;
 void LinkCheckDialog::start(const QList<CatalogEntryRef> &entries)
 {
     m_entries = entries;
+    const CatalogSnapshot catalog = m_sources.catalog();
+    m_encoding = catalog.encoding;
     m_problems->clear();
     m_problemCount = 0;
     m_goneCount = 0;
@@ -99,7 +103,11 @@ void LinkCheckDialog::start(const QList<CatalogEntryRef> &entries)
     m_progress->setRange(0, std::max<int>(1, int(entries.size())));
     m_progress->setValue(0);
     m_status->setText(QStringLiteral("Checking %1 entries...").arg(entries.size()));
-    m_checker.start(files);
+    m_checker.start(files,
+                    [mappings = catalog.pathMappings, encoding = catalog.encoding](const QByteArray &path) {
+                        const std::optional<QString> mapped = mappedPath(encoding.decode(path), mappings);
+                        return mapped ? QFile::encodeName(*mapped) : path;
+                    });
     updateButtons();
 }
 
@@ -135,8 +143,8 @@ void LinkCheckDialog::onEntryChecked(int index, const LinkCheckResult &result)
         ++m_goneCount;
     const QSignalBlocker blocker(m_problems);
     auto *item = new QTreeWidgetItem(m_problems);
-    item->setText(NameColumn, entryCaption(entry.file));
-    item->setToolTip(NameColumn, QString::fromLocal8Bit(entry.file.Path));
+    item->setText(NameColumn, entryCaption(entry.file, m_encoding));
+    item->setToolTip(NameColumn, m_encoding.decode(entry.file.Path));
     item->setText(FolderColumn, entry.folderPath);
     item->setText(StatusColumn, linkStatusText(result));
     item->setToolTip(StatusColumn, linkStatusText(result));

@@ -61,6 +61,7 @@ private:
     void updateButtons();
 
     Sources m_sources;
+    TextEncoding m_encoding; // of the catalog the entries come from
     Interaction &m_interaction;
     LinkChecker m_checker;
     QList<CatalogEntryRef> m_entries;

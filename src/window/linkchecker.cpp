@@ -159,7 +159,7 @@ void LinkChecker::cancel()
     }
 }
 
-void LinkChecker::start(const QList<MFile> &entries)
+void LinkChecker::start(const QList<MFile> &entries, const PathForSystem &pathForSystem)
 {
     cancel();
     m_entries = entries;
@@ -171,7 +171,7 @@ void LinkChecker::start(const QList<MFile> &entries)
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const MFile &entry = entries[i];
         if (!entry.isUrl())
-            files.append({int(i), entry.Path});
+            files.append({int(i), pathForSystem ? pathForSystem(entry.Path) : entry.Path});
         else if (isHttp(QUrl(QString::fromLocal8Bit(entry.Path))))
             queueUrl(int(i));
         else

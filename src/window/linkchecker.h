@@ -12,10 +12,12 @@
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QObject>
+
 #include <QString>
 #include <QUrl>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 class QNetworkReply;
@@ -66,9 +68,13 @@ public:
     void setOptions(const Options &options) { m_options = options; }
     const Options &options() const { return m_options; }
 
+    // The path a file entry's stored path is looked for at (after the catalog's path mappings).
+    using PathForSystem = std::function<QByteArray(const QByteArray &stored)>;
+
     // Checks the entries; results name them by their position in the list. A check still
-    // running is cancelled first.
-    void start(const QList<MFile> &entries);
+    // running is cancelled first. File entries are looked for where pathForSystem says, or
+    // at their stored paths when it is empty.
+    void start(const QList<MFile> &entries, const PathForSystem &pathForSystem = {});
     // Stops every check; nothing more is sent, finished included.
     void cancel();
     bool isRunning() const { return m_running; }

@@ -35,19 +35,28 @@ template <typename Visit> void forEachIndexInPreOrder(const QAbstractItemModel &
 }
 
 // A rename in place that leaves no name keeps the old one, as file managers do: an empty
-// name is something only the prompt gives on purpose.
+// name is something only the prompt gives on purpose. A name the catalog's encoding cannot
+// hold is refused, and the tree opens the field again with the text typed.
 class FolderNameDelegate final : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit FolderNameDelegate(MainTree *tree)
+        : QStyledItemDelegate(tree)
+        , m_tree(tree)
+    {}
 
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
         const auto *edit = qobject_cast<QLineEdit *>(editor);
         if (edit && folderNameFromText(edit->text()).isEmpty())
             return;
+        if (edit && m_tree->refuseName(index, edit->text()))
+            return;
         QStyledItemDelegate::setModelData(editor, model, index);
     }
+
+private:
+    MainTree *m_tree;
 };
 
 } // namespace
@@ -135,7 +144,7 @@ QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
     std::vector<FolderItem *> ancestors; // ancestors[L] is the last folder made at level L
     QList<QTreeWidgetItem *> topLevel;
     for (const FolderRecord &record : folders) {
-        auto *item = new FolderItem(record.Name, record.Record);
+        auto *item = new FolderItem(record.Name, record.Record, m_encoding);
         item->setIcon(0, record.Expanded ? m_openFolder : m_closedFolder);
         const size_t level = std::min(size_t(std::max(record.Level, 0)), ancestors.size());
         if (level == 0)
@@ -159,7 +168,7 @@ QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
 
 FolderItem *MainTree::appendFolder(FolderItem *parent, const QByteArray &name, std::optional<MTree> record)
 {
-    auto *item = new FolderItem(name, std::move(record));
+    auto *item = new FolderItem(name, std::move(record), m_encoding);
     item->setIcon(0, m_closedFolder);
     const QSignalBlocker blocker(this);
     if (parent)
@@ -264,6 +273,38 @@ void MainTree::onItemChanged(QTreeWidgetItem *item, int column)
 {
     if (column == 0)
         Q_EMIT folderRenamed(static_cast<FolderItem *>(item));
+}
+
+void MainTree::setTextEncoding(const TextEncoding &encoding)
+{
+    m_encoding = encoding;
+    const QSignalBlocker blocker(this); // a new reading of a name is no rename
+    for (FolderItem *folder : foldersInPreOrder())
+        folder->setTextEncoding(encoding);
+}
+
+bool MainTree::refuseName(const QModelIndex &index, const QString &typed)
+{
+    const EncodedText encoded = m_encoding.encode(folderNameFromText(typed));
+    if (!encoded.unencodable)
+        return false;
+    const QString message = m_encoding.unencodableMessage(*encoded.unencodable);
+    // After the editor has closed: the message is modal, and the field comes back with the
+    // text typed so that the user can correct it.
+    const QPersistentModelIndex folder(index);
+    QMetaObject::invokeMethod(
+        this,
+        [this, folder, typed, message] {
+            Q_EMIT nameRefused(message);
+            if (!folder.isValid())
+                return;
+            setCurrentIndex(folder);
+            edit(folder);
+            if (auto *field = qobject_cast<QLineEdit *>(indexWidget(folder)))
+                field->setText(typed);
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
 void MainTree::setFolderImage(QTreeWidgetItem *item, bool open)

@@ -33,6 +33,13 @@ public:
     // on, the tree sorts itself again.
     FolderItem *appendFolder(FolderItem *parent, const QByteArray &name, std::optional<MTree> record);
 
+    // Decodes the names with the catalog's encoding, and encodes renamed ones with it.
+    void setTextEncoding(const TextEncoding &encoding);
+    const TextEncoding &textEncoding() const { return m_encoding; }
+    // True, after telling (nameRefused) and opening the field again with the text, when a
+    // name typed for the folder at index holds a character the encoding cannot hold.
+    bool refuseName(const QModelIndex &index, const QString &typed);
+
     void setAutoSort(bool on);
     bool autoSort() const { return m_autoSort; }
 
@@ -44,6 +51,7 @@ Q_SIGNALS:
     void entriesDropped(FolderItem *target, const QList<MFile> &entries);
     void urlsDropped(const QList<QUrl> &urls);
     void popupRequested(const QPoint &globalPos);
+    void nameRefused(const QString &message); // a rename in place the encoding cannot hold
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
@@ -63,4 +71,5 @@ private:
     QIcon m_closedFolder;
     QIcon m_openFolder;
     bool m_autoSort = false;
+    TextEncoding m_encoding;
 };

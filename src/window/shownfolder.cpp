@@ -30,7 +30,9 @@ QByteArray shownFileName(const CatalogSession &session)
 
 CatalogSnapshot catalogSnapshot(const CatalogSession &session)
 {
-    return {session.paths(), catalogFolders(session.controls().tree->toRecords()), shownFileName(session)};
+    return {session.paths(),
+            catalogFolders(session.controls().tree->toRecords(), session.choices().textEncoding()),
+            shownFileName(session), session.choices().textEncoding(), session.choices().pathMappings()};
 }
 
 FolderItem *folderOfEntry(const CatalogSession &session, const CatalogEntryRef &entry)
@@ -61,7 +63,7 @@ bool revealEntry(CatalogSession &session, const CatalogEntryRef &entry)
             MainList *list = session.controls().list;
             list->selectRows({row});
             list->scrollToRow(row);
-            session.controls().desc->setPlainText(QString::fromLocal8Bit(entry.file.Description));
+            session.controls().desc->setPlainText(session.choices().decode(entry.file.Description));
             session.UpdateFileCounts();
             break;
         }

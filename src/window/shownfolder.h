@@ -7,6 +7,8 @@
 #include "catalogentries.h"
 #include "catalogpaths.h"
 #include "entryremoval.h"
+#include "pathmapping.h"
+#include "textencoding.h"
 
 #include <QHash>
 #include <QList>
@@ -21,6 +23,8 @@ struct CatalogSnapshot
     CatalogPaths paths;
     QList<CatalogFolder> folders;     // every folder with a record, in the tree's pre-order
     QByteArray shownContentsFileName; // the folder the list shows; empty when none
+    TextEncoding encoding;            // the catalog's texts are decoded with it
+    QList<PathMapping> pathMappings;  // its paths from other systems open by them
 };
 CatalogSnapshot catalogSnapshot(const CatalogSession &session);
 

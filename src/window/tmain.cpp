@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -48,7 +49,8 @@ TMain::TMain(const Services &services, QWidget *parent)
         CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, m_interaction,
         *services.shell, *services.icons);
     m_catalogTools = std::make_unique<CatalogToolCommands>(*m_session, this);
-    m_entryOpener = std::make_unique<EntryOpener>(*m_session);
+    m_catalogChoices = std::make_unique<CatalogChoiceCommands>(*m_session, this);
+    m_entryOpener = std::make_unique<EntryOpener>(*m_session, [this] { PathMappings1Click(); });
     m_folderCommands = std::make_unique<FolderCommands>(*m_session);
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
@@ -85,6 +87,7 @@ void TMain::startCatalog()
             ? ResolveWorkDir(*m_services.registry, m_services.programDir, m_services.dataHome)
             : resolveWorkDirectoryAt(m_services.workDirectory, true);
     m_session->setPaths(resolved.paths);
+    m_session->openChoices(m_services.registry);
     if (!resolved.usable) {
         m_interaction.showMessage(
             QStringLiteral("The catalog folder could not be created, so nothing can be saved.\n%1")
@@ -98,6 +101,17 @@ void TMain::startCatalog()
     m_session->LoadFolderTree();
     if (m_treeSortCheck->isChecked())
         m_mainTree->setAutoSort(true);
+    m_catalogChoices->suggestPathMapping(QDir::homePath());
+}
+
+void TMain::TextEncoding1Click()
+{
+    m_catalogChoices->TextEncodingClick();
+}
+
+void TMain::PathMappings1Click()
+{
+    m_catalogChoices->PathMappingsClick();
 }
 
 void TMain::connectTree()
@@ -105,6 +119,8 @@ void TMain::connectTree()
     connect(m_mainTree, &MainTree::folderSelected, this,
             [this](FolderItem *folder) { m_folderCommands->MainTreeChange(folder); });
     connect(m_mainTree, &MainTree::folderRenamed, this, [this] { m_session->SaveFolderTree(); });
+    connect(m_mainTree, &MainTree::nameRefused, this,
+            [this](const QString &message) { m_interaction.showMessage(message); });
     connect(m_mainTree, &MainTree::deleteKeyReleased, this, &TMain::Delete1Click);
     connect(m_mainTree, &MainTree::folderClicked, this, [this] {
         const int row = m_mainList->firstSelectedRow();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "bookmarkcommands.h"
+#include "catalogchoicecommands.h"
 #include "catalogsession.h"
 #include "catalogtoolcommands.h"
 #include "entrycommands.h"
@@ -100,6 +101,8 @@ public:
     void ExportFolderBookmarks1Click();
     void RestoreBackup1Click();
     void CopyToFolder1Click();
+    void TextEncoding1Click();
+    void PathMappings1Click();
     // Brings the window back from the tray or the taskbar as it was, maximised or not.
     void ShowFromTray();
 
@@ -122,6 +125,7 @@ private:
     void createViewMenu(QMenu *view);
     void createSortMenu(QMenu *sort);
     void createFileMenu(QMenu *file);
+    void createCatalogMenu(QMenu *catalog);
     void createHelpMenu(QMenu *help);
     void createFocusKeys();
     void sortList(int column, Qt::SortOrder order);
@@ -174,6 +178,7 @@ private:
     std::unique_ptr<FolderCommands> m_folderCommands;
     std::unique_ptr<EntryCommands> m_entryCommands;
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
+    std::unique_ptr<CatalogChoiceCommands> m_catalogChoices;
     std::unique_ptr<FormStorage> m_formStorage;
     KeyPressPairing m_keyPresses; // F7 and Ins act on a release whose press came here
     bool m_settingsApplied = false;

@@ -272,10 +272,12 @@ QAction *TMain::checkItem(QMenu *menu, const char *name, const QString &caption,
 // a mnemonic (the "&" letter, underlined while Alt is held); the captions read as before.
 void TMain::createMenus()
 {
-    // The menus' own mnemonics (Alt+O, Alt+V, Alt+F, Alt+T, Alt+H) open them from the keyboard.
+    // The menus' own mnemonics (Alt+O, Alt+V, Alt+F, Alt+C, Alt+T, Alt+H) open them from the
+    // keyboard.
     createFolderMenu(menuBar()->addMenu(QStringLiteral("F&older")));
     createViewMenu(menuBar()->addMenu(QStringLiteral("&View")));
     createFileMenu(menuBar()->addMenu(QStringLiteral("&File")));
+    createCatalogMenu(menuBar()->addMenu(QStringLiteral("&Catalog")));
     createHelpMenu(menuBar()->addMenu(QStringLiteral("&Help")));
 }
 
@@ -350,6 +352,12 @@ void TMain::createFileMenu(QMenu *file)
     menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as &bookmarks..."),
              &TMain::ExportFolderBookmarks1Click);
     menuItem(file, "RestoreBackup1", QStringLiteral("Restore bac&kup..."), &TMain::RestoreBackup1Click);
+}
+
+void TMain::createCatalogMenu(QMenu *catalog)
+{
+    menuItem(catalog, "TextEncoding1", QStringLiteral("Text &encoding..."), &TMain::TextEncoding1Click);
+    menuItem(catalog, "PathMappings1", QStringLiteral("&Path mappings..."), &TMain::PathMappings1Click);
 }
 
 void TMain::createHelpMenu(QMenu *help)

@@ -38,7 +38,7 @@ public:
 
     void save() { QVERIFY(saveFolderTree(paths, folders).ok); }
 
-    QList<CatalogFolder> catalog() const { return catalogFolders(folders); }
+    QList<CatalogFolder> catalog() const { return catalogFolders(folders, TextEncoding()); }
 
     QList<MFile> contents(int folder) const
     {

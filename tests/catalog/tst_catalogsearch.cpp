@@ -58,6 +58,7 @@ private Q_SLOTS:
     void folderPaths();
     void queryMatches_data();
     void queryMatches();
+    void queryInTheCatalogsCodePage();
     void searchMatchesReference_data();
     void searchMatchesReference();
     void batchesAndProgress();
@@ -74,7 +75,7 @@ void TestCatalogSearch::folderPaths()
         {2, "Acme", MTree{"cat2.lsf"}}, {1, "Notes", MTree{"cat3.lsf"}},
         {0, "Home", MTree{"cat4.lsf"}}, {1, "Caf\xc3\xa9", MTree{"cat5.lsf"}},
     };
-    const QList<CatalogFolder> catalog = catalogFolders(folders);
+    const QList<CatalogFolder> catalog = catalogFolders(folders, TextEncoding());
     QStringList seen;
     for (const CatalogFolder &folder : catalog)
         seen.append(QString::number(folder.index) + u'=' + folder.path + u'=' +
@@ -128,6 +129,19 @@ void TestCatalogSearch::queryMatches()
         QCOMPARE(referenceMatch(entry, query), matches); // the table itself means what it says
 }
 
+// Texts are matched as the catalog's encoding reads them: a Cyrillic query finds windows-1251
+// text, and in windows-31j an ASCII letter never matches the second byte of a letter ("ソ" is
+// 0x83 0x5C, "フ" 0x83 0x74: "t").
+void TestCatalogSearch::queryInTheCatalogsCodePage()
+{
+    const TextEncoding cyrillic = *TextEncoding::named(QStringLiteral("windows-1251"));
+    QVERIFY(EntryQuery(QStringLiteral("отчёт"), cyrillic).matches(fileEntry("C:\\\xce\xf2\xf7\xb8\xf2.txt")));
+    const TextEncoding japanese = *TextEncoding::named(QStringLiteral("windows-31j"));
+    const MFile soft = fileEntry("/x/\x83\x5c\x83\x74\x83\x67");
+    QVERIFY(!EntryQuery(QStringLiteral("t"), japanese).matches(soft));
+    QVERIFY(EntryQuery(QStringLiteral("フト"), japanese).matches(soft));
+}
+
 void TestCatalogSearch::searchMatchesReference_data()
 {
     QTest::addColumn<QString>("query");
@@ -160,7 +174,7 @@ void TestCatalogSearch::searchMatchesReference()
 
     QList<CatalogEntryRef> hits;
     std::atomic<bool> cancel = false;
-    QVERIFY(searchCatalog(catalog.paths, catalog.catalog(), query, cancel,
+    QVERIFY(searchCatalog(catalog.paths, catalog.catalog(), query, {}, cancel,
                           {[&](QList<CatalogEntryRef> &&batch) { hits.append(batch); }, {}}));
     QCOMPARE(hits, referenceSearch(catalog, query));
     if (query != QStringLiteral("no such text"))
@@ -181,7 +195,7 @@ void TestCatalogSearch::batchesAndProgress()
     QList<qsizetype> sizes;
     QList<int> progress;
     std::atomic<bool> cancel = false;
-    QVERIFY(searchCatalog(catalog.paths, catalog.catalog(), QStringLiteral("/m/"), cancel,
+    QVERIFY(searchCatalog(catalog.paths, catalog.catalog(), QStringLiteral("/m/"), {}, cancel,
                           {[&](QList<CatalogEntryRef> &&batch) { sizes.append(batch.size()); },
                            [&](int done) { progress.append(done); }}));
     qsizetype total = 0;
@@ -204,13 +218,13 @@ void TestCatalogSearch::cancelledSearchStops()
 
     std::atomic<bool> cancel = true;
     int batches = 0;
-    QVERIFY(!searchCatalog(catalog.paths, catalog.catalog(), QStringLiteral("e"), cancel,
+    QVERIFY(!searchCatalog(catalog.paths, catalog.catalog(), QStringLiteral("e"), {}, cancel,
                            {[&](QList<CatalogEntryRef> &&) { ++batches; }, {}}));
     QCOMPARE(batches, 0);
 
     // Cancelled from the first batch on: no later batch is handed over.
     cancel = false;
-    QVERIFY(!searchCatalog(catalog.paths, catalog.catalog(), QStringLiteral("e"), cancel,
+    QVERIFY(!searchCatalog(catalog.paths, catalog.catalog(), QStringLiteral("e"), {}, cancel,
                            {[&](QList<CatalogEntryRef> &&) {
                                 ++batches;
                                 cancel = true;
@@ -294,7 +308,7 @@ void TestCatalogSearch::benchmarkCatalog()
             count = 0;
             QElapsedTimer timer;
             timer.start();
-            searchCatalog(catalog.paths, folders, query, cancel,
+            searchCatalog(catalog.paths, folders, query, {}, cancel,
                           {[&](QList<CatalogEntryRef> &&b) { count += b.size(); }, {}});
             best = std::min(best, timer.nsecsElapsed() / 1e6);
         }

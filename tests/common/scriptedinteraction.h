@@ -47,10 +47,19 @@ public:
     }
     void showMessage(const QString &text) override { messages.append(text); }
     void showError(const QString &message) override { errors.append(message); }
-    std::optional<QString> askForString(const QString &caption, const QString &prompt) override
+    // A scripted answer that refusal refuses ends as the user's Cancel after the message would.
+    std::optional<QString> askForString(const QString &caption, const QString &prompt,
+                                        const TextRefusal &refusal = {}) override
     {
         prompts.append(caption + u'|' + prompt);
-        return take(stringAnswers, QStringLiteral("prompt: ") + caption).value_or(std::nullopt);
+        std::optional<QString> answer =
+            take(stringAnswers, QStringLiteral("prompt: ") + caption).value_or(std::nullopt);
+        if (answer && refusal)
+            if (const QString why = refusal(*answer); !why.isEmpty()) {
+                messages.append(why);
+                return std::nullopt;
+            }
+        return answer;
     }
     QStringList chooseFiles(QString &initialDir) override
     {
@@ -67,7 +76,7 @@ public:
         foldersOffered.append(folders);
         return take(folderAnswers, QStringLiteral("folder of the catalog")).value_or(-1);
     }
-    bool editProperties(EntryProperties &values, QString &) override
+    bool editProperties(EntryProperties &values, QString &, const TextRefusal & = {}) override
     {
         propertiesShown.append(values);
         const auto answer = take(propertyAnswers, QStringLiteral("properties")).value_or(std::nullopt);
@@ -79,8 +88,7 @@ public:
     void showAbout() override { ++aboutBoxes; }
 
 private:
-    template<typename T>
-    std::optional<T> take(QList<T> &queue, const QString &what)
+    template <typename T> std::optional<T> take(QList<T> &queue, const QString &what)
     {
         if (queue.isEmpty()) {
             unexpected.append(what);

@@ -67,3 +67,59 @@ printf '\x00\x00\x00\x00' > contents-empty.lsf
     printf '\x19\x00\x00\x00Gr\xfc\xdfe \x96 5 \x80\r\nzweite Zeile' # 25 bytes
     printf '\x00\x00\x00\x00'
 } > contents-windows-1252.lsf
+
+# Catalogs written on Windows in three code pages, each in a folder of its own: a folder with
+# a non-ASCII name holding a file entry (a Windows path with non-ASCII letters, a description)
+# and a URL entry with a non-ASCII description (in the order the list sorts them, which is the
+# order a save writes), and a second folder "Other", empty; the first folder selected. $1 folder, $2 the folder's name, $3 the file's path, $4 the description.
+# Lengths are given by hand, as every other fixture gives them.
+windows_catalog() {
+    mkdir -p "$1"
+    printf '%s\r\nOther\r\n' "$2" > "$1/tree.lsf"
+    printf 'cat0.lsf\r\ncat1.lsf\r\n' > "$1/itree.lsf"
+    printf '\x02\x00' > "$1/etree.lsf"
+    printf '\x00\x00\x00\x00' > "$1/cat1.lsf"
+}
+
+# windows-1252: "Übersicht", "C:\Users\ann\Café\menü.txt", "Grüße – 5 €".
+windows_catalog catalog-windows-1252 $'\xdcbersicht'
+{
+    printf '\x02\x00\x00\x00'
+    printf '\x14\x00\x00\x00https://example.org/'                  # 20 bytes
+    printf '\x00\x00\x00\x00'
+    printf '\x09\x00\x00\x00\xdcbersicht'                          # 9 bytes
+    printf '\x01\x00\x00\x00'
+    printf '\x1a\x00\x00\x00C:\\Users\\ann\\Caf\xe9\\men\xfc.txt'   # 26 bytes
+    printf '\x00\x00\x00\x00'
+    printf '\x0b\x00\x00\x00Gr\xfc\xdfe \x96 5 \x80'                # 11 bytes
+    printf '\x00\x00\x00\x00'
+} > catalog-windows-1252/cat0.lsf
+
+# windows-1251: "Документы", "C:\Users\ann\Отчёт.txt", "Привет, мир".
+windows_catalog catalog-windows-1251 $'\xc4\xee\xea\xf3\xec\xe5\xed\xf2\xfb'
+{
+    printf '\x02\x00\x00\x00'
+    printf '\x16\x00\x00\x00C:\\Users\\ann\\\xce\xf2\xf7\xb8\xf2.txt'  # 22 bytes
+    printf '\x00\x00\x00\x00'
+    printf '\x0b\x00\x00\x00\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0'    # 11 bytes
+    printf '\x00\x00\x00\x00'
+    printf '\x14\x00\x00\x00https://example.org/'
+    printf '\x00\x00\x00\x00'
+    printf '\x09\x00\x00\x00\xc4\xee\xea\xf3\xec\xe5\xed\xf2\xfb'      # 9 bytes
+    printf '\x01\x00\x00\x00'
+} > catalog-windows-1251/cat0.lsf
+
+# windows-31j: "資料", "C:\Users\ann\表.txt", "日本語". The second byte of "表" (0x95 0x5C) is
+# the byte of "\": a reader that cuts the name at that byte shows half a letter.
+windows_catalog catalog-windows-31j $'\x8e\x91\x97\xbf'
+{
+    printf '\x02\x00\x00\x00'
+    printf '\x14\x00\x00\x00https://example.org/'
+    printf '\x00\x00\x00\x00'
+    printf '\x04\x00\x00\x00\x8e\x91\x97\xbf'                         # 4 bytes
+    printf '\x01\x00\x00\x00'
+    printf '\x13\x00\x00\x00C:\\Users\\ann\\\x95\x5c.txt'             # 19 bytes
+    printf '\x00\x00\x00\x00'
+    printf '\x06\x00\x00\x00\x93\xfa\x96\x7b\x8c\xea'                 # 6 bytes
+    printf '\x00\x00\x00\x00'
+} > catalog-windows-31j/cat0.lsf

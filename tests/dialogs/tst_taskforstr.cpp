@@ -6,6 +6,7 @@
 #include "testenvironment.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -129,6 +130,30 @@ private Q_SLOTS:
             ShowAskForStr(nullptr, QStringLiteral("Add URL"), QStringLiteral("Enter URL location"), askedStr),
             confirmed);
         QCOMPARE(askedStr, asked);
+    }
+
+    // A text the refusal refuses: Enter shows why, the prompt stays with the text; once
+    // corrected, Enter confirms it.
+    void refusedTextStaysForCorrection()
+    {
+        auto dialog = shownPrompt();
+        dialog->setRefusal(
+            [](const QString &text) { return text.contains(u'*') ? QStringLiteral("no stars") : QString(); });
+        QTest::keyClicks(strEdit(dialog.get()), QStringLiteral("a*b"));
+        QString told;
+        whenModalShows([&](QWidget *box) {
+            told = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::keyClick(strEdit(dialog.get()), Qt::Key_Return);
+        QCOMPARE(told, QStringLiteral("no stars"));
+        QVERIFY(dialog->isVisible() && dialog->result() != QDialog::Accepted);
+        QCOMPARE(strEdit(dialog.get())->toPlainText(), QStringLiteral("a*b"));
+        QTest::keyClick(strEdit(dialog.get()), Qt::Key_Backspace);
+        QTest::keyClick(strEdit(dialog.get()), Qt::Key_Backspace);
+        QTest::keyClick(strEdit(dialog.get()), Qt::Key_Return);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(dialog->takenText(), QStringLiteral("a"));
     }
 
     void fieldRefusesTextPastTheLimit()

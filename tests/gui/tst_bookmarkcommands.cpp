@@ -252,7 +252,8 @@ void TestBookmarkCommands::exportShowsTheListAsTheUserSeesIt()
     WindowFixture f;
     TMain &w = f.open();
     // The list holds an entry that its file does not (as after a save that failed).
-    w.mainList()->model().resetRows({makeEntryRow(urlEntry("https://only.example/", "in the list"))});
+    w.mainList()->model().resetRows(
+        {makeEntryRow(urlEntry("https://only.example/", "in the list"), TextEncoding())});
     BookmarkCommands commands(w.session(), {});
     const QString path = f.dir.filePath(QStringLiteral("out.html"));
     QVERIFY(commands.ExportBookmarks(path, nullptr));

@@ -13,7 +13,7 @@
 namespace {
 EntryRow urlRow(const char *url, const char *description = "")
 {
-    return makeEntryRow(MFile{MFile::UrlKind, url, {}, description});
+    return makeEntryRow(MFile{MFile::UrlKind, url, {}, description}, TextEncoding());
 }
 
 std::vector<EntryRow> urlRows(std::initializer_list<const char *> urls)
@@ -152,7 +152,7 @@ private Q_SLOTS:
         std::vector<EntryRow> rows;
         for (qsizetype i = 0; i < captions.size(); ++i)
             rows.push_back(
-                makeEntryRow(MFile{MFile::UrlKind, captions.mid(i, 1), {}, QByteArray::number(i)}));
+                makeEntryRow(MFile{MFile::UrlKind, captions.mid(i, 1), {}, QByteArray::number(i)}, TextEncoding()));
         model.resetRows(std::move(rows));
         const int placed = model.replaceRow(row, urlRow(caption.constData(), "*"));
         QByteArray tags;
