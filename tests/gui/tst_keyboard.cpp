@@ -11,9 +11,11 @@
 #include "folderchooser.h"
 #include "linkcheckdialog.h"
 #include "maintree.h"
+#include "pathmappingsdialog.h"
 #include "tabout.h"
 #include "taskforstr.h"
 #include "testenvironment.h"
+#include "textencodingdialog.h"
 #include "tfileprop.h"
 
 #include <QAbstractItemView>
@@ -101,6 +103,8 @@ void TestKeyboard::focusChains_data()
     QTest::newRow("find in all folders") << QStringLiteral("find") << QStringList();
     QTest::newRow("duplicates") << QStringLiteral("duplicates") << QStringList();
     QTest::newRow("check entries") << QStringLiteral("check") << QStringList();
+    QTest::newRow("text encoding") << QStringLiteral("encoding") << QStringList();
+    QTest::newRow("path mappings") << QStringLiteral("mappings") << QStringList();
 }
 
 void TestKeyboard::focusChains()
@@ -124,6 +128,13 @@ void TestKeyboard::focusChains()
     } else if (window == QLatin1String("chooser")) {
         own = std::make_unique<TFolderChooser>(
             QStringLiteral("Copy to folder"), QList<FolderChoice>{{0, QStringLiteral("Hot Files"), true}}, 0);
+    } else if (window == QLatin1String("encoding")) {
+        own = std::make_unique<TextEncodingDialog>(
+            QList<QString>{QStringLiteral("UTF-8"), QStringLiteral("windows-1252")}, QStringLiteral("UTF-8"),
+            [](const QString &) { return QStringList{QStringLiteral("one.txt")}; });
+    } else if (window == QLatin1String("mappings")) {
+        own = std::make_unique<PathMappingsDialog>(
+            PathMappingsDialog::Rules{{QStringLiteral("C:\\Users\\me"), QStringLiteral("/home/me")}});
     } else if (window == QLatin1String("find")) {
         w.catalogTools().FindInAllFoldersClick();
         shown = w.catalogTools().findDialog();
