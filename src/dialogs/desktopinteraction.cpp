@@ -2,6 +2,7 @@
 // The real Interaction: message boxes, the text prompt, file dialogs and the dialogs.
 #include "desktopinteraction.h"
 
+#include "folderchooser.h"
 #include "tabout.h"
 #include "taskforstr.h"
 #include "tfileprop.h"
@@ -82,6 +83,12 @@ QStringList DesktopInteraction::chooseFiles(QString &initialDir)
 QString DesktopInteraction::chooseDirectory()
 {
     return QFileDialog::getExistingDirectory(m_parent, QStringLiteral("Select a directory"));
+}
+
+int DesktopInteraction::chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current)
+{
+    TFolderChooser dialog(caption, folders, current, m_parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenIndex() : -1;
 }
 
 bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,

@@ -23,6 +23,7 @@ public:
                                         const TextRefusal &refusal = {}) override;
     QStringList chooseFiles(QString &initialDir) override;
     QString chooseDirectory() override;
+    int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) override;
     bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,
                         const TextRefusal &refusal = {}) override;
     void showAbout() override;

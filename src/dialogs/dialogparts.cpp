@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeySequence>
 #include <QScreen>
 #include <QToolButton>
 
@@ -15,15 +16,25 @@ QToolButton *createGlyphButton(QWidget *parent, const QString &objectName, const
     button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setCursor(Qt::PointingHandCursor);
     if (!caption.isEmpty()) {
         button->setText(caption);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setAccessibleName(QString(caption).remove(u'&').trimmed());
     }
-    if (!hint.isEmpty())
+    if (!hint.isEmpty()) {
         button->setToolTip(hint);
+        button->setAccessibleName(hint);
+    }
     return button;
+}
+
+void giveKey(QToolButton *button, const QString &purpose, const QString &key)
+{
+    button->setShortcut(QKeySequence(key));
+    button->setAccessibleName(purpose);
+    button->setAccessibleDescription(key);
 }
 
 void centreOnScreen(QWidget *window)

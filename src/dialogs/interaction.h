@@ -5,6 +5,7 @@
 
 #include "entryproperties.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,15 @@
 // Why a text typed into a dialog cannot be kept (the catalog's encoding cannot hold one of its
 // characters); empty when it can. The dialog shows the reason and stays open with the text.
 using TextRefusal = std::function<QString(const QString &text)>;
+
+// A folder that the folder chooser offers: its depth in the tree (0 at the top), its name, and
+// whether it can take entries.
+struct FolderChoice
+{
+    int level = 0;
+    QString name;
+    bool takesEntries = true;
+};
 
 class Interaction
 {
@@ -38,6 +48,9 @@ public:
     virtual QStringList chooseFiles(QString &initialDir) = 0;
     // The folder chooser titled "Select a directory"; empty when cancelled.
     virtual QString chooseDirectory() = 0;
+    // The folder chooser of the catalog's own folders, shown as their tree with current chosen
+    // at first; the index of the folder chosen, or -1 when cancelled.
+    virtual int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) = 0;
     // The entry properties dialog, filled with values; true and the edited values on OK.
     // A field changed to a text that refusal refuses keeps the dialog open, saying why.
     virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,

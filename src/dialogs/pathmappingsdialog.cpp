@@ -23,6 +23,9 @@ PathMappingsDialog::PathMappingsDialog(const Rules &rules, QWidget *parent)
     intro->setWordWrap(true);
     m_table = new QTableWidget(0, 2, this);
     m_table->setObjectName(QStringLiteral("MappingsTable"));
+    m_table->setAccessibleName(QStringLiteral("Path mappings"));
+    // Tab goes on to the buttons; the arrow keys move between the cells, F2 edits one.
+    m_table->setTabKeyNavigation(false);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Stored prefix"), QStringLiteral("Opens as")});
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->verticalHeader()->hide();

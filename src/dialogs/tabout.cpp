@@ -67,6 +67,10 @@ QLayout *TAbout::createBannerRow()
     auto *memo = new QTextEdit(this);
     memo->setObjectName(QStringLiteral("Memo1"));
     memo->setReadOnly(true);
+    // A caret shows where the focus is, and Tab goes on to the links rather than into the text.
+    memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    memo->setTabChangesFocus(true);
+    memo->setAccessibleName(QStringLiteral("About Linkshelf"));
     memo->setPlainText(Notice);
     memo->selectAll();
     memo->setAlignment(Qt::AlignCenter);
@@ -110,6 +114,7 @@ QLayout *TAbout::createLinkRows()
         auto *label = new QLabel(row.caption, this);
         label->setObjectName(QString::fromLatin1(row.labelName));
         auto *link = new LinkLabel(QString::fromLatin1(row.linkName), row.address, this);
+        link->setAccessibleName(QString(row.caption).remove(u':') + u' ' + row.address);
         connect(link, &LinkLabel::clicked, this, row.handler);
         grid->addWidget(label, line, 0, Qt::AlignRight);
         grid->addWidget(link, line, 1, Qt::AlignLeft);
@@ -126,7 +131,7 @@ QLayout *TAbout::createLinkRows()
 QLayout *TAbout::createButtonRow()
 {
     QToolButton *ok = createGlyphButton(this, QStringLiteral("RxSpeedButton1"), QStringLiteral("ok"),
-                                        QStringLiteral("  OK"));
+                                        QStringLiteral("  &OK"));
     ok->setMinimumSize(81, 25);
     connect(ok, &QToolButton::clicked, this, &QDialog::accept);
     auto *row = new QHBoxLayout;

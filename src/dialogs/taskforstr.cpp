@@ -51,9 +51,10 @@ void TAskForStr::createControls()
     m_pasteBut = createGlyphButton(m_nameBox, QStringLiteral("PasteBut"), QStringLiteral("paste"), QString(),
                                    QStringLiteral("Paste from clipboard"));
     m_pasteBut->setFixedSize(25, 22);
-    m_okBut = createGlyphButton(this, QStringLiteral("OKBut"), QStringLiteral("ok"), QStringLiteral("  OK"));
+    giveKey(m_pasteBut, QStringLiteral("Paste from clipboard"), QStringLiteral("Alt+P"));
+    m_okBut = createGlyphButton(this, QStringLiteral("OKBut"), QStringLiteral("ok"), QStringLiteral("  &OK"));
     m_cancelBut = createGlyphButton(this, QStringLiteral("CancelBut"), QStringLiteral("cancel"),
-                                    QStringLiteral("  Cancel"));
+                                    QStringLiteral("  &Cancel"));
     for (QToolButton *button : {m_okBut, m_cancelBut})
         button->setMinimumSize(81, 25);
 }

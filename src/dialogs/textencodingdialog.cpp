@@ -30,6 +30,7 @@ TextEncodingDialog::TextEncodingDialog(const QList<QString> &names, const QStrin
     m_names->setCurrentText(current);
     m_sample = new QListWidget(this);
     m_sample->setObjectName(QStringLiteral("EncodingPreview"));
+    m_sample->setAccessibleName(QStringLiteral("The catalog's names as this encoding reads them"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

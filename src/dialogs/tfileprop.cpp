@@ -3,6 +3,7 @@
 #include "tfileprop.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "crlftextfield.h"
 #include "dialogparts.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -60,6 +62,8 @@ TFileProp::TFileProp(SettingsStore &iniFile, FileChooser chooseFiles, QString &f
     layOutDialog();
     connectControls();
     enableProgramControls();
+    for (QWidget *control : findChildren<QWidget *>())
+        control->installEventFilter(this);
     m_ui->FilePath->setFocus();
     // Until a placement is stored: the design's outer size of 465 x 344, less a usual title
     // bar and border, centred on the screen.
@@ -72,14 +76,16 @@ TFileProp::~TFileProp() = default;
 void TFileProp::createPathBox()
 {
     Ui &ui = *m_ui;
-    ui.GroupBox1 = new QGroupBox(QStringLiteral("File path"), this);
+    ui.GroupBox1 = new QGroupBox(QStringLiteral("File &path"), this);
     ui.GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     ui.FilePath = new QLineEdit(ui.GroupBox1);
     ui.FilePath->setObjectName(QStringLiteral("FilePath"));
     ui.FilePath->setMaxLength(MaxFieldLength);
+    ui.FilePath->setAccessibleName(QStringLiteral("File path"));
     ui.PathBut = createGlyphButton(ui.GroupBox1, QStringLiteral("PathBut"), QStringLiteral("browse"),
                                    QString(), QStringLiteral("Browse..."));
     ui.PathBut->setFixedSize(25, 22);
+    giveKey(ui.PathBut, QStringLiteral("Browse for the file"), QStringLiteral("Alt+B"));
 }
 
 void TFileProp::createProgramBox()
@@ -87,32 +93,37 @@ void TFileProp::createProgramBox()
     Ui &ui = *m_ui;
     ui.GroupBox2 = new QGroupBox(QStringLiteral("Program for opening"), this);
     ui.GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    ui.DefRBut = new QRadioButton(QStringLiteral("Default"), ui.GroupBox2);
+    ui.DefRBut = new QRadioButton(QStringLiteral("D&efault"), ui.GroupBox2);
     ui.DefRBut->setObjectName(QStringLiteral("DefRBut"));
     ui.DefRBut->setChecked(true);
-    ui.SpecRBut = new QRadioButton(QStringLiteral("Special"), ui.GroupBox2);
+    ui.SpecRBut = new QRadioButton(QStringLiteral("&Special"), ui.GroupBox2);
     ui.SpecRBut->setObjectName(QStringLiteral("SpecRBut"));
     // Every supported system has a shared menu folder, so the box is never disabled.
-    ui.AllUsers = new QCheckBox(QStringLiteral("Open Start Menu for all users (NT only)"), ui.GroupBox2);
+    ui.AllUsers = new QCheckBox(QStringLiteral("Open Start Menu for &all users (NT only)"), ui.GroupBox2);
     ui.AllUsers->setObjectName(QStringLiteral("AllUsers"));
     ui.FileAssoc = new QLineEdit(ui.GroupBox2);
     ui.FileAssoc->setObjectName(QStringLiteral("FileAssoc"));
     ui.FileAssoc->setMaxLength(MaxFieldLength);
+    ui.FileAssoc->setAccessibleName(QStringLiteral("Program for opening"));
     ui.ProgSelBut = createGlyphButton(ui.GroupBox2, QStringLiteral("ProgSelBut"), QStringLiteral("browse"),
                                       QString(), QStringLiteral("Browse..."));
     ui.SMenuBut = createGlyphButton(ui.GroupBox2, QStringLiteral("SMenuBut"), QStringLiteral("browse-menu"),
                                     QString(), QStringLiteral("Browse Start Menu"));
     for (QToolButton *button : {ui.ProgSelBut, ui.SMenuBut})
         button->setFixedSize(25, 22);
+    giveKey(ui.ProgSelBut, QStringLiteral("Browse for the program"), QStringLiteral("Alt+R"));
+    giveKey(ui.SMenuBut, QStringLiteral("Browse the menu of programs"), QStringLiteral("Alt+M"));
 }
 
 void TFileProp::createDescriptionBox()
 {
     Ui &ui = *m_ui;
-    ui.GroupBox3 = new QGroupBox(QStringLiteral("Description"), this);
+    ui.GroupBox3 = new QGroupBox(QStringLiteral("&Description"), this);
     ui.GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
     ui.FileDesc = new QPlainTextEdit(ui.GroupBox3);
     ui.FileDesc->setObjectName(QStringLiteral("FileDesc"));
+    ui.FileDesc->setAccessibleName(QStringLiteral("Description"));
+    ui.FileDesc->setAccessibleDescription(QStringLiteral("Enter starts a new line; Ctrl+Enter saves"));
     ui.FileDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Enter breaks the line here; Tab still moves on, as in the other fields.
     ui.FileDesc->setTabChangesFocus(true);
@@ -122,9 +133,10 @@ void TFileProp::createDescriptionBox()
 void TFileProp::createButtons()
 {
     Ui &ui = *m_ui;
-    ui.OKBut = createGlyphButton(this, QStringLiteral("OKBut"), QStringLiteral("ok"), QStringLiteral("  OK"));
+    ui.OKBut =
+        createGlyphButton(this, QStringLiteral("OKBut"), QStringLiteral("ok"), QStringLiteral("  &OK"));
     ui.CancelBut = createGlyphButton(this, QStringLiteral("CancelBut"), QStringLiteral("cancel"),
-                                     QStringLiteral("  Cancel"));
+                                     QStringLiteral("  &Cancel"));
     for (QToolButton *button : {ui.OKBut, ui.CancelBut})
         button->setMinimumSize(73, 25);
 }
@@ -298,6 +310,35 @@ void TFileProp::showEvent(QShowEvent *event)
         restoreStoredState();
     }
     QDialog::showEvent(event);
+}
+
+// Enter saves from every field but the description, where it breaks the line and Ctrl+Enter
+// saves instead; on a focused button it presses that button. It acts when the key is let go,
+// so that the release cannot reach the main window as an Enter of its own once the dialog has
+// closed. The controls' keys are watched before the controls see them: a line edit keeps the
+// release of an Enter to itself.
+bool TFileProp::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool press = event->type() == QEvent::KeyPress;
+    if (!press && event->type() != QEvent::KeyRelease)
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return QDialog::eventFilter(watched, event);
+    const bool lineBreak = watched == m_ui->FileDesc && !(key->modifiers() & Qt::ControlModifier);
+    if (press) {
+        if (lineBreak)
+            return false;
+        m_enterPressed = m_enterPressed || !key->isAutoRepeat();
+        return true;
+    }
+    if (key->isAutoRepeat() || !std::exchange(m_enterPressed, false))
+        return !lineBreak;
+    if (auto *button = qobject_cast<QToolButton *>(watched))
+        button->click();
+    else
+        OKButClick();
+    return true;
 }
 
 void TFileProp::done(int result)

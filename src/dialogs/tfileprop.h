@@ -37,6 +37,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void done(int result) override;
 
 private:
@@ -67,4 +68,5 @@ private:
     EntryProperties m_values;
     TextRefusal m_refusal;
     bool m_stateRestored = false;
+    bool m_enterPressed = false; // the release of an Enter pressed elsewhere is not ours
 };

@@ -49,6 +49,10 @@ DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, Du
     // Enter in the list must never start a deletion, even one that asks first.
     m_delete->setAutoDefault(false);
     m_status->setObjectName(QStringLiteral("DuplicatesStatus"));
+    m_groups->setAccessibleName(QStringLiteral("Duplicate entries"));
+    m_groups->setAccessibleDescription(
+        QStringLiteral("Each group lists the copies of one entry; Space checks a copy"));
+    m_status->setAccessibleName(QStringLiteral("Status"));
 
     auto *scopes = new QHBoxLayout;
     scopes->addWidget(m_inFolder);

@@ -89,6 +89,14 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
         return m_marks.isEmpty() ? QVariant() : markOf(index.row()).icon;
     case Qt::ToolTipRole:
         return toolTipOf(index);
+    case Qt::AccessibleTextRole:
+        // A screen reader reads a row as "caption, description"; the cell of the description
+        // column reads as itself.
+        if (index.column() == FileNameColumn && !row.description.isEmpty())
+            return row.caption + QStringLiteral(", ") + row.description;
+        return index.column() == FileNameColumn ? row.caption : row.description;
+    case Qt::AccessibleDescriptionRole:
+        return toolTipOf(index); // where the entry leads, and what a check found
     default:
         return {};
     }

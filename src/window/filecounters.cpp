@@ -24,4 +24,8 @@ void FileCounters::update()
 {
     m_selected.setText(QString::number(m_list.selectedCount()));
     m_total.setText(QString::number(m_list.model().count()));
+    // The five labels read as one sentence; a screen reader gets it whole from their panel.
+    if (QWidget *panel = m_total.parentWidget())
+        panel->setAccessibleName(
+            QStringLiteral("Total: %1 files, selected %2 files").arg(m_total.text(), m_selected.text()));
 }

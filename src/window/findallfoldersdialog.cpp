@@ -6,12 +6,14 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+
 
 namespace {
 
@@ -34,14 +36,21 @@ FindInAllFoldersDialog::FindInAllFoldersDialog(std::function<CatalogSnapshot()> 
     m_query->setObjectName(QStringLiteral("FindText"));
     m_query->setClearButtonEnabled(true);
     m_query->setPlaceholderText(QStringLiteral("Name, path or description"));
+    m_query->setAccessibleName(QStringLiteral("Find"));
+    m_query->setAccessibleDescription(
+        QStringLiteral("Searches every folder as you type; Down goes to the results"));
+    m_query->installEventFilter(this);
     m_results->setObjectName(QStringLiteral("FindResults"));
     m_results->setModel(m_model);
     m_results->setRootIsDecorated(false);
     m_results->setUniformRowHeights(true); // a long list scrolls without measuring every row
     m_results->setAllColumnsShowFocus(true);
+    m_results->setAccessibleName(QStringLiteral("Results"));
+    m_results->setAccessibleDescription(QStringLiteral("Enter shows the entry in the main window"));
     m_results->header()->resizeSection(FindResultsModel::NameColumn, 220);
     m_results->header()->resizeSection(FindResultsModel::FolderColumn, 180);
     m_status->setObjectName(QStringLiteral("FindStatus"));
+    m_status->setAccessibleName(QStringLiteral("Status"));
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("&Find:"), m_query);
@@ -96,6 +105,31 @@ void FindInAllFoldersDialog::hideEvent(QHideEvent *event)
 {
     m_search.cancel(); // nothing to show the results in
     QDialog::hideEvent(event);
+}
+
+bool FindInAllFoldersDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QDialog::eventFilter(watched, event);
+    if (watched == m_query)
+        return queryKey(event);
+    return QDialog::eventFilter(watched, event);
+}
+
+// Down and Up leave the query for the results, as in a search field with a list below it:
+// Down to the first result (or the one chosen before), Up to the last.
+bool FindInAllFoldersDialog::queryKey(QEvent *event)
+{
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool down = key->key() == Qt::Key_Down;
+    if (event->type() != QEvent::KeyPress || (!down && key->key() != Qt::Key_Up) || m_model->count() == 0)
+        return false;
+    QModelIndex current = m_results->currentIndex();
+    if (!current.isValid())
+        current = m_model->index(down ? 0 : m_model->count() - 1, 0);
+    m_results->setFocus(Qt::TabFocusReason);
+    m_results->setCurrentIndex(current);
+    return true;
 }
 
 void FindInAllFoldersDialog::onHitsFound(const QList<CatalogEntryRef> &hits)

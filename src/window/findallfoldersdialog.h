@@ -40,12 +40,14 @@ Q_SIGNALS:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void onHitsFound(const QList<CatalogEntryRef> &hits);
     void onProgress(int done, int total);
     void onFinished();
     void showCount(bool finished);
+    bool queryKey(QEvent *event);
 
     std::function<CatalogSnapshot()> m_catalog;
     CatalogSearch m_search;

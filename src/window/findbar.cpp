@@ -23,12 +23,14 @@ FindBar::FindBar(QWidget *parent)
     label->setBuddy(m_field);
     auto *all = new QPushButton(QStringLiteral("Find in all folders..."));
     all->setObjectName(QStringLiteral("FindAllBut"));
+    m_all = all;
     auto *hide = new QToolButton;
     hide->setObjectName(QStringLiteral("FindCloseBut"));
     hide->setText(QStringLiteral("X"));
     hide->setAutoRaise(true);
     hide->setToolTip(QStringLiteral("Close the find bar (Esc)"));
     hide->setAccessibleName(QStringLiteral("Close the find bar"));
+    hide->setFocusPolicy(Qt::NoFocus); // Esc in the field closes the bar
     layout->addWidget(label);
     layout->addWidget(m_field, 1);
     layout->addWidget(all);
@@ -38,6 +40,11 @@ FindBar::FindBar(QWidget *parent)
     connect(all, &QPushButton::clicked, this, [this] { Q_EMIT findInAllFoldersRequested(m_field->text()); });
     connect(hide, &QToolButton::clicked, this, &FindBar::close);
     QWidget::hide();
+}
+
+QList<QWidget *> FindBar::focusOrder() const
+{
+    return {m_field, m_all};
 }
 
 void FindBar::open()

@@ -18,6 +18,8 @@ public:
     // Hides the bar and clears the filter.
     void close();
     QString text() const;
+    // The controls that Tab reaches, in order.
+    QList<QWidget *> focusOrder() const;
 
 Q_SIGNALS:
     void filterChanged(const QString &text);
@@ -28,4 +30,5 @@ protected:
 
 private:
     QLineEdit *m_field = nullptr;
+    QWidget *m_all = nullptr;
 };

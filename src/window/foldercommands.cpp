@@ -175,6 +175,28 @@ void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &en
         selectFolder(source);
 }
 
+void FolderCommands::CopyToFolder()
+{
+    const QList<int> rows = m_session.controls().list->selectedRows();
+    if (rows.isEmpty())
+        return;
+    const QList<FolderItem *> folders = m_session.controls().tree->foldersInPreOrder();
+    QList<FolderChoice> choices;
+    choices.reserve(folders.size());
+    for (const FolderItem *folder : folders)
+        choices.append({folder->level(), folder->text(0), folder->record.has_value()});
+    const int current = int(folders.indexOf(m_session.controls().tree->selectedFolder()));
+    const int chosen =
+        m_session.interaction().chooseFolder(QStringLiteral("Copy to folder"), choices, current);
+    if (chosen < 0 || chosen >= folders.size())
+        return;
+    QList<MFile> entries;
+    entries.reserve(rows.size());
+    for (int row : rows)
+        entries.append(m_session.model().rowAt(row).file);
+    MainTreeDragDrop(folders.at(chosen), entries);
+}
+
 void FolderCommands::CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries)
 {
     if (target->record)

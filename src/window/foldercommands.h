@@ -38,6 +38,9 @@ public:
     bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt);
     // Copies entries dragged from the list onto target; the list then shows the source again.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
+    // Copies the selected entries to a folder chosen in the folder chooser, as a drop of them
+    // onto that folder does: the way to copy from the keyboard.
+    void CopyToFolder();
 
 private:
     // The lowest contents file name that a new folder may take; none, and the user told, when

@@ -67,6 +67,11 @@ QString HoldingInteraction::chooseDirectory()
     return m_shown.chooseDirectory();
 }
 
+int HoldingInteraction::chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current)
+{
+    return m_shown.chooseFolder(caption, folders, current);
+}
+
 bool HoldingInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,
                                         const TextRefusal &refusal)
 {

@@ -37,6 +37,9 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     m_status->setObjectName(QStringLiteral("CheckStatus"));
     m_progress->setObjectName(QStringLiteral("CheckProgress"));
     m_problems->setObjectName(QStringLiteral("CheckProblems"));
+    m_problems->setAccessibleName(QStringLiteral("Entries with problems"));
+    m_status->setAccessibleName(QStringLiteral("Status"));
+    m_progress->setAccessibleName(QStringLiteral("Progress"));
     m_problems->setRootIsDecorated(false);
     m_problems->setUniformRowHeights(true);
     m_problems->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Status")});

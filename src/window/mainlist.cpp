@@ -98,6 +98,9 @@ void MainList::buildReportView()
     m_reportView->setAccessibleName(QStringLiteral("Entries"));
     m_reportView->setShowGrid(true);
     m_reportView->setWordWrap(false);
+    // Tab leaves the list for the next control, as it does in the icon styles; the arrow keys
+    // move between the rows.
+    m_reportView->setTabKeyNavigation(false);
     m_reportView->verticalHeader()->hide();
     m_reportView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_reportView->verticalHeader()->setDefaultSectionSize(m_reportView->fontMetrics().height() + 6);
@@ -312,6 +315,17 @@ void MainList::showSortIndicator()
     m_reportView->horizontalHeader()->setSortIndicator(m_model.sortColumn(), m_model.sortOrder());
 }
 
+// Below the current entry when it is in sight, else at the list's top left corner.
+QPoint MainList::keyboardPopupPosition() const
+{
+    const QAbstractItemView *view = currentView();
+    const QRect item = view->visualRect(view->currentIndex());
+    const QPoint at = item.isValid() && view->viewport()->rect().intersects(item)
+                          ? item.bottomLeft() + QPoint(8, 0)
+                          : QPoint(0, 0);
+    return view->viewport()->mapToGlobal(at);
+}
+
 QAbstractItemView *MainList::currentView() const
 {
     return static_cast<QAbstractItemView *>(currentWidget());
@@ -358,6 +372,11 @@ bool MainList::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ContextMenu:
         if (onViewport) {
             Q_EMIT popupRequested(static_cast<QContextMenuEvent *>(event)->globalPos());
+            return true;
+        }
+        // The Menu key and Shift+F10 reach the view itself, not its viewport.
+        if (static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+            Q_EMIT popupRequested(keyboardPopupPosition());
             return true;
         }
         break;

@@ -90,6 +90,7 @@ private:
     void showModel(QAbstractItemModel *model);
     int modelRow(const QModelIndex &viewIndex) const;
     QModelIndex viewIndex(int modelRow, int column = 0) const;
+    QPoint keyboardPopupPosition() const;
 
     EntryListModel &m_model;
     EntryFilterModel *m_filter = nullptr; // between the list and the views while a filter is typed

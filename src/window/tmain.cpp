@@ -58,6 +58,7 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
     m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
     createToolsMenu();
+    createFocusKeys();
     connectTree();
     connectList();
     registerStoredSettings();
@@ -166,8 +167,7 @@ void TMain::connectList()
         const bool same = column == m_model->sortColumn();
         const Qt::SortOrder order = same && m_model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
                                                                                        : Qt::AscendingOrder;
-        m_model->sort(column, same ? order : Qt::AscendingOrder);
-        m_mainList->showSortIndicator();
+        sortList(column, same ? order : Qt::AscendingOrder);
     });
 }
 
@@ -270,6 +270,13 @@ void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick()
 void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
 void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }
 void TMain::RestoreBackup1Click() { RestoreBackupCommand(*m_session); }
+void TMain::CopyToFolder1Click() { m_folderCommands->CopyToFolder(); }
+
+void TMain::sortList(int column, Qt::SortOrder order)
+{
+    m_model->sort(column, order);
+    m_mainList->showSortIndicator();
+}
 
 void TMain::HTMLhelp1Click()
 {

@@ -101,6 +101,7 @@ public:
     void ExportBookmarks1Click();
     void ExportFolderBookmarks1Click();
     void RestoreBackup1Click();
+    void CopyToFolder1Click();
     void TextEncoding1Click();
     void PathMappings1Click();
     // Brings the window back from the tray or the taskbar as it was, maximised or not.
@@ -121,6 +122,14 @@ private:
     QToolBar *createOptionsToolBar();
     QToolBar *createInfoToolBar();
     void createMenus();
+    void createFolderMenu(QMenu *folder);
+    void createViewMenu(QMenu *view);
+    void createSortMenu(QMenu *sort);
+    void createFileMenu(QMenu *file);
+    void createCatalogMenu(QMenu *catalog);
+    void createHelpMenu(QMenu *help);
+    void createFocusKeys();
+    void sortList(int column, Qt::SortOrder order);
     void createPopups();
     void createToolsMenu();
     void connectTree();

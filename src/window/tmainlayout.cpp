@@ -6,14 +6,21 @@
 #include "findbar.h"
 #include "maintree.h"
 
+#include <QAbstractItemView>
+#include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QSplitter>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -36,6 +43,7 @@ QToolButton *closeButton(const char *name, const QString &hint, int height)
     button->setFixedSize(25, height);
     button->setToolTip(hint);
     button->setAccessibleName(hint);
+    button->setFocusPolicy(Qt::NoFocus); // the menu item of the same name does it from the keyboard
     return button;
 }
 
@@ -94,7 +102,11 @@ void TMain::createControls()
     m_desc->setObjectName(QStringLiteral("Desc"));
     m_desc->setAccessibleName(QStringLiteral("Description"));
     m_desc->setReadOnly(true);
-    m_desc->setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches the pane, as it does the tree and the list; a caret shows where the focus
+    // is, and Tab goes on rather than into the text.
+    m_desc->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_desc->setTabChangesFocus(true);
+    m_desc->setAccessibleDescription(QStringLiteral("The description of the selected entry"));
     m_desc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto *descLayout = new QVBoxLayout(m_groupBox1);
     descLayout->setContentsMargins(4, 2, 4, 4);
@@ -108,6 +120,12 @@ void TMain::createControls()
     m_splitter2->addWidget(m_groupBox1);
     m_splitter2->setStretchFactor(0, 1);
     m_splitter2->setSizes({300, 66});
+    // The style draws no focus on a list or a text pane, and the tree's selection looks the
+    // same whether the tree has the focus or not: a frame in the highlight colour shows
+    // which of the three the keys go to.
+    m_splitter2->setStyleSheet(QStringLiteral(
+        "QAbstractItemView, QPlainTextEdit { border: 1px solid palette(mid); }"
+        "QAbstractItemView:focus, QPlainTextEdit:focus { border: 1px solid palette(highlight); }"));
     setCentralWidget(m_splitter2);
     resize(578, 400 + menuBar()->sizeHint().height());
 }
@@ -120,6 +138,7 @@ QToolButton *TMain::toolButton(QToolBar *bar, const char *name, const QString &h
     button->setIcon(glyph(icon));
     button->setToolTip(hint);
     button->setAccessibleName(hint);
+    button->setAccessibleDescription(hint);
     button->setAutoRaise(true);
     button->setFixedSize(25, 25);
     button->setIconSize({18, 18});
@@ -167,16 +186,22 @@ QToolBar *TMain::createOptionsToolBar()
     bar->addWidget(panelCaption("Panel3", QStringLiteral("Options:  ")));
     auto *panel2 = new QWidget;
     panel2->setObjectName(QStringLiteral("Panel2"));
+    panel2->setAccessibleName(QStringLiteral("Options"));
     auto *layout = new QHBoxLayout(panel2);
     layout->setContentsMargins(2, 0, 2, 0);
-    m_oneClickCheck = new QCheckBox(QStringLiteral("One click execute"));
+    // Each option has its Alt key; "One click execute" stays out of the Tab order, so that the
+    // keys that walk the list never land on it.
+    m_oneClickCheck = new QCheckBox(QStringLiteral("One click e&xecute"));
     m_oneClickCheck->setObjectName(QStringLiteral("OneClickCheck"));
     m_oneClickCheck->setFocusPolicy(Qt::ClickFocus);
-    m_trayCheck = new QCheckBox(QStringLiteral("Minimize to tray"));
+    m_oneClickCheck->setAccessibleDescription(QStringLiteral("One click on an entry opens it"));
+    m_trayCheck = new QCheckBox(QStringLiteral("Minimize to tra&y"));
     m_trayCheck->setObjectName(QStringLiteral("TrayCheck"));
     m_trayCheck->setChecked(true);
-    m_treeSortCheck = new QCheckBox(QStringLiteral("Auto sort tree"));
+    m_trayCheck->setAccessibleDescription(QStringLiteral("A minimised window goes to the notification area"));
+    m_treeSortCheck = new QCheckBox(QStringLiteral("Auto sort t&ree"));
     m_treeSortCheck->setObjectName(QStringLiteral("TreeSortCheck"));
+    m_treeSortCheck->setAccessibleDescription(QStringLiteral("Keeps the folder tree sorted by name"));
     connect(m_treeSortCheck, &QCheckBox::clicked, this, &TMain::TreeSortCheckClick);
     for (QCheckBox *check : {m_oneClickCheck, m_trayCheck, m_treeSortCheck})
         layout->addWidget(check);
@@ -205,7 +230,10 @@ QToolBar *TMain::createInfoToolBar()
         return l;
     };
     m_numFiles = counter("NumFiles");
+    m_numFiles->setAccessibleName(QStringLiteral("Total files"));
     m_selFiles = counter("SelFiles");
+    m_selFiles->setAccessibleName(QStringLiteral("Selected files"));
+    panel1->setAccessibleName(QStringLiteral("Total: 0 files, selected 0 files"));
     layout->addWidget(label("Label1", QStringLiteral("Total:")));
     layout->addWidget(m_numFiles);
     layout->addWidget(label("Label3", QStringLiteral("files, selected")));
@@ -240,45 +268,102 @@ QAction *TMain::checkItem(QMenu *menu, const char *name, const QString &caption,
     return action;
 }
 
+// Every menu is built in one function of its own, its items in the order shown. Each item has
+// a mnemonic (the "&" letter, underlined while Alt is held); the captions read as before.
 void TMain::createMenus()
 {
-    // The menus' mnemonics (Alt+O, Alt+V, Alt+F, Alt+T, Alt+H) open them from the keyboard;
-    // the captions read as before.
-    QMenu *folder = menuBar()->addMenu(QStringLiteral("F&older"));
-    menuItem(folder, "AddanewfolderF71", QStringLiteral("Add a new folder (F7)"), &TMain::AddRootBtnClick);
-    menuItem(folder, "AddanewsubfolderShiftF71", QStringLiteral("Add a new subfolder (Shift-F7)"), &TMain::Addsubfolder1Click);
-    menuItem(folder, "DeleteDel1", QStringLiteral("Delete (Del)"), &TMain::Delete1Click);
-    menuItem(folder, "ExitAltF41", QStringLiteral("Exit (Alt-F4)"), &TMain::ExitAltF41Click);
+    // The menus' own mnemonics (Alt+O, Alt+V, Alt+F, Alt+C, Alt+T, Alt+H) open them from the
+    // keyboard.
+    createFolderMenu(menuBar()->addMenu(QStringLiteral("F&older")));
+    createViewMenu(menuBar()->addMenu(QStringLiteral("&View")));
+    createFileMenu(menuBar()->addMenu(QStringLiteral("&File")));
+    createCatalogMenu(menuBar()->addMenu(QStringLiteral("&Catalog")));
+    createHelpMenu(menuBar()->addMenu(QStringLiteral("&Help")));
+}
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    menuItem(view, "LargeIcons1", QStringLiteral("Large Icons"), &TMain::RxSpeedButton1Click);
-    menuItem(view, "SmallIcons1", QStringLiteral("Small Icons"), &TMain::RxSpeedButton2Click);
-    menuItem(view, "List1", QStringLiteral("List"), &TMain::RxSpeedButton3Click);
-    menuItem(view, "ArrangeIcons1", QStringLiteral("Arrange Icons"), &TMain::ArrangeButClick);
-    m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide Options toolbar"), &TMain::HideOptsClick);
-    m_hideInfo = checkItem(view, "HideInfo", QStringLiteral("Hide Info toolbar"), &TMain::HideInfoClick);
+void TMain::createFolderMenu(QMenu *folder)
+{
+    menuItem(folder, "AddanewfolderF71", QStringLiteral("Add a new &folder (F7)"), &TMain::AddRootBtnClick);
+    menuItem(folder, "AddanewsubfolderShiftF71", QStringLiteral("Add a new &subfolder (Shift-F7)"),
+             &TMain::Addsubfolder1Click);
+    menuItem(folder, "DeleteDel1", QStringLiteral("&Delete (Del)"), &TMain::Delete1Click);
+    menuItem(folder, "ExitAltF41", QStringLiteral("E&xit (Alt-F4)"), &TMain::ExitAltF41Click);
+}
 
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    menuItem(file, "InsertfilesIns1", QStringLiteral("Insert files (Ins)"), &TMain::Addfile1Click);
-    menuItem(file, "InsertDirectory1", QStringLiteral("Insert Directory..."), &TMain::AddDirButClick);
-    menuItem(file, "InsertURLlink1", QStringLiteral("Insert URL link (Shift-Ins)"), &TMain::RxSpeedButton6Click);
-    menuItem(file, "PasteURLlink2", QStringLiteral("Paste URL link"), &TMain::PasteURLlink1Click);
-    menuItem(file, "DeleteDel2", QStringLiteral("Delete (Del)"), &TMain::Delete2Click);
-    menuItem(file, "Properties2", QStringLiteral("Properties..."), &TMain::Properties1Click);
+void TMain::createViewMenu(QMenu *view)
+{
+    menuItem(view, "LargeIcons1", QStringLiteral("&Large Icons"), &TMain::RxSpeedButton1Click);
+    menuItem(view, "SmallIcons1", QStringLiteral("&Small Icons"), &TMain::RxSpeedButton2Click);
+    menuItem(view, "List1", QStringLiteral("L&ist"), &TMain::RxSpeedButton3Click);
+    // An addition: the report style had only the toolbar's "Grid" button.
+    menuItem(view, "Report1", QStringLiteral("&Report"), &TMain::GridButtonClick);
+    menuItem(view, "ArrangeIcons1", QStringLiteral("&Arrange Icons"), &TMain::ArrangeButClick);
+    createSortMenu(view->addMenu(QStringLiteral("Sort &by")));
+    m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide &Options toolbar"), &TMain::HideOptsClick);
+    m_hideInfo = checkItem(view, "HideInfo", QStringLiteral("Hide I&nfo toolbar"), &TMain::HideInfoClick);
+}
+
+// The order that a click on the report's headers sets, from the keyboard: the check marks
+// show the list's sort column and direction whichever way they were set.
+void TMain::createSortMenu(QMenu *sort)
+{
+    sort->setObjectName(QStringLiteral("SortBy1"));
+    const auto item = [this, sort](const char *name, const QString &caption, QActionGroup *group,
+                                   auto apply) {
+        QAction *action = sort->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setCheckable(true);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, apply);
+        return action;
+    };
+    auto *columns = new QActionGroup(sort);
+    auto *directions = new QActionGroup(sort);
+    QAction *byName = item("SortByFileName1", QStringLiteral("&FileName"), columns,
+                           [this] { sortList(EntryListModel::FileNameColumn, m_model->sortOrder()); });
+    QAction *byDescription = item("SortByDescription1", QStringLiteral("&Description"), columns, [this] {
+        sortList(EntryListModel::DescriptionColumn, m_model->sortOrder());
+    });
+    sort->addSeparator();
+    QAction *ascending = item("SortAscending1", QStringLiteral("&Ascending"), directions,
+                              [this] { sortList(m_model->sortColumn(), Qt::AscendingOrder); });
+    QAction *descending = item("SortDescending1", QStringLiteral("D&escending"), directions,
+                               [this] { sortList(m_model->sortColumn(), Qt::DescendingOrder); });
+    connect(sort, &QMenu::aboutToShow, this, [=, this] {
+        (m_model->sortColumn() == EntryListModel::DescriptionColumn ? byDescription : byName)
+            ->setChecked(true);
+        (m_model->sortOrder() == Qt::DescendingOrder ? descending : ascending)->setChecked(true);
+    });
+}
+
+void TMain::createFileMenu(QMenu *file)
+{
+    menuItem(file, "InsertfilesIns1", QStringLiteral("Insert &files (Ins)"), &TMain::Addfile1Click);
+    menuItem(file, "InsertDirectory1", QStringLiteral("Insert Di&rectory..."), &TMain::AddDirButClick);
+    menuItem(file, "InsertURLlink1", QStringLiteral("Insert &URL link (Shift-Ins)"),
+             &TMain::RxSpeedButton6Click);
+    menuItem(file, "PasteURLlink2", QStringLiteral("&Paste URL link"), &TMain::PasteURLlink1Click);
+    menuItem(file, "DeleteDel2", QStringLiteral("&Delete (Del)"), &TMain::Delete2Click);
+    menuItem(file, "Properties2", QStringLiteral("Pr&operties..."), &TMain::Properties1Click);
+    menuItem(file, "CopyToFolder2", QStringLiteral("&Copy to folder..."), &TMain::CopyToFolder1Click);
     file->addSeparator();
-    menuItem(file, "ImportBookmarks1", QStringLiteral("Import bookmarks..."), &TMain::ImportBookmarks1Click);
-    menuItem(file, "ExportBookmarks1", QStringLiteral("Export bookmarks..."), &TMain::ExportBookmarks1Click);
-    menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as bookmarks..."),
+    menuItem(file, "ImportBookmarks1", QStringLiteral("&Import bookmarks..."), &TMain::ImportBookmarks1Click);
+    menuItem(file, "ExportBookmarks1", QStringLiteral("E&xport bookmarks..."), &TMain::ExportBookmarks1Click);
+    menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as &bookmarks..."),
              &TMain::ExportFolderBookmarks1Click);
-    menuItem(file, "RestoreBackup1", QStringLiteral("Restore backup..."), &TMain::RestoreBackup1Click);
+    menuItem(file, "RestoreBackup1", QStringLiteral("Restore bac&kup..."), &TMain::RestoreBackup1Click);
+}
 
-    QMenu *catalog = menuBar()->addMenu(QStringLiteral("&Catalog"));
-    menuItem(catalog, "TextEncoding1", QStringLiteral("Text encoding..."), &TMain::TextEncoding1Click);
-    menuItem(catalog, "PathMappings1", QStringLiteral("Path mappings..."), &TMain::PathMappings1Click);
+void TMain::createCatalogMenu(QMenu *catalog)
+{
+    menuItem(catalog, "TextEncoding1", QStringLiteral("Text &encoding..."), &TMain::TextEncoding1Click);
+    menuItem(catalog, "PathMappings1", QStringLiteral("&Path mappings..."), &TMain::PathMappings1Click);
+}
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    menuItem(help, "HTMLhelp1", QStringLiteral("HTML help..."), &TMain::HTMLhelp1Click);
-    menuItem(help, "About1", QStringLiteral("About..."), &TMain::AboutButClick);
+void TMain::createHelpMenu(QMenu *help)
+{
+    menuItem(help, "HTMLhelp1", QStringLiteral("&HTML help..."), &TMain::HTMLhelp1Click);
+    menuItem(help, "About1", QStringLiteral("&About..."), &TMain::AboutButClick);
 }
 
 void TMain::createToolsMenu()
@@ -294,38 +379,74 @@ void TMain::createToolsMenu()
         connect(action, &QAction::triggered, this, handler);
     };
     CatalogToolCommands *commands = m_catalogTools.get();
-    item("Find1", QStringLiteral("Find in this folder"), QKeySequence::Find, [this] { m_findBar->open(); });
-    item("FindInAllFolders1", QStringLiteral("Find in all folders..."), QKeySequence(QStringLiteral("Ctrl+Shift+F")),
-         [commands] { commands->FindInAllFoldersClick(); });
+    item("Find1", QStringLiteral("&Find in this folder"), QKeySequence::Find, [this] { m_findBar->open(); });
+    item("FindInAllFolders1", QStringLiteral("Find in &all folders..."),
+         QKeySequence(QStringLiteral("Ctrl+Shift+F")), [commands] { commands->FindInAllFoldersClick(); });
     tools->addSeparator();
-    item("CheckEntries1", QStringLiteral("Check entries in this folder..."), QKeySequence(QStringLiteral("Ctrl+Shift+K")),
-         [commands] { commands->CheckFolderEntriesClick(); });
-    item("CheckAllEntries1", QStringLiteral("Check entries in all folders..."), {},
+    item("CheckEntries1", QStringLiteral("&Check entries in this folder..."),
+         QKeySequence(QStringLiteral("Ctrl+Shift+K")), [commands] { commands->CheckFolderEntriesClick(); });
+    item("CheckAllEntries1", QStringLiteral("Check entries in all f&olders..."), {},
          [commands] { commands->CheckAllEntriesClick(); });
     tools->addSeparator();
-    item("FindDuplicates1", QStringLiteral("Find duplicates in this folder..."), QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-         [commands] { commands->FolderDuplicatesClick(); });
-    item("FindAllDuplicates1", QStringLiteral("Find duplicates in all folders..."), {},
+    item("FindDuplicates1", QStringLiteral("Find &duplicates in this folder..."),
+         QKeySequence(QStringLiteral("Ctrl+Shift+D")), [commands] { commands->FolderDuplicatesClick(); });
+    item("FindAllDuplicates1", QStringLiteral("Find duplicates in all fo&lders..."), {},
          [commands] { commands->AllDuplicatesClick(); });
+}
+
+// Tab and Shift+Tab go round the tree, the list and the description pane (then the options),
+// as in a file manager; Ctrl+Tab and Ctrl+Shift+Tab do the same from any of them.
+void TMain::createFocusKeys()
+{
+    const QList<QWidget *> order = QList<QWidget *>{m_mainTree} + m_findBar->focusOrder() +
+                                   QList<QWidget *>{m_mainList->iconView(), m_mainList->reportView(), m_desc,
+                                                    m_trayCheck, m_treeSortCheck};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    const auto key = [this](const QKeySequence &keys, bool next) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, next] { focusNextPrevChild(next); });
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_Tab), true);
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), false);
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), false);
+
+    // Shift+F10 is the Menu key's other name on the desktops: the focused control gets the
+    // same request for its pop-up menu that the Menu key makes.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [] {
+        QWidget *target = QApplication::focusWidget();
+        if (!target)
+            return;
+        QPoint at = target->rect().center();
+        if (auto *view = qobject_cast<QAbstractItemView *>(target)) {
+            const QRect item = view->visualRect(view->currentIndex());
+            if (item.isValid())
+                at = view->viewport()->mapTo(view, item.center());
+        }
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &request);
+    });
 }
 
 void TMain::createPopups()
 {
     m_treePopup = new QMenu(this);
     m_treePopup->setObjectName(QStringLiteral("TreePopup"));
-    menuItem(m_treePopup, "Addsubfolder1", QStringLiteral("Add subfolder"), &TMain::Addsubfolder1Click);
-    menuItem(m_treePopup, "Addfolder1", QStringLiteral("Add folder"), &TMain::AddRootBtnClick);
-    menuItem(m_treePopup, "Delete1", QStringLiteral("Delete"), &TMain::Delete1Click);
+    menuItem(m_treePopup, "Addsubfolder1", QStringLiteral("Add &subfolder"), &TMain::Addsubfolder1Click);
+    menuItem(m_treePopup, "Addfolder1", QStringLiteral("Add &folder"), &TMain::AddRootBtnClick);
+    menuItem(m_treePopup, "Delete1", QStringLiteral("&Delete"), &TMain::Delete1Click);
 
     m_filePopup = new QMenu(this);
     m_filePopup->setObjectName(QStringLiteral("FilePopup"));
-    QAction *open = menuItem(m_filePopup, "Open1", QStringLiteral("Open"), &TMain::MainListDblClick);
+    QAction *open = menuItem(m_filePopup, "Open1", QStringLiteral("&Open"), &TMain::MainListDblClick);
     QFont bold = open->font();
     bold.setBold(true);
     open->setFont(bold);
     m_filePopup->setDefaultAction(open);
-    menuItem(m_filePopup, "Delete2", QStringLiteral("Delete"), &TMain::Delete2Click);
-    menuItem(m_filePopup, "Addfile1", QStringLiteral("Add file..."), &TMain::Addfile1Click);
-    menuItem(m_filePopup, "Properties1", QStringLiteral("Properties..."), &TMain::Properties1Click);
-    menuItem(m_filePopup, "PasteURLlink1", QStringLiteral("Paste URL link"), &TMain::PasteURLlink1Click);
+    menuItem(m_filePopup, "Delete2", QStringLiteral("&Delete"), &TMain::Delete2Click);
+    menuItem(m_filePopup, "Addfile1", QStringLiteral("&Add file..."), &TMain::Addfile1Click);
+    menuItem(m_filePopup, "Properties1", QStringLiteral("&Properties..."), &TMain::Properties1Click);
+    menuItem(m_filePopup, "PasteURLlink1", QStringLiteral("Paste &URL link"), &TMain::PasteURLlink1Click);
+    menuItem(m_filePopup, "CopyToFolder1", QStringLiteral("&Copy to folder..."), &TMain::CopyToFolder1Click);
 }

@@ -22,6 +22,7 @@ public:
     QList<QStringList> fileAnswers;
     QList<QString> directoryAnswers;
     QList<std::optional<EntryProperties>> propertyAnswers;
+    QList<int> folderAnswers; // an index into the folders offered, or -1
 
     QStringList questions;
     QStringList riskQuestions; // confirmRisk, answered from yesNoAnswers too
@@ -32,6 +33,7 @@ public:
     QStringList fileDialogStarts;  // the initial directory of each open dialog
     QList<EntryProperties> propertiesShown;
     int directoryDialogs = 0;
+    QList<QList<FolderChoice>> foldersOffered;
     int aboutBoxes = 0;
     QStringList unexpected;        // asked with nothing scripted
     // Runs once while the next dialog is up, before it is answered: what happens elsewhere
@@ -74,6 +76,11 @@ public:
     {
         ++directoryDialogs;
         return take(directoryAnswers, QStringLiteral("folder chooser")).value_or(QString());
+    }
+    int chooseFolder(const QString &, const QList<FolderChoice> &folders, int) override
+    {
+        foldersOffered.append(folders);
+        return take(folderAnswers, QStringLiteral("folder of the catalog")).value_or(-1);
     }
     bool editProperties(EntryProperties &values, QString &, const TextRefusal & = {}) override
     {

@@ -38,7 +38,7 @@ private Q_SLOTS:
             QVERIFY(label);
             QCOMPARE(label->text(), captions.at(i));
         }
-        QCOMPARE(about.findChild<QToolButton *>(QStringLiteral("RxSpeedButton1"))->text(),
+        QCOMPARE(about.findChild<QToolButton *>(QStringLiteral("RxSpeedButton1"))->text().remove(u'&'),
                  QStringLiteral("  OK"));
         QVERIFY(about.width() >= 469 && about.height() >= 182);
         QCOMPARE(about.minimumSize(), about.maximumSize());
@@ -76,6 +76,30 @@ private Q_SLOTS:
             QVERIFY(about.isVisible());
         }
         QCOMPARE(QApplication::activeModalWidget(), nullptr); // no message, whatever the answer
+    }
+
+    // Tab goes from the notice to each link in turn, and Enter or Space opens the one that
+    // has the focus; the box stays open.
+    void linksOpenFromTheKeyboard()
+    {
+        FakeShell shell;
+        TAbout about(shell);
+        about.show();
+        about.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Memo1"));
+        const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter, Qt::Key_Space};
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *link = QApplication::focusWidget();
+            QCOMPARE(link->objectName(), QStringLiteral("Label%1").arg(2 * i + 2));
+            QTest::keyClick(link, keys[i]);
+            QCOMPARE(shell.calls.size(), i + 1);
+            QCOMPARE(shell.calls.last().first, TAbout::linkTargets().at(i));
+        }
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Return); // pressed elsewhere: nothing
+        QCOMPARE(shell.calls.size(), 4);
+        QVERIFY(about.isVisible());
     }
 
     void pressOutsideReleaseDoesNotOpen()

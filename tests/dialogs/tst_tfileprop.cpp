@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 
 #include <memory>
@@ -98,16 +99,19 @@ private Q_SLOTS:
     {
         auto dialog = shownDialog(WithoutProgram);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("File properties"));
-        QCOMPARE(child<QToolButton>(dialog.get(), "OKBut")->text(), QStringLiteral("  OK"));
-        QCOMPARE(child<QToolButton>(dialog.get(), "CancelBut")->text(), QStringLiteral("  Cancel"));
+        QCOMPARE(child<QToolButton>(dialog.get(), "OKBut")->text().remove(u'&'), QStringLiteral("  OK"));
+        QCOMPARE(child<QToolButton>(dialog.get(), "CancelBut")->text().remove(u'&'),
+                 QStringLiteral("  Cancel"));
         QCOMPARE(child<QToolButton>(dialog.get(), "PathBut")->toolTip(), QStringLiteral("Browse..."));
         QCOMPARE(child<QToolButton>(dialog.get(), "ProgSelBut")->toolTip(), QStringLiteral("Browse..."));
         QCOMPARE(child<QToolButton>(dialog.get(), "SMenuBut")->toolTip(),
                  QStringLiteral("Browse Start Menu"));
-        QCOMPARE(child<QCheckBox>(dialog.get(), "AllUsers")->text(),
+        QCOMPARE(child<QCheckBox>(dialog.get(), "AllUsers")->text().remove(u'&'),
                  QStringLiteral("Open Start Menu for all users (NT only)"));
-        QCOMPARE(child<QRadioButton>(dialog.get(), "DefRBut")->text(), QStringLiteral("Default"));
-        QCOMPARE(child<QRadioButton>(dialog.get(), "SpecRBut")->text(), QStringLiteral("Special"));
+        QCOMPARE(child<QRadioButton>(dialog.get(), "DefRBut")->text().remove(u'&'),
+                 QStringLiteral("Default"));
+        QCOMPARE(child<QRadioButton>(dialog.get(), "SpecRBut")->text().remove(u'&'),
+                 QStringLiteral("Special"));
     }
 
     void radioAndEnabledStates_data()
@@ -172,6 +176,61 @@ private Q_SLOTS:
         const EntryProperties expected{QStringLiteral("/data/report.pdf"), QStringLiteral("/usr/bin/viewer"),
                                        QStringLiteral("line one\r\nline two")};
         QCOMPARE(dialog->values(), expected);
+    }
+
+    // OK is the default: Enter from any field but the description, Ctrl+Enter from it, Alt+O;
+    // Esc and Alt+C cancel; Enter on a button that has the focus presses that button.
+    void keysSaveAndCancel_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Enter in the path") << "FilePath" << int(Qt::Key_Return) << 0 << true;
+        QTest::newRow("keypad Enter in the program")
+            << "FileAssoc" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Enter on a radio button") << "SpecRBut" << int(Qt::Key_Return) << 0 << true;
+        QTest::newRow("Ctrl+Enter in the description")
+            << "FileDesc" << int(Qt::Key_Return) << int(Qt::ControlModifier) << true;
+        QTest::newRow("Alt+O in the description")
+            << "FileDesc" << int(Qt::Key_O) << int(Qt::AltModifier) << true;
+        QTest::newRow("Enter on Cancel") << "CancelBut" << int(Qt::Key_Return) << 0 << false;
+        QTest::newRow("Esc in the path") << "FilePath" << int(Qt::Key_Escape) << 0 << false;
+        QTest::newRow("Alt+C in the path") << "FilePath" << int(Qt::Key_C) << int(Qt::AltModifier) << false;
+    }
+
+    void keysSaveAndCancel()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, saved);
+        auto dialog = shownDialog(WithProgram);
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        auto *path = child<QLineEdit>(dialog.get(), "FilePath");
+        path->end(false);
+        QTest::keyClicks(path, QStringLiteral("-edited"));
+        auto *desc = child<QPlainTextEdit>(dialog.get(), "FileDesc");
+        desc->moveCursor(QTextCursor::End);
+        QTest::keyClick(desc, Qt::Key_Return); // a line break here, never OK
+        QTest::keyClicks(desc, QStringLiteral("third"));
+        QVERIFY(dialog->isVisible());
+        QWidget *target = child<QWidget>(dialog.get(), qPrintable(focused));
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_VERIFY(!dialog->isVisible()); // a button's key presses it visibly first
+        QCOMPARE(dialog->result(), int(saved ? QDialog::Accepted : QDialog::Rejected));
+        const EntryProperties edited{WithProgram.Path + QStringLiteral("-edited"), WithProgram.Program,
+                                     WithProgram.Description + QStringLiteral("\r\nthird")};
+        QCOMPARE(dialog->values(), saved ? edited : WithProgram);
+    }
+
+    void anEnterPressedElsewhereIsNotOurs()
+    {
+        auto dialog = shownDialog(WithProgram);
+        QTest::keyRelease(child<QLineEdit>(dialog.get(), "FilePath"), Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
     }
 
     void descriptionLineBreaksRoundTrip_data()

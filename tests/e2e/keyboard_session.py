@@ -130,6 +130,15 @@ class Desktop:
         self.focus(window)
         self.xdotool('key', '--delay', '40', *keys)
 
+    def press(self, *keys):
+        """Keys to whatever has the keyboard now: an open menu keeps it while it shows."""
+        self.xdotool('key', '--delay', '60', *keys)
+
+    def pause_typing(self):
+        """A list joins letters typed within 0.4 s into one name to look for; a user who types
+        the first letter of another name has paused longer than that."""
+        time.sleep(0.5)
+
     def shifted(self, window, key):
         # Shift is let go after the key, as a user does: the window acts on the key's release,
         # and "key shift+..." would let go of Shift first.
@@ -140,14 +149,6 @@ class Desktop:
         self.focus(window)
         self.xdotool('type', '--delay', '20', text)
 
-    def click(self, window, x, y):
-        self.xdotool('mousemove', '--window', window, str(x), str(y))
-        self.xdotool('click', '1')
-
-    def geometry(self, window):
-        _, out = self.xdotool('getwindowgeometry', '--shell', window)
-        values = dict(line.split('=', 1) for line in out.splitlines() if '=' in line)
-        return int(values['WIDTH']), int(values['HEIGHT'])
 
     def close(self, window):
         """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
@@ -184,12 +185,25 @@ class Desktop:
         x11.XCloseDisplay(display)
 
 
-def wait_for(what, condition):
-    deadline = time.monotonic() + STEP_TIMEOUT
+def wait_for(what, condition, timeout=STEP_TIMEOUT):
+    deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if condition():
             return
         time.sleep(0.05)
+    raise Failure(f'timed out waiting for {what}')
+
+
+def retry(what, action, condition):
+    """Repeats action until condition holds: for a result that shows when a background task ends."""
+    deadline = time.monotonic() + STEP_TIMEOUT
+    while time.monotonic() < deadline:
+        action()
+        try:
+            wait_for(what, condition, timeout=1.0)
+            return
+        except Failure:
+            pass
     raise Failure(f'timed out waiting for {what}')
 
 
@@ -272,16 +286,59 @@ def run_session(program, root):
         wait_for('the file entry', lambda: len(parse_contents(read(gamma))) == 2)
         expect('Gamma after Ins', sorted(parse_contents(read(gamma))), [(0, notes, '', ''), (1, url, '', '')])
 
-        # Del in the list: a click on its empty part gives it the focus, Down and Up select
-        # the first entry (the URL, which sorts before "notes.txt"), Del asks, and Return
-        # answers the default Yes.
-        width, height = desktop.geometry(main)
-        desktop.click(main, width * 3 // 4, height // 2)
-        desktop.keys(main, 'Down', 'Up', 'Delete')
+        # The four view styles and the sort order, through the View menu (Alt+V), with the tree
+        # focused as at the start.
+        for letter in ('l', 's', 'i', 'r'):  # Large Icons, Small Icons, List, Report
+            desktop.keys(main, 'alt+v')
+            desktop.press(letter)
+        desktop.keys(main, 'alt+v')
+        desktop.press('b', 'd')  # Sort by > Description
+        desktop.keys(main, 'alt+v')
+        desktop.press('b', 'e')  # Sort by > Descending
+
+        # Tab goes from the tree to the list; typing a name's first letter selects that entry.
+        # The Menu key opens the list's menu, C copies to the folder chosen by typing its name.
+        beta = os.path.join(work, 'cat2.lsf')
+        desktop.keys(main, 'Tab', 'h', 'Menu')
+        desktop.press('c')
+        chooser = desktop.wait_window('Copy to folder', app.pid)
+        desktop.keys(chooser, 'B', 'e', 'Return')
+        wait_for('the copy in Beta', lambda: read(beta) != bytes(4))
+        expect('Beta after the copy', parse_contents(read(beta)), [(1, url, '', '')])
+
+        # Shift+F10 opens the same menu; P opens the properties, Alt+D goes to the description
+        # and Enter in the path field saves.
+        desktop.pause_typing()
+        desktop.keys(main, 'n', 'shift+F10')
+        desktop.press('p')
+        dialog = desktop.wait_window('File properties', app.pid)
+        desktop.keys(dialog, 'alt+d')
+        desktop.type(dialog, 'my notes')
+        desktop.keys(dialog, 'alt+p', 'Return')
+        wait_for('the new description', lambda: (0, notes, '', 'my notes') in parse_contents(read(gamma)))
+        # Sorted by description, descending: the described entry comes first.
+        expect('Gamma after the properties', parse_contents(read(gamma)),
+               [(0, notes, '', 'my notes'), (1, url, '', '')])
+
+        # Del on the URL asks, and Enter answers the default Yes.
+        desktop.pause_typing()
+        desktop.keys(main, 'h', 'Delete')
         question = desktop.wait_window('Linkshelf Message', app.pid)
         desktop.keys(question, 'Return')
         wait_for('the deletion', lambda: len(parse_contents(read(gamma))) == 1)
-        expect('Gamma after Del', parse_contents(read(gamma)), [(0, notes, '', '')])
+        expect('Gamma after Del', parse_contents(read(gamma)), [(0, notes, '', 'my notes')])
+
+        # Find in all folders: Down goes from the query to the result, Enter shows it, which
+        # selects its folder (written at once) and opens nothing; Esc closes the window.
+        desktop.keys(main, 'ctrl+shift+f')
+        finder = desktop.wait_window('Find in all folders', app.pid)
+        desktop.type(finder, 'readme')
+        # The search runs in the background: until its result shows, Down stays in the query
+        # and Return there searches again.
+        retry('the jump to Alpha', lambda: desktop.keys(finder, 'Down', 'Return'),
+              lambda: read(os.path.join(work, 'etree.lsf')) == bytes([2, 0, 0, 0]))
+        desktop.keys(finder, 'Escape')
+        wait_for('the find window to close', lambda: not desktop.windows('Find in all folders', app.pid))
 
         expect('the untouched folder', read(os.path.join(work, 'cat0.lsf')), cat0_before)
         expect('error boxes', desktop.windows('LS Error !', app.pid), [])
@@ -297,10 +354,11 @@ def run_session(program, root):
         if os.stat(os.path.join(work, 'tree.lsf')).st_ino == tree_inode:
             raise Failure('closing the window did not write the folder tree files')
         expect('tree.lsf after closing', read(os.path.join(work, 'tree.lsf')), b'Alpha\r\n\tChild\r\nBeta\r\nGamma\r\n')
-        expect('etree.lsf after closing', read(os.path.join(work, 'etree.lsf')), bytes([0, 0, 0, 2]))
+        expect('etree.lsf after closing', read(os.path.join(work, 'etree.lsf')), bytes([2, 0, 0, 0]))
         settings = read(os.path.join(dirs['config'], 'Quorvane', 'Linkshelf', 'registry.ini')) or b''
-        if b'MainList_ViewStyle=vsReport' not in settings:
-            raise Failure('the window settings were not stored at closing:\n' + settings.decode(errors='replace'))
+        for stored in (b'MainList_ViewStyle=vsReport', b'SortCol=1', b'Ascending=False'):
+            if stored not in settings:
+                raise Failure(f'{stored.decode()} was not stored at closing:\n' + settings.decode(errors='replace'))
     except Failure:
         # What the screen showed, for whoever reads the failure.
         if shutil.which('import'):

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void initTestCase();
     void findInAllFoldersLeadsToTheEntry();
     void findKeepsUpWithTyping();
+    void findIsUsedFromTheKeyboard();
     void duplicatesDeletedAfterAsking();
     void duplicatesInTheSelectedFolder();
     void duplicatesKeepTheCopyThatCarriesMost();
@@ -134,6 +135,43 @@ void TestCatalogTools::findInAllFoldersLeadsToTheEntry()
     CatalogEntryRef gone = dialog->results().hitAt(2);
     gone.contentsFileName = "cat99.lsf";
     QVERIFY(!revealEntry(w.session(), gone));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+// Down and Up go from the query to the results; Enter on a result shows it in the main window
+// and opens nothing; Esc closes.
+void TestCatalogTools::findIsUsedFromTheKeyboard()
+{
+    Fixture f;
+    writeCatalog(f,
+                 {{fileEntry("/a/plan-a.txt")}, {fileEntry("/b/plan-b.txt")}, {fileEntry("/c/plan-c.txt")}});
+    TMain &w = f.open();
+    showWindow(w);
+    w.catalogTools().FindInAllFoldersClick();
+    FindInAllFoldersDialog *dialog = w.catalogTools().findDialog();
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QTest::keyClicks(dialog->queryField(), QStringLiteral("plan"));
+    QTest::keyClick(dialog->queryField(), Qt::Key_Return);
+    QTRY_COMPARE(dialog->results().count(), 3);
+    QTest::keyClick(dialog->queryField(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), dialog->resultsView());
+    QCOMPARE(dialog->resultsView()->currentIndex().row(), 2);
+    dialog->queryField()->setFocus();
+    QTest::keyClick(dialog->queryField(), Qt::Key_Down); // back to the result chosen before
+    QCOMPARE(QApplication::focusWidget(), dialog->resultsView());
+    QTest::keyClick(dialog->resultsView(), Qt::Key_Up);
+    QCOMPARE(dialog->resultsView()->currentIndex().row(), 1);
+
+    QTest::keyClick(dialog->resultsView(), Qt::Key_Return);
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Folder2"));
+    QCOMPARE(w.mainList()->selectedRows(), QList<int>{0});
+    QVERIFY(f.shell.calls.isEmpty());
+
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QTest::keyClick(dialog->resultsView(), Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
