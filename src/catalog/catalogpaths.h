@@ -9,8 +9,15 @@
 
 #include <optional>
 
-// The lock that keeps a second Linkshelf from writing the same catalog (see SingleInstance).
+// The lock that an earlier version took for the whole catalog (see SingleInstance).
 inline const QString CatalogLockFileName = QStringLiteral("linkshelf.lock");
+// Whether a name is a catalog lock's: the earlier version's, or one machine's
+// ("linkshelf-HOST.lock"), each of which keeps a second Linkshelf of that machine out.
+inline bool isCatalogLockFileName(const QString &name)
+{
+    return name == CatalogLockFileName ||
+           (name.startsWith(QLatin1String("linkshelf-")) && name.endsWith(QLatin1String(".lock")));
+}
 
 // Whether a record's name can name a contents file: a plain file name in the work directory
 // itself, so that nothing outside it is read, written, copied or removed through a record.

@@ -158,7 +158,9 @@ ContentsReadResult readContentsFile(const QString &path)
             result.readError = read.error;
         return result;
     }
-    return parseContents(*read.bytes);
+    ContentsReadResult result = parseContents(*read.bytes);
+    result.fingerprint = fingerprintOf(read.stamp, *read.bytes);
+    return result;
 }
 
 ContentsReadResult readFolderContents(const CatalogPaths &paths, const MTree &record)

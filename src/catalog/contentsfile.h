@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogpaths.h"
+#include "filefingerprint.h"
 #include "mfile.h"
 #include "saveresult.h"
 
@@ -26,6 +27,9 @@ struct ContentsReadResult
     // A text held a zero byte and was cut there: writing the entries back would drop the
     // bytes after it, so the original is worth keeping.
     bool textsCut = false;
+    // What the file was as it was read (a missing file: does not exist), so that a later
+    // write can tell whether someone else has changed it since.
+    FileFingerprint fingerprint;
 };
 
 // Parses the bytes of a contents file. Never reads outside bytes, never allocates from an

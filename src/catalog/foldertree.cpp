@@ -152,11 +152,14 @@ QString pathToRead(const QString &target, UnitRecovery::Action recovery)
 
 // The file's bytes; none when it is missing, or when it is there and cannot be read, which
 // the load notes so that it is not saved over.
-std::optional<QByteArray> readTreeFile(const QString &path, FolderTreeLoad &load)
+std::optional<QByteArray> readTreeFile(const QString &path, FolderTreeLoad &load,
+                                       FileFingerprint *fingerprint = nullptr)
 {
     RegularFileRead read = readRegularFile(path, SymbolicLinks::Refuse);
     if (!read && !read.missing)
         load.unreadableFiles.append(QStringLiteral("%1 (%2)").arg(QFileInfo(path).fileName(), read.error));
+    if (read && fingerprint)
+        *fingerprint = fingerprintOf(read.stamp, *read.bytes);
     return std::move(read.bytes);
 }
 
@@ -193,6 +196,19 @@ bool holdsCatalogFiles(const CatalogPaths &paths)
 
 } // namespace
 
+QList<FolderPath> folderPaths(const QList<FolderRecord> &folders)
+{
+    QList<FolderPath> paths;
+    paths.reserve(folders.size());
+    FolderPath ancestors;
+    for (const FolderRecord &folder : folders) {
+        ancestors.resize(std::clamp<qsizetype>(folder.Level, 0, ancestors.size()));
+        ancestors.append(folder.Name);
+        paths.append(ancestors);
+    }
+    return paths;
+}
+
 // Without the index file the tree is shown but nothing is expanded or selected: the state
 // bytes are only read after the records, so a missing index stops the load there.
 FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
@@ -207,6 +223,7 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
         load.catalogFilesLeft = treeText.missing && holdsCatalogFiles(paths);
         return load;
     }
+    load.treeFingerprint = fingerprintOf(treeText.stamp, *treeText.bytes);
     TreeParseResult parsed = parseTreeText(*treeText.bytes);
     load.folders = std::move(parsed.folders);
     if (parsed.error) {
@@ -215,7 +232,7 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
         return load;
     }
     const std::optional<QByteArray> indexText =
-        readTreeFile(pathToRead(paths.ITreeFilePath, load.recovery), load);
+        readTreeFile(pathToRead(paths.ITreeFilePath, load.recovery), load, &load.indexFingerprint);
     const std::optional<QByteArray> stateBytes =
         readTreeFile(pathToRead(paths.ETreeFilePath, load.recovery), load);
     // A missing state file costs only the expanded and selected marks, and is no damage.
@@ -233,10 +250,15 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths)
 }
 
 // The index goes first, so the unit's order is index, tree, state (folderTreeUnit).
-SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders)
+SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders,
+                          std::pair<FileFingerprint, FileFingerprint> *written)
 {
-    FolderTreeBytes bytes = serializeFolderTree(folders);
-    return writeFilesAtomically({{paths.ITreeFilePath, std::move(bytes.index)},
-                                 {paths.TreeFilePath, std::move(bytes.tree)},
-                                 {paths.ETreeFilePath, std::move(bytes.state)}});
+    const FolderTreeBytes bytes = serializeFolderTree(folders);
+    const SaveResult result = writeFilesAtomically({{paths.ITreeFilePath, bytes.index},
+                                                    {paths.TreeFilePath, bytes.tree},
+                                                    {paths.ETreeFilePath, bytes.state}});
+    if (result && written)
+        *written = {fingerprintAfterWrite(paths.TreeFilePath, bytes.tree),
+                    fingerprintAfterWrite(paths.ITreeFilePath, bytes.index)};
+    return result;
 }

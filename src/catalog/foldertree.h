@@ -5,6 +5,7 @@
 
 #include "atomicfile.h"
 #include "catalogpaths.h"
+#include "filefingerprint.h"
 #include "mtree.h"
 #include "saveresult.h"
 
@@ -15,6 +16,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 // One folder in pre-order: level 0 is a top-level folder.
 struct FolderRecord
@@ -27,6 +29,12 @@ struct FolderRecord
 
     friend bool operator==(const FolderRecord &, const FolderRecord &) = default;
 };
+
+// A folder named by the names from its top-level folder down to itself: what stays the same
+// for a folder when the tree is written again elsewhere, where its position may not.
+using FolderPath = QList<QByteArray>;
+// The path of each folder, in the same order.
+QList<FolderPath> folderPaths(const QList<FolderRecord> &folders);
 
 struct TreeParseResult
 {
@@ -87,6 +95,9 @@ struct FolderTreeLoad
     // TreeFileMissing beside other files of the catalog (an index, a state or a contents
     // file): the catalog is damaged, not new.
     bool catalogFilesLeft = false;
+    // The tree and index files as they were read: the folders' names, nesting and records.
+    // The state file is left out: it changes with every selection, on every machine.
+    FileFingerprint treeFingerprint, indexFingerprint;
 };
 
 // First settles a save that was interrupted between its renames, so that the three files are
@@ -103,4 +114,6 @@ FolderTreeLoad loadFolderTree(const CatalogPaths &paths);
 QStringList folderTreeUnit(const CatalogPaths &paths);
 
 // Writes the three files as one unit: none is replaced unless all three could be written.
-SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders);
+// written, when given, receives the fingerprints of the tree and index files as written.
+SaveResult saveFolderTree(const CatalogPaths &paths, const QList<FolderRecord> &folders,
+                          std::pair<FileFingerprint, FileFingerprint> *written = nullptr);

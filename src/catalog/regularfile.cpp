@@ -39,6 +39,11 @@ RegularFileRead failure(const QString &why)
     return read;
 }
 
+FileStamp stampOf(const struct stat &status)
+{
+    return {qint64(status.st_size), qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
 QString systemError(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
@@ -126,5 +131,14 @@ RegularFileRead readRegularFile(const QString &path, SymbolicLinks links, qint64
         return failure(*why);
     RegularFileRead read;
     read.bytes = std::move(bytes);
+    read.stamp = stampOf(status);
     return read;
+}
+
+std::optional<FileStamp> currentFileStamp(const QString &path)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return stampOf(status);
 }

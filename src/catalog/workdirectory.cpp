@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -51,7 +52,7 @@ bool holdsOnlyItsLock(const QString &workDirectory)
 {
     const QStringList names =
         QDir(workDirectory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return names == QStringList{CatalogLockFileName};
+    return !names.isEmpty() && std::all_of(names.cbegin(), names.cend(), isCatalogLockFileName);
 }
 
 } // namespace

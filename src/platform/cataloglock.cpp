@@ -31,8 +31,9 @@ bool processIsAlive(qint64 pid)
 
 } // namespace
 
-CatalogLock::CatalogLock(const QString &path)
+CatalogLock::CatalogLock(const QString &path, const QString &host)
     : m_path(path)
+    , m_host(host)
 {}
 
 CatalogLock::~CatalogLock()
@@ -63,7 +64,7 @@ CatalogLock::State CatalogLock::tryTake()
         }
         readHolder(fd);
         State state = State::Taken;
-        if (m_holder.pid > 0 && !m_holder.host.isEmpty() && m_holder.host != hostName())
+        if (m_holder.pid > 0 && !m_holder.host.isEmpty() && m_holder.host != m_host)
             state = State::HeldElsewhere;
         else if (heldByOther || (!locked && processIsAlive(m_holder.pid)))
             state = State::HeldHere;
@@ -95,7 +96,7 @@ bool CatalogLock::takeOver()
     // has started meanwhile keeps the catalog.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         readHolder(fd);
-        if (m_holder.host.isEmpty() || m_holder.host == hostName()) {
+        if (m_holder.host.isEmpty() || m_holder.host == m_host) {
             ::close(fd);
             return false;
         }
@@ -111,8 +112,7 @@ void CatalogLock::release()
         return;
     // Only our own word is removed: after a take-over from elsewhere the file is the other's.
     readHolder(m_fd);
-    if (m_holder.pid == QCoreApplication::applicationPid() && m_holder.host == hostName() &&
-        isStillAtPath(m_fd))
+    if (m_holder.pid == QCoreApplication::applicationPid() && m_holder.host == m_host && isStillAtPath(m_fd))
         ::unlink(QFile::encodeName(m_path).constData());
     ::close(m_fd);
     m_fd = -1;
@@ -174,17 +174,19 @@ void CatalogLock::readHolder(int fd)
     m_holder.pid = pid;
     if (lines.size() > 2)
         m_holder.host = QString::fromUtf8(lines[2]);
+    m_holder.merges = lines.size() > 3 && lines[3] == "merges";
 }
 
-// The format of QLockFile, which earlier versions used, so that either reads the other's.
+// The format of QLockFile, which earlier versions used, so that either reads the other's;
+// earlier versions read the first three lines only.
 // A write that fails (a full disk) is not fatal: the kernel lock is what keeps others out.
 void CatalogLock::writeOurselves(int fd)
 {
     const QByteArray self = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
                             QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n' +
-                            hostName().toUtf8() + '\n';
+                            m_host.toUtf8() + "\nmerges\n";
     if (::ftruncate(fd, 0) == 0 &&
         ::pwrite(fd, self.constData(), size_t(self.size()), 0) == ssize_t(self.size()))
         ::fdatasync(fd);
-    m_holder = {QCoreApplication::applicationPid(), hostName()};
+    m_holder = {QCoreApplication::applicationPid(), m_host, true};
 }

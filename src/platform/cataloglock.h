@@ -22,9 +22,13 @@ public:
     {
         qint64 pid = 0;
         QString host;
+        // A fourth line "merges": the holder merges what others write into the catalog, so
+        // that another computer may run Linkshelf on it at the same time.
+        bool merges = false;
     };
 
-    explicit CatalogLock(const QString &path);
+    // host: this computer's name as the lock gives it (tests name other computers).
+    explicit CatalogLock(const QString &path, const QString &host = hostName());
     ~CatalogLock(); // releases the lock
     Q_DISABLE_COPY_MOVE(CatalogLock)
 
@@ -48,6 +52,7 @@ private:
     void writeOurselves(int fd);
 
     QString m_path;
+    QString m_host;
     Holder m_holder;
     int m_fd = -1;
 };

@@ -22,12 +22,49 @@ const QString ReadTimeoutName = QStringLiteral("readTimeout");
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &workDirectory, QObject *parent)
+SingleInstance::SingleInstance(const QString &workDirectory, QObject *parent, const QString &host)
     : QObject(parent)
     , m_workDirectory(workDirectory)
-    , m_lock(workDirectory + u'/' + lockFileName())
+    , m_lock(workDirectory + u'/' + lockFileName(host), host)
+    , m_earlier(workDirectory + u'/' + earlierLockFileName(), host)
     , m_trustedUid(currentUserId())
 {}
+
+// A name of any computer makes a plain file name: a separator or a control character in it
+// becomes "_".
+QString SingleInstance::lockFileName(const QString &host)
+{
+    QString name = host.isEmpty() ? QStringLiteral("unnamed") : host;
+    for (QChar &c : name)
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            c = u'_';
+    return QStringLiteral("linkshelf-%1.lock").arg(name);
+}
+
+// The earlier version's lock is taken as well while this one runs. Held by an earlier version
+// here, the catalog is refused: that version writes its list over what others wrote. Named
+// by an earlier version elsewhere, the user is asked, as that version always did. A Linkshelf
+// that merges, here or elsewhere, is no obstacle.
+std::optional<SingleInstance::Start> SingleInstance::earlierVersionInTheWay()
+{
+    switch (m_earlier.tryTake()) {
+    case CatalogLock::State::HeldHere:
+        if (m_earlier.holder().merges)
+            return std::nullopt;
+        m_decisive = &m_earlier;
+        return Start::EarlierVersion;
+    case CatalogLock::State::HeldElsewhere:
+        if (m_earlier.holder().merges)
+            return std::nullopt;
+        m_decisive = &m_earlier;
+        return Start::HeldElsewhere;
+    case CatalogLock::State::Taken:
+    case CatalogLock::State::NotAFile:
+    case CatalogLock::State::Unavailable:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -39,14 +76,18 @@ QString SingleInstance::serverName(const QString &workDirectory, QString *proble
     if (folder.path.isEmpty())
         return {};
     const QString canonical = QFileInfo(workDirectory).canonicalFilePath();
-    const QByteArray key = QFile::encodeName(canonical.isEmpty() ? QDir::cleanPath(workDirectory) : canonical);
-    const QString id = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(20));
+    const QByteArray key =
+        QFile::encodeName(canonical.isEmpty() ? QDir::cleanPath(workDirectory) : canonical);
+    const QString id =
+        QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(20));
     return folder.path + QStringLiteral("/linkshelf-") + id;
 }
 
 SingleInstance::Start SingleInstance::start(const ForwardedCommandLine &commandLine, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
+    if (const std::optional<Start> inTheWay = earlierVersionInTheWay())
+        return *inTheWay;
     for (;;) {
         switch (m_lock.tryTake()) {
         case CatalogLock::State::Taken:
@@ -80,8 +121,13 @@ void SingleInstance::setHandler(Handler handler)
 
 SingleInstance::Start SingleInstance::takeOver()
 {
-    if (!m_lock.takeOver())
+    if (!m_decisive->takeOver())
         return Start::HeldElsewhere;
+    if (m_decisive == &m_earlier) {
+        m_decisive = &m_lock;
+        if (m_lock.tryTake() != CatalogLock::State::Taken)
+            return Start::HeldElsewhere;
+    }
     listen();
     return Start::Primary;
 }

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -25,12 +26,16 @@ public:
         Forwarded,     // another process holds it and has carried this command line out (see handOverFailure)
         NoAnswer,      // another process holds it but took nothing: it may be hanging
         Unlocked,      // no lock could be made (an unwritable or missing folder): nothing to guard
-        HeldElsewhere, // the lock names another computer (lock().holder().host); see takeOver()
-        LockNotAFile,  // a folder or a special file is where the lock file belongs
-        NoChannel,     // another process holds it, and no private folder can reach it
+        HeldElsewhere, // an earlier version's lock names another computer (lock().holder().host); see
+                       // takeOver()
+        EarlierVersion, // an earlier version, which does not merge, runs on the catalog here
+        LockNotAFile,   // a folder or a special file is where the lock file belongs
+        NoChannel,      // another process holds it, and no private folder can reach it
     };
 
-    explicit SingleInstance(const QString &workDirectory, QObject *parent = nullptr);
+    // host: this computer's name, which names its lock (tests play other computers).
+    explicit SingleInstance(const QString &workDirectory, QObject *parent = nullptr,
+                            const QString &host = CatalogLock::hostName());
     ~SingleInstance() override;
     Q_DISABLE_COPY_MOVE(SingleInstance)
 
@@ -53,7 +58,8 @@ public:
     // Primary, or HeldElsewhere again when it could not be taken.
     Start takeOver();
 
-    const CatalogLock &lock() const { return m_lock; }
+    // The lock that decided the start: this computer's, or an earlier version's that blocks.
+    const CatalogLock &lock() const { return *m_decisive; }
     // Why there is no channel (after NoChannel, or a Primary that cannot listen).
     const QString &channelProblem() const { return m_channelProblem; }
 
@@ -61,9 +67,14 @@ public:
     // check fail by trusting another user.
     void setTrustedUserId(uint uid) { m_trustedUid = uid; }
 
-    // The lock file's name in the work directory (CatalogLockFileName, which the catalog
-    // knows so that a directory holding only the lock still counts as a new catalog).
-    static QString lockFileName() { return QStringLiteral("linkshelf.lock"); }
+    // This computer's lock file in the work directory: one window per computer and catalog,
+    // as every write merges with what another computer wrote. The catalog knows the names
+    // (isCatalogLockFileName), so that a directory holding only locks is still a new catalog.
+    static QString lockFileName(const QString &host);
+    // The lock of earlier versions, one for the whole catalog. Held too while this one runs,
+    // so that an earlier version started on this computer hands over to it; its fourth line
+    // tells other computers that the holder merges.
+    static QString earlierLockFileName() { return QStringLiteral("linkshelf.lock"); }
     // The socket's path: in the user's private runtime folder, named after the work
     // directory, so that two catalogs never meet. Empty, with problem set, without one.
     static QString serverName(const QString &workDirectory, QString *problem = nullptr);
@@ -84,7 +95,13 @@ private:
     void onReadyRead(QLocalSocket *socket);
 
     QString m_workDirectory;
+    // An earlier version that does not merge, running here or on another computer: none
+    // when there is none.
+    std::optional<Start> earlierVersionInTheWay();
+
     CatalogLock m_lock;
+    CatalogLock m_earlier;
+    CatalogLock *m_decisive = &m_lock;
     QLocalServer *m_server = nullptr;
     QString m_channelProblem;
     QString m_handOverFailure;

@@ -5,6 +5,7 @@
 #include "damagednotice.h"
 #include "entryiconresolver.h"
 #include "entrylistmodel.h"
+#include "entryremoval.h"
 #include "filecounters.h"
 #include "interaction.h"
 #include "mainlist.h"
@@ -198,6 +199,8 @@ std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
 {
     ContentsReadResult read = readFolderContents(m_paths, *folder.record);
     const std::optional<QString> path = m_paths.ContentsFilePath(*folder.record);
+    if (path)
+        m_knownFiles.insert(*path, read.fingerprint);
     if (path && !read.readError.isEmpty()) {
         if (m_readOnlyFiles.add(*path, read.readError))
             m_interaction.showMessage(
@@ -230,23 +233,146 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     if (folder->record)
         rows = readFolderRows(*folder);
     m_controls.desc->clear();
+    m_unwritten = {};            // as before any change reached the disk: the list shows the file
     m_iconResolver->cancelAll(); // the ids of the rows that were shown are given out again
     model().resetRows(std::move(rows));
     resolveAllIcons();
     UpdateFileCounts();
 }
 
-// The commands refuse a read-only folder with a message before they change the list; this
-// is the last guard, and says nothing more.
-bool CatalogSession::SaveFolderContents()
+std::optional<QString> CatalogSession::shownContentsFile() const
 {
     const FolderItem *folder = folderTakingEntries();
-    if (!folder || readOnlyReason(*folder))
+    return folder ? m_paths.ContentsFilePath(*folder->record) : std::nullopt;
+}
+
+bool CatalogSession::applyToShownFolder(const EntryChange &change)
+{
+    if (!selectedFolderTakesChanges())
         return false;
-    const SaveResult result =
-        writeContentsFile(*m_paths.ContentsFilePath(*folder->record), model().serialized());
+    const FolderItem &folder = *folderTakingEntries();
+    const QString path = *shownContentsFile();
+    const ContentsReadResult fresh = readContentsFile(path);
+    if (!fresh.readError.isEmpty()) {
+        m_readOnlyFiles.add(path, fresh.readError);
+        m_interaction.showMessage(
+            QStringLiteral("The folder \"%1\" was not changed: its file \"%2\" cannot be read: %3.")
+                .arg(folder.text(0), QDir::toNativeSeparators(path), fresh.readError));
+        return false;
+    }
+    const auto known = m_knownFiles.constFind(path);
+    const bool asShown = known != m_knownFiles.cend() && known->sameBytes(fresh.fingerprint);
+    // A damaged file the list was read from was kept aside then; one that became damaged
+    // since is kept aside now, before the write drops what could not be read.
+    if (!asShown && (fresh.damaged || fresh.textsCut) && !keepDamagedFileAside(path))
+        return false;
+    QByteArray bytes;
+    EntryChangeOutcome outcome;
+    if (asShown) {
+        applyToList(change);
+        bytes = model().serialized();
+    } else {
+        outcome = applyEntryChange(fresh.entries, m_unwritten.followedBy(change));
+        bytes = serializeContents(outcome.entries);
+    }
+    const SaveResult result = writeContentsFile(path, bytes);
     reportSave(result);
-    return result.ok;
+    if (result.ok) {
+        m_knownFiles.insert(path, fingerprintAfterWrite(path, bytes));
+        m_unwritten = {};
+    } else {
+        m_unwritten = m_unwritten.followedBy(change);
+        if (!asShown) // the list shows the result; the disk still has what was read
+            m_knownFiles.insert(path, fresh.fingerprint);
+    }
+    if (!asShown) {
+        showEntriesKeepingPlace(outcome.entries);
+        if (!outcome.keptAsNew.isEmpty())
+            m_interaction.showMessage(
+                QStringLiteral("The entry \"%1\" was deleted elsewhere while you changed it: your "
+                               "version is kept as a new entry.")
+                    .arg(entryCaption(outcome.keptAsNew.constFirst(), m_choices.textEncoding())));
+    }
+    UpdateFileCounts();
+    return true;
+}
+
+void CatalogSession::applyToList(const EntryChange &change)
+{
+    for (const auto &[before, after] : change.replaced)
+        for (int row = 0; row < model().count(); ++row)
+            if (model().rowAt(row).file == before) {
+                model().replaceRow(row, rowWithIcon(after));
+                break;
+            }
+    if (!change.removed.isEmpty()) {
+        QList<MFile> files;
+        files.reserve(model().count());
+        for (int row = 0; row < model().count(); ++row)
+            files.append(model().rowAt(row).file);
+        QList<std::pair<int, MFile>> wanted;
+        for (const MFile &file : change.removed)
+            wanted.append({-1, file});
+        const QList<qsizetype> positions = positionsToRemove(files, wanted);
+        model().removeRowsAt(QList<int>(positions.cbegin(), positions.cend()));
+    }
+    std::vector<EntryRow> rows;
+    rows.reserve(size_t(change.added.size()));
+    for (const MFile &file : change.added)
+        rows.push_back(rowWithIcon(file));
+    model().insertSorted(std::move(rows));
+}
+
+void CatalogSession::showEntriesKeepingPlace(const QList<MFile> &entries)
+{
+    MainList &list = *m_controls.list;
+    const QList<MFile> selected = model().filesAt(list.selectedRows());
+    const int top = list.topVisibleRow();
+    const std::optional<MFile> topFile = top >= 0 ? std::optional(model().rowAt(top).file) : std::nullopt;
+    std::vector<EntryRow> rows;
+    rows.reserve(size_t(entries.size()));
+    for (const MFile &file : entries)
+        rows.push_back(rowWithIcon(file));
+    m_iconResolver->cancelAll();
+    model().resetRows(std::move(rows));
+    resolveAllIcons();
+    QList<MFile> files;
+    files.reserve(model().count());
+    for (int row = 0; row < model().count(); ++row)
+        files.append(model().rowAt(row).file);
+    QList<std::pair<int, MFile>> wanted;
+    for (const MFile &file : selected)
+        wanted.append({-1, file});
+    const QList<qsizetype> positions = positionsToRemove(files, wanted); // the rows holding them
+    list.selectRows(QList<int>(positions.cbegin(), positions.cend()));
+    if (topFile)
+        if (const qsizetype at = files.indexOf(*topFile); at >= 0)
+            list.scrollRowToTop(int(at));
+    if (positions.isEmpty())
+        m_controls.desc->clear();
+}
+
+bool CatalogSession::reloadShownFolderIfChanged()
+{
+    const std::optional<QString> path = shownContentsFile();
+    if (!path || !m_unwritten.isEmpty())
+        return false;
+    const auto known = m_knownFiles.constFind(*path);
+    if (known != m_knownFiles.cend() && stampUnchanged(*path, *known))
+        return false;
+    const ContentsReadResult fresh = readContentsFile(*path);
+    if (known != m_knownFiles.cend() && known->sameBytes(fresh.fingerprint)) {
+        m_knownFiles.insert(*path, fresh.fingerprint); // its new time, so it is not read again
+        return false;
+    }
+    if (!fresh.readError.isEmpty() || fresh.damaged || fresh.textsCut) {
+        LoadFolderContents(); // says what is wrong, and keeps the file as it is
+        return true;
+    }
+    m_knownFiles.insert(*path, fresh.fingerprint);
+    showEntriesKeepingPlace(fresh.entries);
+    UpdateFileCounts();
+    return true;
 }
 
 void CatalogSession::keepTreeFilesAside(const QString &headline, bool alwaysTell)
@@ -301,6 +427,7 @@ void CatalogSession::LoadFolderTree()
     const FolderTreeLoad load = loadFolderTree(m_paths);
     if (!acceptTreeLoad(load))
         return;
+    m_knownTree = {load.treeFingerprint, load.indexFingerprint};
     QList<QByteArray> names;
     names.reserve(load.folders.size());
     for (const FolderRecord &folder : load.folders)
@@ -315,13 +442,95 @@ void CatalogSession::LoadFolderTree()
         m_controls.tree->setCurrentItem(items[load.folders.crend() - selected - 1]); // reads its entries
 }
 
-bool CatalogSession::SaveFolderTree()
+bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change)
 {
     if (treeReadOnlyReason())
         return false;
-    const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords());
+    std::optional<FolderTreeLoad> fresh = treeChangedOnDisk();
+    if (!fresh) {
+        const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords(), &m_knownTree);
+        reportSave(result);
+        return result.ok;
+    }
+    QList<FolderRecord> folders = std::move(fresh->folders);
+    if (change && !applyFolderChange(folders, *change).applied && change->kind == FolderChange::Rename)
+        m_interaction.showMessage(
+            QStringLiteral("The folder was not renamed: it was deleted elsewhere while you renamed it."));
+    carryWindowStates(folders);
+    const SaveResult result = saveFolderTree(m_paths, folders, &m_knownTree);
     reportSave(result);
+    showFolders(folders);
     return result.ok;
+}
+
+std::optional<FolderTreeLoad> CatalogSession::treeChangedOnDisk()
+{
+    if (!m_knownTree.first.exists || (stampUnchanged(m_paths.TreeFilePath, m_knownTree.first) &&
+                                      stampUnchanged(m_paths.ITreeFilePath, m_knownTree.second)))
+        return std::nullopt;
+    FolderTreeLoad load = loadFolderTree(m_paths);
+    // A writer elsewhere that replaces the files one by one leaves them out of step for a
+    // moment; its last rename brings another notice. Damage is for the next start to tell.
+    if (load.status != FolderTreeLoad::Loaded || !load.indexRead || load.countsDiffer ||
+        load.refusedRecords || !load.unreadableFiles.isEmpty())
+        return std::nullopt;
+    if (load.treeFingerprint.sameBytes(m_knownTree.first) &&
+        load.indexFingerprint.sameBytes(m_knownTree.second)) {
+        m_knownTree = {load.treeFingerprint, load.indexFingerprint}; // their times, read once
+        return std::nullopt;
+    }
+    return load;
+}
+
+bool CatalogSession::reloadTreeIfChanged()
+{
+    if (treeReadOnlyReason())
+        return false;
+    std::optional<FolderTreeLoad> fresh = treeChangedOnDisk();
+    if (!fresh)
+        return false;
+    m_knownTree = {fresh->treeFingerprint, fresh->indexFingerprint};
+    showFoldersKeepingPlace(std::move(fresh->folders));
+    return true;
+}
+
+// A folder is the same one by its record (a rename elsewhere keeps it), else by its path.
+void CatalogSession::showFoldersKeepingPlace(QList<FolderRecord> folders)
+{
+    carryWindowStates(folders);
+    showFolders(folders);
+}
+
+void CatalogSession::carryWindowStates(QList<FolderRecord> &folders) const
+{
+    const QList<FolderRecord> now = m_controls.tree->toRecords();
+    const QList<FolderPath> paths = folderPaths(folders);
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        const qsizetype mine = findFolder(now, folders[i].Record ? FolderRef{folders[i].Record, {}}
+                                                                 : FolderRef{std::nullopt, paths[i]});
+        folders[i].Expanded = mine >= 0 && now[mine].Expanded;
+        folders[i].Selected = mine >= 0 && now[mine].Selected;
+    }
+}
+
+void CatalogSession::showFolders(const QList<FolderRecord> &folders)
+{
+    MainTree &tree = *m_controls.tree;
+    const std::optional<QString> shownBefore = shownContentsFile();
+    {
+        const QSignalBlocker blocker(&tree); // the list follows below, and nothing is written
+        const QList<FolderItem *> items = tree.replaceFolders(folders);
+        const auto selected = std::find_if(folders.cbegin(), folders.cend(),
+                                           [](const FolderRecord &folder) { return folder.Selected; });
+        tree.setCurrentItem(selected != folders.cend() ? items[selected - folders.cbegin()] : nullptr);
+    }
+    if (shownContentsFile() && shownContentsFile() == shownBefore)
+        reloadShownFolderIfChanged();
+    else if (tree.selectedFolder())
+        LoadFolderContents();
+    else
+        FreeListRecords();
+    UpdateFileCounts();
 }
 
 void CatalogSession::openChoices(SettingsStore *store)

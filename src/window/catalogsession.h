@@ -5,7 +5,10 @@
 
 #include "catalogchoices.h"
 #include "catalogpaths.h"
+#include "entrychange.h"
 #include "entryrow.h"
+#include "filefingerprint.h"
+#include "folderchange.h"
 #include "foldertree.h"
 #include "readonlyfiles.h"
 
@@ -105,16 +108,35 @@ public:
     // that is there but cannot be read, or a damaged one that cannot be copied aside, becomes
     // read-only for the session, and the user is told.
     void LoadFolderContents(FolderItem *folder = nullptr);
-    // Writes the list into the selected folder's contents file; false when it could not, or
-    // may not (a read-only file).
-    bool SaveFolderContents();
+    // The one way a command changes the selected folder's entries: the change is applied to
+    // the folder's file as it is on disk at this moment and written back, then the list shows
+    // the result. When the file is still what the list was read from (or last wrote), the list
+    // changes in place; when someone else changed it, the list is read from the result and
+    // keeps its selection and place by entry. An edit whose entry was removed elsewhere is
+    // kept as a new entry, and the user told. False when the folder takes no changes (none
+    // selected, read-only, its file unreadable); a write the disk refuses keeps the change in
+    // the window, to be written with the next command.
+    bool applyToShownFolder(const EntryChange &change);
+    // Reads the shown folder again when its file was changed from outside and nothing of ours
+    // waits to be written, keeping the selection and the top row by entry. True when it did.
+    bool reloadShownFolderIfChanged();
+    // Reads the tree again when its tree or index file was changed from outside, keeping the
+    // selected and expanded folders by their path of names; the list follows the selected
+    // folder. The tree files are not written. True when it did.
+    bool reloadTreeIfChanged();
+    // The shown folder's contents file; none when no folder with a record is selected.
+    std::optional<QString> shownContentsFile() const;
     // Replaces the tree by the three tree files and restores expanded and selected folders.
     // Damaged, missing or unreadable tree files are reported and kept aside; those that cannot
     // be kept make the tree read-only. Throws CatalogLoadError for a tree file with an invalid
     // level.
     void LoadFolderTree();
-    // Writes the three tree files; false when they could not, or may not, be written.
-    bool SaveFolderTree();
+    // Writes the three tree files; false when they could not, or may not, be written. The
+    // folder command that changed the tree gives its change: when the files are still what the
+    // tree was read from (or last wrote), the tree is written as the window holds it; when
+    // someone else changed them, the change is applied to the files as they are, and the tree
+    // shows the result, keeping the selected and expanded folders.
+    bool SaveFolderTree(const std::optional<FolderChange> &change = std::nullopt);
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
     // Writes both counters now; they also follow every change of the list by themselves.
@@ -122,6 +144,18 @@ public:
 
 private:
     void reportSave(const SaveResult &result);
+    // The change applied to the list itself, for a file that is still what the list holds.
+    void applyToList(const EntryChange &change);
+    // Shows entries in place of the list's, keeping the selected entries and the top row.
+    void showEntriesKeepingPlace(const QList<MFile> &entries);
+    // Shows folders in place of the tree's, keeping the selected and expanded folders.
+    void showFoldersKeepingPlace(QList<FolderRecord> folders);
+    // The folders on disk when the tree files are no longer what the window read or wrote.
+    std::optional<FolderTreeLoad> treeChangedOnDisk();
+    // Gives folders the expanded and selected states of the same folders in the window.
+    void carryWindowStates(QList<FolderRecord> &folders) const;
+    // Replaces the tree's folders, selecting the one marked selected; the list follows it.
+    void showFolders(const QList<FolderRecord> &folders);
     std::vector<EntryRow> readFolderRows(const FolderItem &folder);
     std::optional<QString> readOnlyReason(const FolderItem &folder) const;
     std::optional<QString> treeReadOnlyReason() const;
@@ -148,4 +182,10 @@ private:
     std::unique_ptr<FileCounters> m_counters; // follow every change of the list by themselves
     bool m_saveFailureShown = false;
     ReadOnlyFiles m_readOnlyFiles;
+    // Each contents file as it was last read or written, by path.
+    QHash<QString, FileFingerprint> m_knownFiles;
+    // Changes to the shown folder that are in the list but not on disk (its write failed).
+    EntryChange m_unwritten;
+    // The tree and index files as last read or written.
+    std::pair<FileFingerprint, FileFingerprint> m_knownTree;
 };

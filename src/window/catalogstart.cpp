@@ -27,8 +27,9 @@ CatalogStart offerTakeOver(SingleInstance &instance, Interaction &interaction)
     const QString host = lock.holder().host;
     const QString question =
         QStringLiteral(
-            "The catalog \"%1\" is in use by Linkshelf on the computer \"%2\" (lock file \"%3\"). Two "
-            "computers writing to one catalog can undo each other's changes.\n\nTake the catalog over "
+            "The catalog \"%1\" is in use by an earlier version of Linkshelf on the computer \"%2\" "
+            "(lock file \"%3\"), which writes its own copy over what other computers add. Update "
+            "Linkshelf there to use the catalog on both computers at once.\n\nTake the catalog over "
             "from \"%2\"?")
             .arg(catalog, host, native(lock.path()));
     if (interaction.confirmRisk(question, QString()) && instance.takeOver() == SingleInstance::Start::Primary)
@@ -55,6 +56,12 @@ CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandL
         return {start, std::nullopt, {}};
     case Start::HeldElsewhere:
         return offerTakeOver(instance, interaction);
+    case Start::EarlierVersion:
+        return ending(start,
+                      QStringLiteral("An earlier version of Linkshelf (process %1) is running on the catalog "
+                                     "\"%2\", as its lock file \"%3\" says. It writes its own copy over what "
+                                     "other windows add: close it, then start Linkshelf again.")
+                          .arg(QString::number(instance.lock().holder().pid), catalog, lockFile));
     case Start::LockNotAFile:
         return ending(start,
                       QStringLiteral("Linkshelf cannot lock the catalog \"%1\": \"%2\" is not a plain file "

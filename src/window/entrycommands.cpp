@@ -174,9 +174,9 @@ void EntryCommands::Delete2Click()
     if (!m_session.interaction().askYesNo(
             QStringLiteral("Do you really want to delete all selected files ?")))
         return;
-    m_session.model().removeRowsAt(rows);
+    const QList<MFile> files = m_session.model().filesAt(rows);
     m_session.controls().desc->clear();
-    m_session.SaveFolderContents();
+    m_session.applyToShownFolder(EntryChange::removing(files));
 }
 
 void EntryCommands::Properties1Click()
@@ -191,7 +191,8 @@ void EntryCommands::Properties1Click()
         return;
     }
     const int row = list->firstSelectedRow();
-    MFile file = m_session.model().rowAt(row).file;
+    const MFile before = m_session.model().rowAt(row).file;
+    MFile file = before;
     const TextEncoding &encoding = m_session.choices().textEncoding();
     const EntryProperties shown{encoding.decode(file.Path), encoding.decode(file.Program),
                                 textForEditing(file.Description, encoding)};
@@ -207,9 +208,10 @@ void EntryCommands::Properties1Click()
     if (description != withLfLineBreaks(shown.Description))
         file.Description = encoding.encode(withCrLf(description.left(MaxEntryTextLength))).bytes;
     m_session.controls().desc->setPlainText(textForEditing(file.Description, encoding));
-    const int newRow = m_session.model().replaceRow(row, m_session.rowWithIcon(std::move(file)));
-    list->selectRows({newRow});
-    m_session.SaveFolderContents();
+    if (!m_session.applyToShownFolder(EntryChange::replacing(before, file)))
+        return;
+    if (const int newRow = rowOfRecord(file); newRow >= 0)
+        list->selectRows({newRow});
 }
 
 void EntryCommands::MainListKeyUp(int key)
@@ -250,13 +252,25 @@ void EntryCommands::addEntries(std::vector<MFile> files)
 {
     if (files.empty())
         return;
-    std::vector<EntryRow> rows;
-    rows.reserve(files.size());
-    for (MFile &file : files)
-        rows.push_back(m_session.rowWithIcon(std::move(file)));
-    const QList<int> positions = m_session.model().insertSorted(std::move(rows));
-    m_session.controls().list->scrollToRow(positions.constLast());
-    m_session.SaveFolderContents();
+    const MFile last = files.back();
+    if (!m_session.applyToShownFolder(EntryChange::adding(QList<MFile>(files.begin(), files.end()))))
+        return;
+    // The last of equal records is the one just added: adds go after equal entries.
+    const EntryListModel &model = m_session.model();
+    for (int row = model.count() - 1; row >= 0; --row)
+        if (model.rowAt(row).file == last) {
+            m_session.controls().list->scrollToRow(row);
+            break;
+        }
+}
+
+int EntryCommands::rowOfRecord(const MFile &file) const
+{
+    const EntryListModel &model = m_session.model();
+    for (int row = 0; row < model.count(); ++row)
+        if (model.rowAt(row).file == file)
+            return row;
+    return -1;
 }
 
 void EntryCommands::showDescriptionOfFirstSelected()

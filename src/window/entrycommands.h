@@ -54,6 +54,7 @@ private:
     // Appends the entries as one command: one list update, one write of the contents file.
     void addEntries(std::vector<MFile> files);
     void showDescriptionOfFirstSelected();
+    int rowOfRecord(const MFile &file) const; // the first row holding it, or -1
     MFile urlEntry(const QString &url) const;
 
     CatalogSession &m_session;

@@ -15,6 +15,16 @@
 
 #include <QFile>
 
+FolderRef folderRef(const FolderItem *folder)
+{
+    if (!folder)
+        return {}; // the top level
+    FolderPath path;
+    for (const FolderItem *at = folder; at; at = at->parentFolder())
+        path.prepend(at->nameBytes());
+    return {folder->record, path};
+}
+
 FolderCommands::FolderCommands(CatalogSession &session)
     : m_session(session)
 {}
@@ -55,12 +65,18 @@ FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name
     if (!m_session.treeTakesChanges() || !AssignContentsFile(fileName))
         return nullptr;
     MainTree *tree = m_session.controls().tree;
+    const FolderChange change = FolderChange::adding(folderRef(parent), encoded.bytes, MTree{fileName});
     FolderItem *folder = tree->appendFolder(parent, encoded.bytes, MTree{fileName});
     if (parent)
         parent->setExpanded(true);
-    selectFolder(folder);
-    tree->scrollToItem(folder);
-    m_session.UpdateFileCounts();
+    {
+        const QSignalBlocker blocker(tree); // selected and written below, with the change
+        tree->setCurrentItem(folder);
+    }
+    MainTreeChange(folder, change);
+    folder = tree->selectedFolder(); // the tree may have been read again around the change
+    if (folder)
+        tree->scrollToItem(folder);
     return folder;
 }
 
@@ -110,6 +126,7 @@ void FolderCommands::DeleteFolder()
     }
     if (!folder->record)
         return;
+    const FolderChange change = FolderChange::removing(folderRef(folder));
     // A read-only file stays: the folder goes, what nobody has read or kept does not.
     std::optional<QString> contentsFile = m_session.paths().ContentsFilePath(*folder->record);
     if (contentsFile && m_session.readOnlyFiles().reasonFor(*contentsFile))
@@ -129,19 +146,19 @@ void FolderCommands::DeleteFolder()
     // Written at once, so that an exit without closing cannot bring the folder back. Its
     // file goes only once the tree on disk no longer names it: a crash in between, or a save
     // the disk refused, leaves a stray file, never a folder whose entries are gone.
-    const bool treeSaved = MainTreeChange(static_cast<FolderItem *>(neighbour));
+    const bool treeSaved = MainTreeChange(static_cast<FolderItem *>(neighbour), change);
     if (contentsFile && treeSaved)
         QFile::remove(*contentsFile);
     m_session.UpdateFileCounts();
 }
 
-bool FolderCommands::MainTreeChange(FolderItem *folder)
+bool FolderCommands::MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change)
 {
     if (folder)
         m_session.LoadFolderContents(folder);
     else
         m_session.FreeListRecords(); // no folder left: the list shows nothing
-    const bool saved = m_session.SaveFolderTree();
+    const bool saved = m_session.SaveFolderTree(change);
     m_session.UpdateFileCounts();
     return saved;
 }
@@ -182,15 +199,8 @@ void FolderCommands::CopyToFolder()
 
 void FolderCommands::CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries)
 {
-    if (!target->record || !m_session.selectedFolderTakesChanges())
-        return;
-    // The list holds the target's entries as the selection read them from its file.
-    std::vector<EntryRow> rows;
-    rows.reserve(size_t(entries.size()));
-    for (const MFile &file : entries)
-        rows.push_back(m_session.rowWithIcon(file));
-    m_session.model().insertSorted(std::move(rows));
-    m_session.SaveFolderContents();
+    if (target->record)
+        m_session.applyToShownFolder(EntryChange::adding(entries));
 }
 
 void FolderCommands::selectFolder(FolderItem *folder)

@@ -2,6 +2,7 @@
 // The commands on folders: add, add under, delete, and copying dropped entries to a folder.
 #pragma once
 
+#include "folderchange.h"
 #include "mfile.h"
 
 #include <QByteArray>
@@ -12,6 +13,9 @@
 
 class CatalogSession;
 class FolderItem;
+
+// The reference by which a change names a folder of the tree; null: the top level.
+FolderRef folderRef(const FolderItem *folder);
 
 class FolderCommands final
 {
@@ -29,7 +33,9 @@ public:
 
     // The selection has moved: show the folder's entries and write the tree files. False when
     // the tree files could not be written.
-    bool MainTreeChange(FolderItem *folder);
+    // A folder command gives its change, which the write applies to the tree files as they
+    // are on disk (see CatalogSession::SaveFolderTree).
+    bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt);
     // Copies entries dragged from the list onto target; the list then shows the source again.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
     // Copies the selected entries to a folder chosen in the folder chooser, as a drop of them

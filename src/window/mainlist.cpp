@@ -168,6 +168,20 @@ void MainList::scrollToRow(int row)
         currentView()->scrollTo(index);
 }
 
+int MainList::topVisibleRow() const
+{
+    const QAbstractItemView *view = currentView();
+    const QModelIndex index = view->indexAt(QPoint(2, 2));
+    return index.isValid() ? modelRow(index) : -1;
+}
+
+void MainList::scrollRowToTop(int row)
+{
+    const QModelIndex index = viewIndex(row);
+    if (index.isValid())
+        currentView()->scrollTo(index, QAbstractItemView::PositionAtTop);
+}
+
 void MainList::watch(QAbstractItemView *view)
 {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);

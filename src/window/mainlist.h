@@ -41,6 +41,10 @@ public:
     void setFilterText(const QString &text);
     QString filterText() const { return m_filterText; }
     void scrollToRow(int row);
+    // The row shown at the top of the view (-1 when none), and scrolling a row to the top:
+    // a list read again keeps its place by the entry at the top, not by a pixel offset.
+    int topVisibleRow() const;
+    void scrollRowToTop(int row);
 
     QList<int> selectedRows() const; // top to bottom
     int firstSelectedRow() const;    // the selected row nearest the top, or -1

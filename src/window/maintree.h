@@ -40,6 +40,9 @@ public:
     // name typed for the folder at index holds a character the encoding cannot hold.
     bool refuseName(const QModelIndex &index, const QString &typed);
 
+    // True while a folder's name is being edited in place.
+    bool editingName() const { return state() == QAbstractItemView::EditingState; }
+
     void setAutoSort(bool on);
     bool autoSort() const { return m_autoSort; }
 

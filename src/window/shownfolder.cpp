@@ -89,10 +89,11 @@ QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> 
     QList<qsizetype> missing;
     const QList<qsizetype> positions = positionsToRemove(rows, wanted, &missing);
     if (!positions.isEmpty()) {
-        model.removeRowsAt(QList<int>(positions.cbegin(), positions.cend()));
+        QList<MFile> found;
+        for (qsizetype at : positions)
+            found.append(rows[at]);
         session.controls().desc->clear();
-        session.SaveFolderContents();
-        session.UpdateFileCounts();
+        session.applyToShownFolder(EntryChange::removing(found));
     }
     return missing;
 }

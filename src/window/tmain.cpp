@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tmain.h"
 
+#include "conflictmerge.h"
 #include "entrylistmodel.h"
 #include "findbar.h"
-#include "linkchecker.h"
 #include "interaction.h"
+#include "linkchecker.h"
 #include "maintree.h"
+#include "outsidechanges.h"
 #include "restorebackupcommand.h"
 #include "settingsstore.h"
 #include "shell.h"
@@ -65,6 +67,11 @@ TMain::TMain(const Services &services, QWidget *parent)
     setAcceptDrops(true);
     qApp->installEventFilter(this); // the window sees every key before the focused control
     startCatalog();
+    mergeConflictCopies(*m_session);
+    m_outsideChanges = std::make_unique<OutsideChanges>(*m_session);
+    m_outsideChanges->follow();
+    connect(m_mainTree, &MainTree::folderSelected, m_outsideChanges.get(),
+            [this] { m_outsideChanges->follow(); });
 }
 
 TMain::~TMain()
@@ -118,7 +125,10 @@ void TMain::connectTree()
 {
     connect(m_mainTree, &MainTree::folderSelected, this,
             [this](FolderItem *folder) { m_folderCommands->MainTreeChange(folder); });
-    connect(m_mainTree, &MainTree::folderRenamed, this, [this] { m_session->SaveFolderTree(); });
+    connect(m_mainTree, &MainTree::folderRenamed, this, [this](FolderItem *folder) {
+        FolderRef ref = folderRef(folder);
+        m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()));
+    });
     connect(m_mainTree, &MainTree::nameRefused, this,
             [this](const QString &message) { m_interaction.showMessage(message); });
     connect(m_mainTree, &MainTree::deleteKeyReleased, this, &TMain::Delete1Click);

@@ -24,6 +24,7 @@ class EntryListModel;
 class FindBar;
 class Interaction;
 class MainTree;
+class OutsideChanges;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -180,6 +181,7 @@ private:
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
     std::unique_ptr<CatalogChoiceCommands> m_catalogChoices;
     std::unique_ptr<FormStorage> m_formStorage;
+    std::unique_ptr<OutsideChanges> m_outsideChanges;
     KeyPressPairing m_keyPresses; // F7 and Ins act on a release whose press came here
     bool m_settingsApplied = false;
 };

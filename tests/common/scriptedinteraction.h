@@ -7,9 +7,12 @@
 
 #include <QList>
 
+#include <functional>
+
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 class ScriptedInteraction final : public Interaction
 {
@@ -33,6 +36,9 @@ public:
     QList<QList<FolderChoice>> foldersOffered;
     int aboutBoxes = 0;
     QStringList unexpected;        // asked with nothing scripted
+    // Runs once while the next dialog is up, before it is answered: what happens elsewhere
+    // (another machine writing the catalog) while the user looks at a dialog.
+    std::function<void()> meanwhile;
 
     bool askYesNo(const QString &text) override
     {
@@ -90,6 +96,8 @@ public:
 private:
     template <typename T> std::optional<T> take(QList<T> &queue, const QString &what)
     {
+        if (meanwhile)
+            std::exchange(meanwhile, nullptr)();
         if (queue.isEmpty()) {
             unexpected.append(what);
             return std::nullopt;

@@ -19,8 +19,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -69,20 +71,22 @@ int exitCodeOf(QProcess &child)
     return child.state() == QProcess::NotRunning && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
 }
 
-QString lockPath(const QTemporaryDir &catalog)
+// This computer's lock; with earlier: the lock of earlier versions, one per catalog.
+QString lockPath(const QTemporaryDir &catalog, bool earlier = false)
 {
-    return catalog.filePath(SingleInstance::lockFileName());
+    return catalog.filePath(earlier ? SingleInstance::earlierLockFileName()
+                                    : SingleInstance::lockFileName(CatalogLock::hostName()));
 }
 
-QByteArray readLock(const QTemporaryDir &catalog)
+QByteArray readLock(const QTemporaryDir &catalog, bool earlier = false)
 {
-    QFile file(lockPath(catalog));
+    QFile file(lockPath(catalog, earlier));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
-void writeLock(const QTemporaryDir &catalog, const QByteArray &bytes)
+void writeLock(const QTemporaryDir &catalog, const QByteArray &bytes, bool earlier = false)
 {
-    QFile file(lockPath(catalog));
+    QFile file(lockPath(catalog, earlier));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
@@ -198,7 +202,7 @@ private Q_SLOTS:
         QVERIFY(pid > 0);
         ::kill(pid_t(pid), SIGKILL);
         QVERIFY(killed.waitForFinished(5000));
-        QVERIFY(QFile::exists(catalog.filePath(SingleInstance::lockFileName()))); // left behind
+        QVERIFY(QFile::exists(lockPath(catalog))); // left behind
 
         SingleInstance next(catalog.path());
         Received received(next);
@@ -279,12 +283,13 @@ private Q_SLOTS:
         QCOMPARE(WEXITSTATUS(status), int(CatalogLock::State::HeldHere));
     }
 
-    void aLockOfAnotherComputerIsTakenOnlyWhenTheUserSaysSo()
+    // An earlier version elsewhere writes its own copy over what others add: the user decides.
+    void anEarlierVersionsLockOfAnotherComputerIsTakenOnlyWhenTheUserSaysSo()
     {
         const QByteArray foreign = "4242\nlinkshelf\nother-computer.example\n";
         for (const bool yes : {false, true}) {
             QTemporaryDir catalog;
-            writeLock(catalog, foreign);
+            writeLock(catalog, foreign, true);
             SingleInstance instance(catalog.path());
             ScriptedInteraction interaction;
             interaction.yesNoAnswers = {yes};
@@ -295,15 +300,44 @@ private Q_SLOTS:
             if (yes) {
                 QCOMPARE(settled.start, SingleInstance::Start::Primary);
                 QCOMPARE(settled.exitCode, std::nullopt);
-                QVERIFY(readLock(catalog).startsWith(ourLockStart()));
+                QVERIFY(readLock(catalog, true).startsWith(ourLockStart()));
             } else {
                 QCOMPARE(settled.exitCode, std::optional<int>(1));
                 QVERIFY2(settled.message.contains(QStringLiteral("\"other-computer.example\"")) &&
-                             settled.message.contains(lockPath(catalog)),
+                             settled.message.contains(lockPath(catalog, true)),
                          qPrintable(settled.message));
-                QCOMPARE(readLock(catalog), foreign);
+                QCOMPARE(readLock(catalog, true), foreign);
             }
         }
+    }
+
+    // One window per computer and catalog: a start on a second computer takes its own lock,
+    // whatever the first holds; an earlier version running here refuses the catalog.
+    void eachComputerHasALockOfItsOwn()
+    {
+        QTemporaryDir catalog;
+        SingleInstance first(catalog.path(), nullptr, QStringLiteral("machine-a"));
+        QCOMPARE(first.start({QDir::currentPath(), {}}, 1000), SingleInstance::Start::Primary);
+        SingleInstance second(catalog.path(), nullptr, QStringLiteral("machine-b"));
+        QCOMPARE(second.start({QDir::currentPath(), {}}, 1000), SingleInstance::Start::Primary);
+        QVERIFY(QFile::exists(catalog.filePath(SingleInstance::lockFileName(QStringLiteral("machine-a")))));
+        QVERIFY(QFile::exists(catalog.filePath(SingleInstance::lockFileName(QStringLiteral("machine-b")))));
+
+        // An earlier version on this computer: its lock held, in its three-line words.
+        QTemporaryDir other;
+        const QByteArray earlierPath = QFile::encodeName(lockPath(other, true));
+        const int fd = ::open(earlierPath.constData(), O_RDWR | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        const auto closeIt = qScopeGuard([fd] { ::close(fd); });
+        QVERIFY(::flock(fd, LOCK_EX | LOCK_NB) == 0);
+        const QByteArray words = ourLockStart() + "linkshelf\n" + CatalogLock::hostName().toUtf8() + '\n';
+        QCOMPARE(::write(fd, words.constData(), size_t(words.size())), ssize_t(words.size()));
+        SingleInstance blocked(other.path());
+        ScriptedInteraction interaction;
+        const CatalogStart settled = settleCatalogLock(blocked, {QDir::currentPath(), {}}, interaction, false);
+        QCOMPARE(settled.start, SingleInstance::Start::EarlierVersion);
+        QCOMPARE(settled.exitCode, std::optional<int>(1));
+        QVERIFY2(settled.message.contains(QStringLiteral("earlier version")), qPrintable(settled.message));
     }
 
     void aLockThatIsNoFileIsNamed_data()

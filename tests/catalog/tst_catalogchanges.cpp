@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Changes to a folder's entries and to the folder tree, applied to whatever the files hold
+// now, and the fingerprint that tells a file changed from outside.
+#include "conflictcopies.h"
+#include "contentsfile.h"
+#include "entrychange.h"
+#include "filefingerprint.h"
+#include "folderchange.h"
+#include "testenvironment.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+MFile url(const char *path, const char *description = "")
+{
+    return MFile{MFile::UrlKind, path, {}, description};
+}
+
+QList<MFile> sorted(QList<MFile> files)
+{
+    std::sort(files.begin(), files.end(),
+              [](const MFile &a, const MFile &b) { return serializeContents({a}) < serializeContents({b}); });
+    return files;
+}
+
+} // namespace
+
+class TestCatalogChanges : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void appliesByRecordToWhatIsThere();
+    void invertedChangeTakesItBack();
+    void folderChangesFindTheirFolderWhereverItIs();
+    void fingerprintSeesWhatTheStampMisses();
+    void conflictCopiesAreKnownByTheirNames_data();
+    void conflictCopiesAreKnownByTheirNames();
+};
+
+// The other side added "x" and deleted "b" since our list was read: our change still finds
+// its entries by record, wherever they moved, and loses nothing of theirs.
+void TestCatalogChanges::appliesByRecordToWhatIsThere()
+{
+    const QList<MFile> onDisk{url("x"), url("a"), url("c"), url("a"), url("d")};
+    EntryChange change;
+    change.added = {url("n1"), url("n2")};
+    change.removed = {url("a"), url("b")}; // "b" is gone already
+    change.replaced = {{url("c"), url("c", "edited")}, {url("b"), url("b", "edited")}};
+    const EntryChangeOutcome outcome = applyEntryChange(onDisk, change);
+    // One "a" of two goes; the edit of the deleted "b" is kept, as a new entry before the adds.
+    const QList<MFile> expected{url("x"),           url("c", "edited"), url("a"), url("d"),
+                                url("b", "edited"), url("n1"),          url("n2")};
+    QCOMPARE(outcome.entries, expected);
+    QCOMPARE(outcome.keptAsNew, QList<MFile>{url("b", "edited")});
+    QCOMPARE(outcome.alreadyGone, QList<MFile>{url("b")});
+}
+
+void TestCatalogChanges::invertedChangeTakesItBack()
+{
+    const QList<MFile> before{url("a"), url("b"), url("c")};
+    EntryChange change;
+    change.added = {url("n")};
+    change.removed = {url("a")};
+    change.replaced = {{url("b"), url("b", "edited")}};
+    const QList<MFile> after = applyEntryChange(before, change).entries;
+    QCOMPARE(sorted(applyEntryChange(after, change.inverted()).entries), sorted(before));
+    QCOMPARE(change.inverted().inverted(), change);
+}
+
+// Elsewhere, "New" was added before A and A was renamed "A renamed": our changes find their
+// folders by record, and an add under a folder deleted elsewhere lands at the top level.
+void TestCatalogChanges::folderChangesFindTheirFolderWhereverItIs()
+{
+    const auto folder = [](int level, const char *name, const char *file) {
+        return FolderRecord{level, name, MTree{file}};
+    };
+    const QList<FolderRecord> onDisk{folder(0, "New", "cat9.lsf"), folder(0, "A renamed", "cat0.lsf"),
+                                     folder(1, "A1", "cat1.lsf"), folder(2, "A11", "cat2.lsf"),
+                                     folder(0, "B", "cat3.lsf")};
+    QList<FolderRecord> folders = onDisk;
+    FolderChangeOutcome outcome = applyFolderChange(
+        folders, FolderChange::adding({MTree{"cat0.lsf"}, {"A", {}}}, "A2", MTree{"cat4.lsf"}));
+    QVERIFY(outcome.applied);
+    QCOMPARE(folders[outcome.at], folder(1, "A2", "cat4.lsf")); // last among A's children
+    QCOMPARE(outcome.at, 4);
+
+    QVERIFY(applyFolderChange(folders, FolderChange::renaming({MTree{"cat1.lsf"}, {}}, "A1 mine")).applied);
+    QCOMPARE(folders[2].Name, QByteArray("A1 mine"));
+
+    outcome = applyFolderChange(folders, FolderChange::removing({MTree{"cat1.lsf"}, {}}));
+    QCOMPARE(outcome.removed.size(), 2); // with its subfolder
+    QCOMPARE(folders.size(), 4);
+
+    outcome = applyFolderChange(folders,
+                                FolderChange::adding({MTree{"cat7.lsf"}, {}}, "Orphan", MTree{"cat5.lsf"}));
+    QVERIFY(!outcome.applied);
+    QCOMPARE(folders.constLast(), folder(0, "Orphan", "cat5.lsf"));
+    QVERIFY(!applyFolderChange(folders, FolderChange::removing({MTree{"cat7.lsf"}, {}})).applied);
+    // A folder without a record is found by its path of names.
+    folders.append(FolderRecord{1, "loose", std::nullopt});
+    QVERIFY(applyFolderChange(folders, FolderChange::renaming({std::nullopt, {"Orphan", "loose"}}, "kept"))
+                .applied);
+    QCOMPARE(folders.constLast().Name, QByteArray("kept"));
+}
+
+// A sync tool may put back the time a file had, and a rewrite may keep its size: the stamp
+// alone would call the file unchanged, the bytes do not.
+void TestCatalogChanges::fingerprintSeesWhatTheStampMisses()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("cat0.lsf"));
+    const QByteArray ours = serializeContents({url("aaaa")});
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(1700000000);
+    const auto writeAt = [&](const QByteArray &bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    writeAt(ours);
+    const FileFingerprint written = fingerprintAfterWrite(path, ours);
+    QCOMPARE(readContentsFile(path).fingerprint, written); // read as it was written
+
+    writeAt(serializeContents({url("bbbb")})); // the same size, the same time
+    QVERIFY(stampUnchanged(path, written));
+    QVERIFY(!readContentsFile(path).fingerprint.sameBytes(written));
+
+    QVERIFY(QFile::remove(path));
+    QVERIFY(!stampUnchanged(path, written));
+    QVERIFY(!readContentsFile(path).fingerprint.exists);
+}
+
+void TestCatalogChanges::conflictCopiesAreKnownByTheirNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("original"); // empty: no conflict copy of a catalog file
+
+    QTest::newRow("Syncthing") << QStringLiteral("cat0.sync-conflict-20240101-120000-ABCDEFG.lsf")
+                               << QStringLiteral("cat0.lsf");
+    QTest::newRow("Nextcloud") << QStringLiteral("cat0 (conflicted copy 2024-01-01 120000).lsf")
+                               << QStringLiteral("cat0.lsf");
+    QTest::newRow("Dropbox") << QStringLiteral("cat0 (ann's conflicted copy 2024-01-01).lsf")
+                             << QStringLiteral("cat0.lsf");
+    QTest::newRow("Dropbox, second copy of a day")
+        << QStringLiteral("cat12 (Ann Lee's conflicted copy 2024-01-01 (1)).lsf")
+        << QStringLiteral("cat12.lsf");
+    QTest::newRow("the tree file") << QStringLiteral("tree.sync-conflict-20240101-120000-ABCDEFG.lsf")
+                                   << QStringLiteral("tree.lsf");
+    QTest::newRow("not a catalog file")
+        << QStringLiteral("notes.sync-conflict-20240101-120000-ABCDEFG.txt") << QString();
+    QTest::newRow("a catalog file") << QStringLiteral("cat0.lsf") << QString();
+    QTest::newRow("a device id too short")
+        << QStringLiteral("cat0.sync-conflict-20240101-120000-ABC.lsf") << QString();
+}
+
+void TestCatalogChanges::conflictCopiesAreKnownByTheirNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, original);
+    const QList<ConflictCopy> expected =
+        original.isEmpty() ? QList<ConflictCopy>() : QList<ConflictCopy>{ConflictCopy{name, original}};
+    QCOMPARE(conflictCopiesAmong({name}), expected);
+}
+
+LINKSHELF_TEST_CORE_MAIN(TestCatalogChanges)
+#include "tst_catalogchanges.moc"

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Changes that reach the catalog's files from outside (another machine, a sync tool) while
+// the window is open: the window's commands apply to the files as they are, and lose nothing.
+#include "entrylistmodel.h"
+#include "entrywindowfixture.h"
+#include "foldertree.h"
+#include "maintree.h"
+#include "outsidewriter.h"
+#include "testenvironment.h"
+#include "uiactions.h"
+
+#include <algorithm>
+
+namespace {
+
+MFile url(const char *path, const char *description = "")
+{
+    return MFile{MFile::UrlKind, path, {}, description};
+}
+
+QList<MFile> sorted(QList<MFile> files)
+{
+    std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) {
+        return std::tie(a.Path, a.Description) < std::tie(b.Path, b.Description);
+    });
+    return files;
+}
+
+QList<MFile> entriesOnDisk(const WindowFixture &f)
+{
+    return sorted(readContentsFile(f.catalogFile(contentsName)).entries);
+}
+
+QList<MFile> entriesInList(TMain &w)
+{
+    QList<MFile> files;
+    for (int row = 0; row < w.mainList()->model().count(); ++row)
+        files.append(w.mainList()->model().rowAt(row).file);
+    return sorted(files);
+}
+
+int rowOf(TMain &w, const MFile &file)
+{
+    for (int row = 0; row < w.mainList()->model().count(); ++row)
+        if (w.mainList()->model().rowAt(row).file == file)
+            return row;
+    return -1;
+}
+
+void writeOutside(const WindowFixture &f, const QList<MFile> &entries)
+{
+    QVERIFY(replaceFileFromOutside(f.catalogFile(contentsName), serializeContents(entries)));
+}
+
+} // namespace
+
+class TestOutsideChanges : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandsApplyToTheFileAsItIsNow();
+    void shownFolderFollowsItsFileKeepingItsPlace();
+    void treeFollowsItsFilesKeepingSelectionAndExpanded();
+    void conflictCopiesAreMergedAndMovedAside_data();
+    void conflictCopiesAreMergedAndMovedAside();
+};
+
+// Each outside write happens just before a command, or while its dialog is up, so the list
+// the command starts from is stale: the command still finds its entries by record in the file
+// as it is, and what the other side wrote stays.
+void TestOutsideChanges::commandsApplyToTheFileAsItIsNow()
+{
+    Fixture f;
+    TMain &w = showWindow(openCatalogWith(f, {url("https://a/"), url("https://b/"), url("https://c/")}));
+    QWidget *view = w.mainList()->currentView();
+
+    // Elsewhere: x added, b deleted. Ours: an URL added.
+    writeOutside(f, {url("https://x/"), url("https://a/"), url("https://c/")});
+    f.interaction.stringAnswers = {QStringLiteral("https://n/")};
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
+    QList<MFile> expected =
+        sorted({url("https://x/"), url("https://a/"), url("https://c/"), url("https://n/")});
+    QCOMPARE(entriesOnDisk(f), expected);
+    QCOMPARE(entriesInList(w), expected);
+
+    // Elsewhere, while the question is up: y added, the order changed. Ours: a deleted.
+    clickEntry(w, rowOf(w, url("https://a/")));
+    f.interaction.yesNoAnswers = {true};
+    f.interaction.meanwhile = [&f] {
+        writeOutside(f, {url("https://y/"), url("https://n/"), url("https://c/"), url("https://a/"),
+                         url("https://x/")});
+    };
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    expected = sorted({url("https://x/"), url("https://c/"), url("https://n/"), url("https://y/")});
+    QCOMPARE(entriesOnDisk(f), expected);
+    QCOMPARE(entriesInList(w), expected);
+
+    // Elsewhere, while the properties are edited: c deleted. Ours kept as a new entry, told.
+    clickEntry(w, rowOf(w, url("https://c/")));
+    f.interaction.propertyAnswers = {
+        EntryProperties{QStringLiteral("https://c/"), {}, QStringLiteral("mine")}};
+    f.interaction.meanwhile = [&f] {
+        writeOutside(f, {url("https://x/"), url("https://n/"), url("https://y/")});
+    };
+    chooseMenuItem(w, QStringLiteral("Properties2"));
+    expected = sorted({url("https://x/"), url("https://n/"), url("https://y/"), url("https://c/", "mine")});
+    QCOMPARE(entriesOnDisk(f), expected);
+    QCOMPARE(entriesInList(w), expected);
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages.constFirst().contains(QStringLiteral("kept as a new entry")),
+             qPrintable(f.interaction.messages.constFirst()));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+// Another machine adds an entry that sorts first and deletes one above the view: the list
+// shows it by itself, with the same entry selected and the same entry at the top.
+void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
+{
+    Fixture f;
+    QList<MFile> entries;
+    for (int i = 0; i < 300; ++i)
+        entries.append(url(QByteArray("https://e" + QByteArray::number(1000 + i) + "/").constData()));
+    TMain &w = showWindow(openCatalogWith(f, entries));
+    w.GridButtonClick();
+    MainList &list = *w.mainList();
+    list.scrollRowToTop(rowOf(w, entries[120]));
+    clickEntry(w, rowOf(w, entries[130]));
+    const MFile top = list.model().rowAt(list.topVisibleRow()).file;
+    QCOMPARE(top, entries[120]);
+
+    QList<MFile> changed = entries;
+    changed.removeAt(10);
+    changed.append(url("https://a/"));
+    writeOutside(f, changed);
+    QTRY_COMPARE(entriesInList(w), sorted(changed));
+    QCOMPARE(list.model().filesAt(list.selectedRows()), QList<MFile>{entries[130]});
+    QCOMPARE(list.model().rowAt(list.topVisibleRow()).file, top);
+}
+
+// Another machine adds a folder before the selected one's parent: the tree shows it, and the
+// same folder (by its path of names) stays selected and its parent expanded.
+void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
+{
+    Fixture f;
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\n\tA1\r\n\tA2\r\nB\r\n");
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x01\x00\x02\x00", 4));
+    for (int i = 0; i < 4; ++i)
+        f.writeCatalogFile(QStringLiteral("cat%1.lsf").arg(i),
+                           serializeContents({url(QByteArray::number(i))}));
+    TMain &w = showWindow(f.open());
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("A2"));
+
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("itree.lsf")),
+                                   "cat4.lsf\r\ncat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n"));
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("tree.lsf")),
+                                   "New\r\nA\r\n\tA1\r\n\tA2\r\nB\r\n"));
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("etree.lsf")), QByteArray(5, '\0')));
+    QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 3);
+    QCOMPARE(w.mainTree()->topLevelItem(0)->text(0), QStringLiteral("New"));
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("A2"));
+    QVERIFY(w.mainTree()->topLevelItem(1)->isExpanded());
+    QCOMPARE(entriesInList(w), QList<MFile>{url("2")});
+}
+
+void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside_data()
+{
+    QTest::addColumn<QString>("suffix"); // what the sync tool puts between a file's name and ".lsf"
+    QTest::addColumn<bool>("whileOpen"); // the copies appear while the window is open, else before
+
+    QTest::newRow("Syncthing, at start") << QStringLiteral(".sync-conflict-20240101-120000-ABCDEFG") << false;
+    QTest::newRow("Nextcloud, while open") << QStringLiteral(" (conflicted copy 2024-01-01 120000)") << true;
+    QTest::newRow("Dropbox, at start") << QStringLiteral(" (ann's conflicted copy 2024-01-01)") << false;
+    QTest::newRow("Dropbox, a second copy, while open")
+        << QStringLiteral(" (Ann Lee's conflicted copy 2024-01-01 (1))") << true;
+}
+
+// The copies of the shown folder's file and of the tree files that a sync tool left: their
+// entry and their folder that the catalog lacks are merged in, with one message, and the
+// copies are moved into "merged", not deleted.
+void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
+{
+    QFETCH(QString, suffix);
+    QFETCH(bool, whileOpen);
+    Fixture f;
+    const MFile a = url("https://a/"), b = url("https://b/"), c = url("https://c/");
+    const auto writeCopies = [&] {
+        f.writeCatalogFile(QStringLiteral("cat0%1.lsf").arg(suffix), serializeContents({a, b}));
+        f.writeCatalogFile(QStringLiteral("cat7.lsf"), serializeContents({c})); // the other's new folder
+        f.writeCatalogFile(QStringLiteral("itree%1.lsf").arg(suffix), "cat0.lsf\r\ncat7.lsf\r\n");
+        f.writeCatalogFile(QStringLiteral("tree%1.lsf").arg(suffix), "Hot Files\r\nTheirs\r\n");
+    };
+    if (!whileOpen)
+        writeCopies();
+    TMain &w = showWindow(openCatalogWith(f, {a}));
+    if (whileOpen)
+        writeCopies();
+    QTRY_COMPARE(entriesInList(w), sorted({a, b}));
+    QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
+    QCOMPARE(entriesOnDisk(f), sorted({a, b}));
+    const FolderTreeLoad tree = loadFolderTree(CatalogPaths::forWorkDirectory(f.workDir()));
+    QCOMPARE(tree.folders.size(), 2);
+    QCOMPARE(tree.folders[1].Name, QByteArray("Theirs"));
+    QCOMPARE(tree.folders[1].Record, std::optional<MTree>(MTree{"cat7.lsf"}));
+    QTRY_COMPARE(QDir(f.workDir() + QStringLiteral("/merged")).entryList(QDir::Files).size(), 3);
+    QCOMPARE(QDir(f.workDir()).entryList({QStringLiteral("*conflict*")}, QDir::Files), QStringList());
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages[0].contains(QStringLiteral("\"Hot Files\"")) &&
+                 f.interaction.messages[0].contains(QStringLiteral("1 folder")),
+             qPrintable(f.interaction.messages[0]));
+}
+
+LINKSHELF_TEST_MAIN(TestOutsideChanges)
+#include "tst_outsidechanges.moc"
