@@ -505,11 +505,14 @@ bool CatalogSession::writeWaitingTree(bool waitingIsOver)
     m_treeWaiting = false;
     if (disk.state == TreeOnDisk::Changed)
         return saveMergedTree(std::move(disk.load.folders), changes);
-    if (disk.state == TreeOnDisk::HalfArrived)
+    if (disk.state == TreeOnDisk::HalfArrived) {
         keepTreeFilesAside(
             QStringLiteral("The folder tree files of the catalog were being changed elsewhere and did not "
                            "agree with each other: the folders were saved as this window shows them."),
             true);
+        if (treeReadOnlyReason()) // no copy could be kept: what arrived stays as it is
+            return false;
+    }
     const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords(), &m_knownTree);
     reportSave(result);
     return result.ok;
