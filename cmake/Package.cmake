@@ -23,10 +23,11 @@ program or to a program chosen for that entry.")
 # The linked libraries' packages come from dpkg-shlibdeps (dpkg-dev). What the program loads
 # or reads at run time without linking it is named here: the SVG icon engine plugin that
 # draws every toolbar glyph and folder icon (libqt6svg6; the linker drops the library itself,
-# as no symbol of it is used), and the MIME database that gives entries their types. The X11
+# as no symbol of it is used), Qt SQL's SQLite driver plugin that reads Firefox's bookmark
+# database, and the MIME database that gives entries their types. The X11
 # and offscreen platform plugins come with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), shared-mime-info")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), shared-mime-info")
 # Recommended: the icon themes; Qt's Wayland plugin (else the program runs through XWayland);
 # and Qt's GTK platform theme, through which a GNOME desktop's light or dark theme reaches
 # the program's palette (Qt reads a KDE desktop's colours by itself).

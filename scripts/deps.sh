@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config ccache
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6sql6-sqlite
     libglib2.0-dev libglib2.0-bin shared-mime-info
     adwaita-icon-theme hicolor-icon-theme
     xvfb xauth xdotool x11-utils

@@ -36,7 +36,7 @@ QString programLine(const BookmarkWithProgram &found)
            u' ' + textFromBytes(found.entry.Path);
 }
 
-QString programQuestion(const QString &path, const QList<BookmarkWithProgram> &found)
+QString programQuestion(const QString &name, const QList<BookmarkWithProgram> &found)
 {
     constexpr qsizetype Shown = 10;
     constexpr qsizetype LineLength = 120;
@@ -51,7 +51,7 @@ QString programQuestion(const QString &path, const QList<BookmarkWithProgram> &f
                "A bookmark that names a program runs that program when it is opened, and a bookmark "
                "file can name any command. Bookmarks in \"%1\" that name a program: %2\n\n%3\n\n"
                "Keep their programs? With No, these bookmarks are imported without them.")
-        .arg(QFileInfo(path).fileName(), QString::number(found.size()), lines.join(u'\n'));
+        .arg(name, QString::number(found.size()), lines.join(u'\n'));
 }
 
 QString programList(const QList<BookmarkWithProgram> &found)
@@ -99,34 +99,50 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
 {
     if (!m_session.treeTakesChanges())
         return nullptr;
-    const auto refuse = [&](const QString &why) -> FolderItem * {
-        m_session.interaction().showMessage(QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2")
-                                                .arg(QDir::toNativeSeparators(path), why));
-        return nullptr;
-    };
     const BookmarkReadResult read = readBookmarkFile(path);
-    if (!read)
-        return refuse(read.error);
+    const ImportSource source{QDir::toNativeSeparators(path), QFileInfo(path).fileName(),
+                              importFolderName(path)};
+    if (!read) {
+        refuseImport(source, read.error);
+        return nullptr;
+    }
+    return ImportBookmarkTree(*read.root, source, programs);
+}
+
+void BookmarkCommands::refuseImport(const ImportSource &source, const QString &why)
+{
+    m_session.interaction().showMessage(
+        QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2").arg(source.where, why));
+}
+
+FolderItem *BookmarkCommands::ImportBookmarkTree(BookmarkFolder imported, const ImportSource &source,
+                                                 Programs programs)
+{
+    if (!m_session.treeTakesChanges())
+        return nullptr;
     MainTree *tree = m_session.controls().tree;
     QList<QByteArray> taken;
     for (const FolderItem *folder : tree->foldersInPreOrder())
         if (folder->record)
             taken.append(folder->record->FileName);
-    BookmarkFolder imported = *read.root;
     const QList<BookmarkWithProgram> withPrograms = bookmarksWithPrograms(imported);
-    const bool dropPrograms = !withPrograms.isEmpty() && !keepPrograms(path, withPrograms, programs);
+    const bool dropPrograms = !withPrograms.isEmpty() && !keepPrograms(source.name, withPrograms, programs);
     if (dropPrograms)
         imported = withoutPrograms(std::move(imported));
     int replaced = 0;
     const TextEncoding &encoding = m_session.choices().textEncoding();
     imported = bookmarkTreeForCatalog(std::move(imported), encoding, replaced);
-    const QByteArray topName = encoding.encodeWithReferences(importFolderName(path), replaced);
+    const QByteArray topName = encoding.encodeWithReferences(source.topFolder, replaced);
     const BookmarkPlanResult planned = planBookmarkImport(m_session.paths(), taken, imported, topName);
-    if (!planned.plan)
-        return refuse(planned.error);
+    if (!planned.plan) {
+        refuseImport(source, planned.error);
+        return nullptr;
+    }
     const SaveResult written = writeBookmarkImport(*planned.plan);
-    if (!written)
-        return refuse(written.errorString);
+    if (!written) {
+        refuseImport(source, written.errorString);
+        return nullptr;
+    }
 
     // The plan lists the folders in pre-order; the stack holds the new folder's ancestors.
     // Each is added as a change of its own, which the write applies to the tree files as
@@ -159,17 +175,17 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
         m_session.interaction().showMessage(
             QStringLiteral("Bookmarks in \"%1\" that named a program: %2. They were imported without their "
                            "programs; import with --keep-programs to keep them.")
-                .arg(QFileInfo(path).fileName(), QString::number(withPrograms.size())));
+                .arg(source.name, QString::number(withPrograms.size())));
     if (replaced > 0)
         m_session.interaction().showMessage(
             QStringLiteral(
                 "%1 character(s) of the bookmarks in \"%2\" cannot be stored in this catalog's text "
                 "encoding, %3: each was kept as a numeric reference such as \"&#1046;\".")
-                .arg(QString::number(replaced), QFileInfo(path).fileName(), encoding.name()));
+                .arg(QString::number(replaced), source.name, encoding.name()));
     return top;
 }
 
-bool BookmarkCommands::keepPrograms(const QString &path, const QList<BookmarkWithProgram> &found,
+bool BookmarkCommands::keepPrograms(const QString &name, const QList<BookmarkWithProgram> &found,
                                     Programs programs)
 {
     switch (programs) {
@@ -180,7 +196,7 @@ bool BookmarkCommands::keepPrograms(const QString &path, const QList<BookmarkWit
     case Programs::Ask:
         break;
     }
-    return m_session.interaction().confirmRisk(programQuestion(path, found), programList(found));
+    return m_session.interaction().confirmRisk(programQuestion(name, found), programList(found));
 }
 
 bool BookmarkCommands::ExportBookmarks(const QString &path, FolderItem *folder)

@@ -3,6 +3,8 @@
 // export the catalog, or one folder with its subfolders, as a bookmark file.
 #pragma once
 
+#include "bookmarkfolder.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -37,6 +39,18 @@ public:
     // Bookmarks that name a program keep it only when programs says so or the user agrees;
     // when they are dropped without asking, a notice says how many.
     FolderItem *ImportBookmarks(const QString &path, Programs programs = Programs::Ask);
+
+    // Where imported bookmarks came from, as the messages and the new folder name it.
+    struct ImportSource
+    {
+        QString where;     // in a refusal: the file's path, or the browser profile
+        QString name;      // in the notices: the file's name, or the browser profile
+        QString topFolder; // the new top-level folder's name, before encoding
+    };
+    // The part of ImportBookmarks after the file was read, for bookmarks read from elsewhere
+    // (a browser's own files): the same checks, the same new folders, the same messages.
+    FolderItem *ImportBookmarkTree(BookmarkFolder imported, const ImportSource &source,
+                                   Programs programs = Programs::Ask);
     // Writes folder and its subfolders (all folders when folder is null) to path, as XBEL for
     // ".xbel" and ".xml" and as Netscape bookmark HTML for any other name. False, after a
     // message, when the file could not be written.
@@ -47,7 +61,8 @@ public:
     static FileChooser dialogChooser(QWidget *parent);
 
 private:
-    bool keepPrograms(const QString &path, const QList<BookmarkWithProgram> &found, Programs programs);
+    bool keepPrograms(const QString &name, const QList<BookmarkWithProgram> &found, Programs programs);
+    void refuseImport(const ImportSource &source, const QString &why);
 
     CatalogSession &m_session;
     FileChooser m_chooser;

@@ -2,6 +2,7 @@
 #include "entrylistmodel.h"
 
 #include "contentsfile.h"
+#include "siteicons.h"
 #include "systemicons.h"
 
 #include <QCollatorSortKey>
@@ -84,8 +85,12 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return index.column() == FileNameColumn ? row.caption : row.description;
     case Qt::DecorationRole:
-        if (index.column() == FileNameColumn)
+        if (index.column() == FileNameColumn) {
+            if (m_siteIcons && row.file.Kind == MFile::UrlKind)
+                if (const QIcon site = m_siteIcons->iconFor(QUrl(row.caption)); !site.isNull())
+                    return site;
             return m_icons.icon(row.iconIndex);
+        }
         return m_marks.isEmpty() ? QVariant() : markOf(index.row()).icon;
     case Qt::ToolTipRole:
         return toolTipOf(index);
@@ -462,4 +467,19 @@ int EntryListModel::sortedPosition(const EntryRow &row) const
     const auto it = std::upper_bound(m_rows.begin(), m_rows.end(), row,
                                      [this](const EntryRow &a, const EntryRow &b) { return lessThan(a, b); });
     return int(it - m_rows.begin());
+}
+
+void EntryListModel::setSiteIcons(SiteIcons *icons)
+{
+    disconnect(m_siteIconsArrived);
+    m_siteIcons = icons;
+    if (icons)
+        m_siteIconsArrived = connect(icons, &SiteIcons::iconArrived, this, [this] {
+            if (count() > 0)
+                Q_EMIT dataChanged(index(0, FileNameColumn), index(count() - 1, FileNameColumn),
+                                   {Qt::DecorationRole});
+        });
+    if (count() > 0)
+        Q_EMIT dataChanged(index(0, FileNameColumn), index(count() - 1, FileNameColumn),
+                           {Qt::DecorationRole});
 }

@@ -10,10 +10,12 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
+#include <QPointer>
 
 #include <array>
 #include <vector>
 
+class SiteIcons;
 class SystemIcons;
 
 class EntryListModel final : public QAbstractTableModel
@@ -69,6 +71,10 @@ public:
     // Sets the icons of rows named by id (gone rows are skipped), with one dataChanged.
     void setIconIndexes(const std::vector<std::pair<quint32, int>> &iconsById);
 
+    // Web links show their site's icon from icons once it is known (null: the type's icon
+    // alone, as without the option). The model asks only for the rows a view shows.
+    void setSiteIcons(SiteIcons *icons);
+
 Q_SIGNALS:
     // Rows that insertSorted or replaceRow put into the list, at their new positions.
     void rowsAdded(const QList<int> &rows);
@@ -105,6 +111,8 @@ private:
     void forgetRowsOfIds() { m_rowOfIdValid = false; }
 
     const SystemIcons &m_icons;
+    QPointer<SiteIcons> m_siteIcons; // the window's, which may go before the views do
+    QMetaObject::Connection m_siteIconsArrived;
     TextEncoding m_encoding;
     std::vector<EntryRow> m_rows;
     std::vector<quint32> m_ids; // beside m_rows, moved with it

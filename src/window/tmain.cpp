@@ -11,6 +11,7 @@
 #include "restorebackupcommand.h"
 #include "settingsstore.h"
 #include "shell.h"
+#include "siteicons.h"
 #include "trayicon.h"
 #include "workdirectory.h"
 
@@ -57,6 +58,8 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
     m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
+    m_browserImport = std::make_unique<BrowserImport>(*m_bookmarkCommands, m_interaction,
+                                                      BrowserImport::dialogChooser(this));
     createToolsMenu();
     createFocusKeys();
     connectTree();
@@ -119,6 +122,30 @@ void TMain::TextEncoding1Click()
 void TMain::PathMappings1Click()
 {
     m_catalogChoices->PathMappingsClick();
+}
+
+void TMain::ShowSiteIcons1Click()
+{
+    const bool on = !m_showSiteIcons->isChecked();
+    if (on && !m_siteIconsExplained) {
+        m_siteIconsExplained = true;
+        m_interaction.showMessage(
+            QStringLiteral(
+                "Web links will show their sites' icons. To get them, Linkshelf asks each site once for its "
+                "home page and its icon, in the background, and keeps the icons for 30 days in %1. The "
+                "catalog itself does not change. Turn the option off in the View menu to stop.")
+                .arg(QDir::toNativeSeparators(SiteIcons::defaultCacheDir())));
+    }
+    showSiteIcons(on);
+}
+
+// The fetcher is made on first use, so that a window whose option is off never opens a socket.
+void TMain::showSiteIcons(bool on)
+{
+    m_showSiteIcons->setChecked(on);
+    if (on && !m_siteIcons)
+        m_siteIcons = new SiteIcons(SiteIcons::defaultCacheDir(), this);
+    m_model->setSiteIcons(on ? m_siteIcons : nullptr);
 }
 
 void TMain::connectTree()
@@ -215,6 +242,10 @@ void TMain::registerStoredSettings()
                  [this](bool on) { m_trayCheck->setChecked(on); });
     boolProperty(QStringLiteral("OneClickCheck.Checked"), [this] { return m_oneClickCheck->isChecked(); },
                  [this](bool on) { m_oneClickCheck->setChecked(on); });
+    boolProperty(QStringLiteral("ShowSiteIcons.Checked"), [this] { return m_showSiteIcons->isChecked(); },
+                 [this](bool on) { showSiteIcons(on); });
+    boolProperty(QStringLiteral("ShowSiteIcons.Explained"), [this] { return m_siteIconsExplained; },
+                 [this](bool on) { m_siteIconsExplained = on; });
     boolProperty(QStringLiteral("TreeSortCheck.Checked"), [this] { return m_treeSortCheck->isChecked(); },
                  [this](bool on) {
                      m_treeSortCheck->setChecked(on);
@@ -270,6 +301,7 @@ void TMain::Properties1Click() { m_entryCommands->Properties1Click(); }
 void TMain::MainListDblClick() { m_entryOpener->OpenEntry(); }
 void TMain::AboutButClick() { m_interaction.showAbout(); }
 void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick(); }
+void TMain::ImportFromBrowser1Click() { m_browserImport->ImportFromBrowserClick(); }
 void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
 void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }
 void TMain::RestoreBackup1Click() { RestoreBackupCommand(*m_session); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "bookmarkcommands.h"
+#include "browserimport.h"
 #include "catalogchoicecommands.h"
 #include "catalogsession.h"
 #include "catalogtoolcommands.h"
@@ -36,6 +37,7 @@ class QToolBar;
 class QToolButton;
 class SettingsStore;
 class Shell;
+class SiteIcons;
 class SystemIcons;
 class TrayIcon;
 
@@ -98,12 +100,14 @@ public:
     void TreeSortCheckClick();
     void MainListDblClick();
     void ImportBookmarks1Click();
+    void ImportFromBrowser1Click();
     void ExportBookmarks1Click();
     void ExportFolderBookmarks1Click();
     void RestoreBackup1Click();
     void CopyToFolder1Click();
     void TextEncoding1Click();
     void PathMappings1Click();
+    void ShowSiteIcons1Click();
     // Brings the window back from the tray or the taskbar as it was, maximised or not.
     void ShowFromTray();
 
@@ -141,6 +145,7 @@ private:
     void FormKeyUp(int key, Qt::KeyboardModifiers modifiers);
     void FormClose();
     void createTrayIcon();
+    void showSiteIcons(bool on);
     void HideToTray();
     QAction *menuItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
     QAction *checkItem(QMenu *menu, const char *name, const QString &caption, void (TMain::*handler)());
@@ -169,6 +174,8 @@ private:
     QLabel *m_selFiles = nullptr;
     QAction *m_hideOpts = nullptr;
     QAction *m_hideInfo = nullptr;
+    QAction *m_showSiteIcons = nullptr;
+    SiteIcons *m_siteIcons = nullptr;
     QMenu *m_treePopup = nullptr;
     QMenu *m_filePopup = nullptr;
     TrayIcon *m_progTrayIcon = nullptr;
@@ -179,9 +186,11 @@ private:
     std::unique_ptr<FolderCommands> m_folderCommands;
     std::unique_ptr<EntryCommands> m_entryCommands;
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
+    std::unique_ptr<BrowserImport> m_browserImport;
     std::unique_ptr<CatalogChoiceCommands> m_catalogChoices;
     std::unique_ptr<FormStorage> m_formStorage;
     std::unique_ptr<OutsideChanges> m_outsideChanges;
     KeyPressPairing m_keyPresses; // F7 and Ins act on a release whose press came here
     bool m_settingsApplied = false;
+    bool m_siteIconsExplained = false; // the first "Show site icons" says what it does, once
 };

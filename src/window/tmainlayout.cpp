@@ -316,6 +316,8 @@ void TMain::createViewMenu(QMenu *view)
     createSortMenu(view->addMenu(QStringLiteral("Sort &by")));
     m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide &Options toolbar"), &TMain::HideOptsClick);
     m_hideInfo = checkItem(view, "HideInfo", QStringLiteral("Hide I&nfo toolbar"), &TMain::HideInfoClick);
+    m_showSiteIcons =
+        checkItem(view, "ShowSiteIcons1", QStringLiteral("Show si&te icons"), &TMain::ShowSiteIcons1Click);
 }
 
 // The order that a click on the report's headers sets, from the keyboard: the check marks
@@ -363,6 +365,8 @@ void TMain::createFileMenu(QMenu *file)
     menuItem(file, "CopyToFolder2", QStringLiteral("&Copy to folder..."), &TMain::CopyToFolder1Click);
     file->addSeparator();
     menuItem(file, "ImportBookmarks1", QStringLiteral("&Import bookmarks..."), &TMain::ImportBookmarks1Click);
+    menuItem(file, "ImportFromBrowser1", QStringLiteral("Import from brow&ser..."),
+             &TMain::ImportFromBrowser1Click);
     menuItem(file, "ExportBookmarks1", QStringLiteral("E&xport bookmarks..."), &TMain::ExportBookmarks1Click);
     menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as &bookmarks..."),
              &TMain::ExportFolderBookmarks1Click);

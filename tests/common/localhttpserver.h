@@ -29,6 +29,9 @@ public:
     int open = 0;         // connections open now
     int mostOpen = 0;     // the most that were open at once
     qint64 bodyBytesSent = 0; // taken by the client's socket, give or take what waits in ours
+    // The test's own answers, looked at first: a path's content type and body.
+    QHash<QByteArray, std::pair<QByteArray, QByteArray>> pages;
+    bool silent = false; // accepts every request and never answers it
 
 private:
     void onNewConnection()
@@ -62,6 +65,10 @@ private:
 
     void answer(QTcpSocket *socket, const QByteArray &method, const QByteArray &path)
     {
+        if (silent)
+            return;
+        if (const auto page = pages.constFind(path); page != pages.constEnd())
+            return reply(socket, method, "200 OK", "Content-Type: " + page->first + "\r\n", page->second);
         if (path == "/ok")
             return reply(socket, method, "200 OK", {}, "<html>fine</html>");
         if (path == "/moved")
