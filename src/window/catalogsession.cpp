@@ -246,11 +246,12 @@ std::optional<QString> CatalogSession::shownContentsFile() const
     return folder ? m_paths.ContentsFilePath(*folder->record) : std::nullopt;
 }
 
-bool CatalogSession::applyToShownFolder(const EntryChange &change)
+bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString &undoName)
 {
     if (!selectedFolderTakesChanges())
         return false;
     const FolderItem &folder = *folderTakingEntries();
+    const MTree record = *folder.record;
     const QString path = *shownContentsFile();
     const ContentsReadResult fresh = readContentsFile(path);
     if (!fresh.readError.isEmpty()) {
@@ -294,6 +295,8 @@ bool CatalogSession::applyToShownFolder(const EntryChange &change)
                     .arg(entryCaption(outcome.keptAsNew.constFirst(), m_choices.textEncoding())));
     }
     UpdateFileCounts();
+    if (!undoName.isEmpty())
+        m_history.record(undoName, entryEditUndoing(record, change));
     return true;
 }
 
@@ -442,10 +445,16 @@ void CatalogSession::LoadFolderTree()
         m_controls.tree->setCurrentItem(items[load.folders.crend() - selected - 1]); // reads its entries
 }
 
-bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change)
+bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change, const QString &undoName)
 {
     if (treeReadOnlyReason())
         return false;
+    if (change && !undoName.isEmpty()) {
+        // What takes it back is found from the tree as it is on disk, before it changes.
+        const FolderTreeLoad before = loadFolderTree(m_paths);
+        if (before.status == FolderTreeLoad::Loaded)
+            m_history.record(undoName, folderEditUndoing(m_paths, before.folders, *change));
+    }
     std::optional<FolderTreeLoad> fresh = treeChangedOnDisk();
     if (!fresh) {
         const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords(), &m_knownTree);
@@ -583,6 +592,46 @@ void CatalogSession::FreeListRecords()
 void CatalogSession::UpdateFileCounts()
 {
     m_counters->update();
+}
+
+bool CatalogSession::editTakesChanges(const CatalogEdit &edit)
+{
+    if (!edit.folders.isEmpty() && !treeTakesChanges())
+        return false;
+    if (!edit.entriesOf)
+        return true;
+    const std::optional<QString> path = m_paths.ContentsFilePath(*edit.entriesOf);
+    if (const std::optional<QString> reason = path ? m_readOnlyFiles.reasonFor(*path) : std::nullopt) {
+        m_interaction.showMessage(QStringLiteral("The file \"%1\" is left as it is while Linkshelf runs: %2.")
+                                      .arg(QDir::toNativeSeparators(*path), *reason));
+        return false;
+    }
+    return true;
+}
+
+std::optional<CatalogEditOutcome> CatalogSession::applyEdit(const CatalogEdit &edit)
+{
+    if (!editTakesChanges(edit))
+        return std::nullopt;
+    CatalogEditOutcome outcome = applyCatalogEdit(m_paths, edit);
+    reloadTreeIfChanged();
+    if (outcome.folderToShow)
+        selectFolderOf(*outcome.folderToShow);
+    reloadShownFolderIfChanged();
+    UpdateFileCounts();
+    return outcome;
+}
+
+void CatalogSession::selectFolderOf(const MTree &record)
+{
+    MainTree &tree = *m_controls.tree;
+    for (FolderItem *folder : tree.foldersInPreOrder())
+        if (folder->record == record) {
+            if (tree.selectedFolder() != folder)
+                tree.setCurrentItem(folder); // reads its entries, as a click does
+            tree.scrollToItem(folder);
+            return;
+        }
 }
 
 void CatalogSession::reportSave(const SaveResult &result)

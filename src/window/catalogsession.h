@@ -4,7 +4,9 @@
 #pragma once
 
 #include "catalogchoices.h"
+#include "catalogedit.h"
 #include "catalogpaths.h"
+#include "changehistory.h"
 #include "entrychange.h"
 #include "entryrow.h"
 #include "filefingerprint.h"
@@ -115,8 +117,9 @@ public:
     // keeps its selection and place by entry. An edit whose entry was removed elsewhere is
     // kept as a new entry, and the user told. False when the folder takes no changes (none
     // selected, read-only, its file unreadable); a write the disk refuses keeps the change in
-    // the window, to be written with the next command.
-    bool applyToShownFolder(const EntryChange &change);
+    // the window, to be written with the next command. A command names itself in undoName
+    // ("Delete 12 entries") to be undone; merges from outside give none.
+    bool applyToShownFolder(const EntryChange &change, const QString &undoName = QString());
     // Reads the shown folder again when its file was changed from outside and nothing of ours
     // waits to be written, keeping the selection and the top row by entry. True when it did.
     bool reloadShownFolderIfChanged();
@@ -136,7 +139,14 @@ public:
     // tree was read from (or last wrote), the tree is written as the window holds it; when
     // someone else changed them, the change is applied to the files as they are, and the tree
     // shows the result, keeping the selected and expanded folders.
-    bool SaveFolderTree(const std::optional<FolderChange> &change = std::nullopt);
+    // A command names itself in undoName to be undone, as applyToShownFolder.
+    bool SaveFolderTree(const std::optional<FolderChange> &change = std::nullopt,
+                        const QString &undoName = QString());
+    // The undo and redo history of the session.
+    ChangeHistory &history() { return m_history; }
+    // Applies an edit from the history to the files as they are, then shows the result with
+    // the folder it touched selected. None when the files it changes may not be written.
+    std::optional<CatalogEditOutcome> applyEdit(const CatalogEdit &edit);
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
     // Writes both counters now; they also follow every change of the list by themselves.
@@ -144,6 +154,8 @@ public:
 
 private:
     void reportSave(const SaveResult &result);
+    bool editTakesChanges(const CatalogEdit &edit);
+    void selectFolderOf(const MTree &record);
     // The change applied to the list itself, for a file that is still what the list holds.
     void applyToList(const EntryChange &change);
     // Shows entries in place of the list's, keeping the selected entries and the top row.
@@ -188,4 +200,5 @@ private:
     EntryChange m_unwritten;
     // The tree and index files as last read or written.
     std::pair<FileFingerprint, FileFingerprint> m_knownTree;
+    ChangeHistory m_history;
 };

@@ -35,7 +35,8 @@ public:
     // the tree files could not be written.
     // A folder command gives its change, which the write applies to the tree files as they
     // are on disk (see CatalogSession::SaveFolderTree).
-    bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt);
+    bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt,
+                        const QString &undoName = QString());
     // Copies entries dragged from the list onto target; the list then shows the source again.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
     // Copies the selected entries to a folder chosen in the folder chooser, as a drop of them

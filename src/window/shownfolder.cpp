@@ -93,7 +93,8 @@ QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> 
         for (qsizetype at : positions)
             found.append(rows[at]);
         session.controls().desc->clear();
-        session.applyToShownFolder(EntryChange::removing(found));
+        session.applyToShownFolder(EntryChange::removing(found),
+                                   entriesStepName(QStringLiteral("Delete"), found.size()));
     }
     return missing;
 }

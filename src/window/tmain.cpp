@@ -57,6 +57,8 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
     m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
+    m_undoCommands = std::make_unique<UndoCommands>(*m_session);
+    createEditMenu();
     createToolsMenu();
     createFocusKeys();
     connectTree();
@@ -127,7 +129,8 @@ void TMain::connectTree()
             [this](FolderItem *folder) { m_folderCommands->MainTreeChange(folder); });
     connect(m_mainTree, &MainTree::folderRenamed, this, [this](FolderItem *folder) {
         FolderRef ref = folderRef(folder);
-        m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()));
+        m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()),
+                                  QStringLiteral("Rename folder"));
     });
     connect(m_mainTree, &MainTree::nameRefused, this,
             [this](const QString &message) { m_interaction.showMessage(message); });

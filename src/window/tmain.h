@@ -14,6 +14,7 @@
 #include "holdinginteraction.h"
 #include "keypresspairing.h"
 #include "mainlist.h"
+#include "undocommands.h"
 
 #include <QMainWindow>
 
@@ -132,6 +133,7 @@ private:
     void sortList(int column, Qt::SortOrder order);
     void createPopups();
     void createToolsMenu();
+    void createEditMenu();
     void connectTree();
     void connectList();
     void registerStoredSettings();
@@ -179,6 +181,7 @@ private:
     std::unique_ptr<FolderCommands> m_folderCommands;
     std::unique_ptr<EntryCommands> m_entryCommands;
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
+    std::unique_ptr<UndoCommands> m_undoCommands;
     std::unique_ptr<CatalogChoiceCommands> m_catalogChoices;
     std::unique_ptr<FormStorage> m_formStorage;
     std::unique_ptr<OutsideChanges> m_outsideChanges;

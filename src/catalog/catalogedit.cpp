@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "catalogedit.h"
+
+#include "atomicfile.h"
+#include "contentsfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+bool treeNames(const QList<FolderRecord> &folders, const MTree &record)
+{
+    return findFolder(folders, FolderRef{record, {}}) >= 0;
+}
+
+// The parent of the folder at index, or -1 for a top-level folder.
+qsizetype parentOf(const QList<FolderRecord> &folders, qsizetype index)
+{
+    qsizetype at = index - 1;
+    while (at >= 0 && folders[at].Level >= folders[index].Level)
+        --at;
+    return at;
+}
+
+qsizetype subtreeEnd(const QList<FolderRecord> &folders, qsizetype index)
+{
+    qsizetype end = index + 1;
+    while (end < folders.size() && folders[end].Level > folders[index].Level)
+        ++end;
+    return end;
+}
+
+// Adds that bring the folder at index and its subfolders back, with the contents files they
+// have now.
+CatalogEdit restoringSubtree(const CatalogPaths &paths, const QList<FolderRecord> &folders, qsizetype index)
+{
+    CatalogEdit edit;
+    for (qsizetype i = index; i < subtreeEnd(folders, index); ++i) {
+        const qsizetype parent = parentOf(folders, i);
+        const FolderRef parentRef = parent >= 0 ? folderRefAt(folders, parent) : FolderRef{};
+        edit.folders.append(FolderChange{FolderChange::Add, parentRef, folders[i].Name, folders[i].Record});
+        if (!folders[i].Record)
+            continue;
+        const std::optional<QString> path = paths.ContentsFilePath(*folders[i].Record);
+        if (const std::optional<QByteArray> bytes = path ? readWholeFile(*path) : std::nullopt)
+            edit.files.append({*folders[i].Record, *bytes});
+    }
+    return edit;
+}
+
+// A kept file comes back only where nothing is at its name and no folder names it: whatever
+// is there now is someone's, and is left alone.
+SaveResult bringBackFile(const CatalogPaths &paths, const QList<FolderRecord> &folders,
+                         const KeptContentsFile &kept)
+{
+    const std::optional<QString> path = paths.ContentsFilePath(kept.record);
+    if (!path || treeNames(folders, kept.record))
+        return SaveResult::success();
+    const QFileInfo info(*path);
+    if (info.exists() || info.isSymLink())
+        return SaveResult::success();
+    return writeContentsFile(*path, kept.bytes);
+}
+
+bool treeReadWhole(const FolderTreeLoad &load)
+{
+    return load.status == FolderTreeLoad::Loaded && load.indexRead && !load.countsDiffer &&
+           !load.refusedRecords && load.unreadableFiles.isEmpty();
+}
+
+SaveResult applyFolderChanges(const CatalogPaths &paths, QList<FolderRecord> &folders,
+                              const CatalogEdit &edit, CatalogEditOutcome &outcome)
+{
+    for (const KeptContentsFile &kept : edit.files)
+        if (const SaveResult written = bringBackFile(paths, folders, kept); !written)
+            return written;
+    QList<MTree> filesToRemove;
+    for (const FolderChange &change : edit.folders) {
+        const CatalogEdit back = folderEditUndoing(paths, folders, change);
+        const FolderChangeOutcome applied = applyFolderChange(folders, change);
+        if (!applied.applied)
+            ++outcome.changedElsewhere;
+        if (change.kind == FolderChange::Remove && applied.applied && applied.removed.constFirst().Record)
+            filesToRemove.append(*applied.removed.constFirst().Record);
+        if (applied.at >= 0 && folders[applied.at].Record && !outcome.folderToShow)
+            outcome.folderToShow = folders[applied.at].Record;
+        // Taken back in the opposite order.
+        outcome.inverse.folders = back.folders + outcome.inverse.folders;
+        outcome.inverse.files += back.files;
+    }
+    if (SaveResult saved = saveFolderTree(paths, folders); !saved)
+        return saved;
+    // As a deleted folder's file goes: once the tree on disk no longer names it.
+    for (const MTree &record : filesToRemove)
+        if (const std::optional<QString> path = paths.ContentsFilePath(record);
+            path && !treeNames(folders, record))
+            QFile::remove(*path);
+    return SaveResult::success();
+}
+
+SaveResult applyEntries(const CatalogPaths &paths, const QList<FolderRecord> &folders,
+                        const CatalogEdit &edit, CatalogEditOutcome &outcome)
+{
+    outcome.inverse.entriesOf = edit.entriesOf;
+    outcome.inverse.entries = edit.entries.inverted();
+    const std::optional<QString> path = paths.ContentsFilePath(*edit.entriesOf);
+    if (!path || !treeNames(folders, *edit.entriesOf)) {
+        ++outcome.changedElsewhere; // the folder was deleted: its entries are not brought back alone
+        return SaveResult::success();
+    }
+    const ContentsReadResult fresh = readContentsFile(*path);
+    if (!fresh.readError.isEmpty())
+        return SaveResult::failure(fresh.readError);
+    if (fresh.damaged || fresh.textsCut)
+        return SaveResult::failure(QStringLiteral("the file \"%1\" is damaged").arg(*path));
+    const EntryChangeOutcome applied = applyEntryChange(fresh.entries, edit.entries);
+    outcome.changedElsewhere += int(applied.alreadyGone.size() + applied.keptAsNew.size());
+    outcome.folderToShow = edit.entriesOf;
+    return writeContentsFile(*path, serializeContents(applied.entries));
+}
+
+} // namespace
+
+CatalogEdit entryEditUndoing(const MTree &entriesOf, const EntryChange &change)
+{
+    CatalogEdit edit;
+    edit.entriesOf = entriesOf;
+    edit.entries = change.inverted();
+    return edit;
+}
+
+CatalogEdit folderEditUndoing(const CatalogPaths &paths, const QList<FolderRecord> &before,
+                              const FolderChange &change)
+{
+    CatalogEdit edit;
+    const qsizetype at = findFolder(before, change.folder);
+    switch (change.kind) {
+    case FolderChange::Add: {
+        QList<FolderRecord> after = before;
+        const FolderChangeOutcome added = applyFolderChange(after, change);
+        edit.folders.append(FolderChange::removing(folderRefAt(after, added.at)));
+        break;
+    }
+    case FolderChange::Rename:
+        if (at >= 0) {
+            QList<FolderRecord> after = before;
+            applyFolderChange(after, change);
+            edit.folders.append(FolderChange::renaming(folderRefAt(after, at), before[at].Name));
+        }
+        break;
+    case FolderChange::Remove:
+        if (at >= 0)
+            edit = restoringSubtree(paths, before, at);
+        break;
+    }
+    return edit;
+}
+
+CatalogEditOutcome applyCatalogEdit(const CatalogPaths &paths, const CatalogEdit &edit)
+{
+    CatalogEditOutcome outcome;
+    const FolderTreeLoad load = loadFolderTree(paths);
+    if (!treeReadWhole(load)) {
+        outcome.saved = SaveResult::failure(QStringLiteral("the folder tree files cannot be read whole"));
+        return outcome;
+    }
+    QList<FolderRecord> folders = load.folders;
+    if (!edit.folders.isEmpty())
+        outcome.saved = applyFolderChanges(paths, folders, edit, outcome);
+    if (outcome.saved && edit.entriesOf && !edit.entries.isEmpty())
+        outcome.saved = applyEntries(paths, folders, edit, outcome);
+    return outcome;
+}
