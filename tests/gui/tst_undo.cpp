@@ -117,7 +117,7 @@ void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
 }
 
 // "Hot Files" holds a subfolder with one of its own: deleted and undone, the three are back,
-// the folder's file with its entries as they were, and the folder shown.
+// the folder's file with its entries as they were, and the folder shown. A rename goes back too.
 void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
 {
     Fixture f;
@@ -150,6 +150,25 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
     QVERIFY(!QFile::exists(f.catalogFile(contentsName)));
     undoKey(tree);
     QCOMPARE(f.readCatalogFile(contentsName), entriesFile);
+
+    // Renamed in place: there the key takes back the typing; in the tree, the rename.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("Typo"));
+    undoKey(editor);
+    QCOMPARE(editor->text(), QStringLiteral("Hot Files"));
+    QTest::keyClicks(editor, QStringLiteral("Renamed"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             QByteArray("Other\r\nRenamed\r\n\tSub\r\n\t\tDeep\r\n"));
+    QCOMPARE(action(window, "Undo1")->text(), QStringLiteral("&Undo Rename folder"));
+    undoKey(tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             QByteArray("Other\r\nHot Files\r\n\tSub\r\n\t\tDeep\r\n"));
+    QCOMPARE(action(window, "Redo1")->text(), QStringLiteral("&Redo Rename folder"));
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
