@@ -102,31 +102,35 @@ SaveResult applyFolderChanges(const CatalogPaths &paths, QList<FolderRecord> &fo
 SaveResult applyEntries(const CatalogPaths &paths, const QList<FolderRecord> &folders,
                         const CatalogEdit &edit, CatalogEditOutcome &outcome)
 {
-    outcome.inverse.entriesOf = edit.entriesOf;
-    outcome.inverse.entries = edit.entries.inverted();
-    const std::optional<QString> path = paths.ContentsFilePath(*edit.entriesOf);
-    if (!path || !treeNames(folders, *edit.entriesOf)) {
-        ++outcome.changedElsewhere; // the folder was deleted: its entries are not brought back alone
-        return SaveResult::success();
+    QList<PendingFile> pending;
+    for (const FolderEntryChange &entries : edit.entries) {
+        outcome.inverse.entries.append({entries.record, entries.change.inverted()});
+        const std::optional<QString> path = paths.ContentsFilePath(entries.record);
+        if (!path || !treeNames(folders, entries.record)) {
+            ++outcome.changedElsewhere; // the folder was deleted: its entries are not brought back alone
+            continue;
+        }
+        const ContentsReadResult fresh = readContentsFile(*path);
+        if (!fresh.readError.isEmpty())
+            return SaveResult::failure(fresh.readError);
+        if (fresh.damaged || fresh.textsCut)
+            return SaveResult::failure(QStringLiteral("the file \"%1\" is damaged").arg(*path));
+        const EntryChangeOutcome applied = applyEntryChange(fresh.entries, entries.change);
+        outcome.changedElsewhere += int(applied.alreadyGone.size() + applied.keptAsNew.size());
+        if (!outcome.folderToShow)
+            outcome.folderToShow = entries.record;
+        pending.append({*path, serializeContents(applied.entries)});
     }
-    const ContentsReadResult fresh = readContentsFile(*path);
-    if (!fresh.readError.isEmpty())
-        return SaveResult::failure(fresh.readError);
-    if (fresh.damaged || fresh.textsCut)
-        return SaveResult::failure(QStringLiteral("the file \"%1\" is damaged").arg(*path));
-    const EntryChangeOutcome applied = applyEntryChange(fresh.entries, edit.entries);
-    outcome.changedElsewhere += int(applied.alreadyGone.size() + applied.keptAsNew.size());
-    outcome.folderToShow = edit.entriesOf;
-    return writeContentsFile(*path, serializeContents(applied.entries));
+    return pending.isEmpty() ? SaveResult::success() : writeFilesAtomically(pending);
 }
 
 } // namespace
 
-CatalogEdit entryEditUndoing(const MTree &entriesOf, const EntryChange &change)
+CatalogEdit entryEditUndoing(const QList<FolderEntryChange> &changes)
 {
     CatalogEdit edit;
-    edit.entriesOf = entriesOf;
-    edit.entries = change.inverted();
+    for (const FolderEntryChange &entries : changes)
+        edit.entries.append({entries.record, entries.change.inverted()});
     return edit;
 }
 
@@ -168,7 +172,7 @@ CatalogEditOutcome applyCatalogEdit(const CatalogPaths &paths, const CatalogEdit
     QList<FolderRecord> folders = load.folders;
     if (!edit.folders.isEmpty())
         outcome.saved = applyFolderChanges(paths, folders, edit, outcome);
-    if (outcome.saved && edit.entriesOf && !edit.entries.isEmpty())
+    if (outcome.saved && !edit.entries.isEmpty())
         outcome.saved = applyEntries(paths, folders, edit, outcome);
     return outcome;
 }

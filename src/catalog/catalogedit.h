@@ -26,17 +26,25 @@ struct KeptContentsFile
     friend bool operator==(const KeptContentsFile &, const KeptContentsFile &) = default;
 };
 
+// A change to the entries of the folder whose contents file record names.
+struct FolderEntryChange
+{
+    MTree record;
+    EntryChange change;
+
+    friend bool operator==(const FolderEntryChange &, const FolderEntryChange &) = default;
+};
+
 struct CatalogEdit
 {
     // Kept files brought back first, where nothing is at their name.
     QList<KeptContentsFile> files;
     // Then the tree changes, in order, written as one save of the three tree files.
     QList<FolderChange> folders;
-    // Then the entry change, to the contents file of this folder.
-    std::optional<MTree> entriesOf;
-    EntryChange entries;
+    // Then the entry changes, the contents files written as one unit.
+    QList<FolderEntryChange> entries;
 
-    bool isEmpty() const { return folders.isEmpty() && (!entriesOf || entries.isEmpty()); }
+    bool isEmpty() const { return folders.isEmpty() && entries.isEmpty(); }
 
     friend bool operator==(const CatalogEdit &, const CatalogEdit &) = default;
 };
@@ -50,8 +58,8 @@ struct CatalogEditOutcome
         folderToShow; // the folder added or renamed first, else the one whose entries changed
 };
 
-// The edit that takes back a change to entriesOf's entries.
-CatalogEdit entryEditUndoing(const MTree &entriesOf, const EntryChange &change);
+// The edit that takes back changes to folders' entries.
+CatalogEdit entryEditUndoing(const QList<FolderEntryChange> &changes);
 
 // The edit that takes back change, about to be applied to before (the tree as on disk). A
 // removal keeps the removed folders' contents files as they are now, so call it before they

@@ -296,7 +296,7 @@ bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString
     }
     UpdateFileCounts();
     if (!undoName.isEmpty())
-        m_history.record(undoName, entryEditUndoing(record, change));
+        m_history.record(undoName, entryEditUndoing({{record, change}}));
     return true;
 }
 
@@ -598,13 +598,14 @@ bool CatalogSession::editTakesChanges(const CatalogEdit &edit)
 {
     if (!edit.folders.isEmpty() && !treeTakesChanges())
         return false;
-    if (!edit.entriesOf)
-        return true;
-    const std::optional<QString> path = m_paths.ContentsFilePath(*edit.entriesOf);
-    if (const std::optional<QString> reason = path ? m_readOnlyFiles.reasonFor(*path) : std::nullopt) {
-        m_interaction.showMessage(QStringLiteral("The file \"%1\" is left as it is while Linkshelf runs: %2.")
-                                      .arg(QDir::toNativeSeparators(*path), *reason));
-        return false;
+    for (const FolderEntryChange &entries : edit.entries) {
+        const std::optional<QString> path = m_paths.ContentsFilePath(entries.record);
+        if (const std::optional<QString> reason = path ? m_readOnlyFiles.reasonFor(*path) : std::nullopt) {
+            m_interaction.showMessage(
+                QStringLiteral("The file \"%1\" is left as it is while Linkshelf runs: %2.")
+                    .arg(QDir::toNativeSeparators(*path), *reason));
+            return false;
+        }
     }
     return true;
 }
@@ -613,9 +614,15 @@ std::optional<CatalogEditOutcome> CatalogSession::applyEdit(const CatalogEdit &e
 {
     if (!editTakesChanges(edit))
         return std::nullopt;
+    const FolderItem *shown = folderTakingEntries();
+    const bool changesShown = shown && std::any_of(edit.entries.cbegin(), edit.entries.cend(),
+                                                   [shown](const FolderEntryChange &entries) {
+                                                       return entries.record == shown->record;
+                                                   });
     CatalogEditOutcome outcome = applyCatalogEdit(m_paths, edit);
     reloadTreeIfChanged();
-    if (outcome.folderToShow)
+    // An edit of several folders' entries that includes the shown one stays there.
+    if (outcome.folderToShow && !changesShown)
         selectFolderOf(*outcome.folderToShow);
     reloadShownFolderIfChanged();
     UpdateFileCounts();

@@ -145,7 +145,8 @@ public:
     // The undo and redo history of the session.
     ChangeHistory &history() { return m_history; }
     // Applies an edit from the history to the files as they are, then shows the result with
-    // the folder it touched selected. None when the files it changes may not be written.
+    // the folder it touched selected (the shown one, when its entries are among those changed). None when the
+    // files it changes may not be written.
     std::optional<CatalogEditOutcome> applyEdit(const CatalogEdit &edit);
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();

@@ -115,7 +115,7 @@ private:
             change = EntryChange::adding({entries.constLast()});
         }
         writeContents(*folder.Record, serializeContents(entries));
-        done(entryEditUndoing(*folder.Record, change));
+        done(entryEditUndoing({{*folder.Record, change}}));
     }
 
     // A command was done: edit takes it back.
@@ -168,12 +168,13 @@ private:
         for (const MTree &record : removed)
             if (!named(folders, record))
                 tell("G " + record.FileName + " -");
-        if (edit.entriesOf && named(folders, *edit.entriesOf)) {
-            const QList<MFile> entries =
-                readContentsFile(m_paths.ContentsFilePath(*edit.entriesOf).value()).entries;
-            tell("G " + edit.entriesOf->FileName + ' ' +
-                 hashOf(serializeContents(applyEntryChange(entries, edit.entries).entries)));
-        }
+        for (const FolderEntryChange &entries : edit.entries)
+            if (named(folders, entries.record)) {
+                const QList<MFile> now =
+                    readContentsFile(m_paths.ContentsFilePath(entries.record).value()).entries;
+                tell("G " + entries.record.FileName + ' ' +
+                     hashOf(serializeContents(applyEntryChange(now, entries.change).entries)));
+            }
     }
 
     // As folder creation does: the new folder's empty file first, then the tree that names it.
