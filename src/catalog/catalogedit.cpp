@@ -102,7 +102,9 @@ SaveResult applyFolderChanges(const CatalogPaths &paths, QList<FolderRecord> &fo
 SaveResult applyEntries(const CatalogPaths &paths, const QList<FolderRecord> &folders,
                         const CatalogEdit &edit, CatalogEditOutcome &outcome)
 {
-    QList<PendingFile> pending;
+    // Each file is written as a command writes it; a staged unit of several contents files
+    // would leave staging files that no start settles, when cut off between its renames.
+    QList<std::pair<QString, QByteArray>> pending;
     for (const FolderEntryChange &entries : edit.entries) {
         outcome.inverse.entries.append({entries.record, entries.change.inverted()});
         const std::optional<QString> path = paths.ContentsFilePath(entries.record);
@@ -121,7 +123,10 @@ SaveResult applyEntries(const CatalogPaths &paths, const QList<FolderRecord> &fo
             outcome.folderToShow = entries.record;
         pending.append({*path, serializeContents(applied.entries)});
     }
-    return pending.isEmpty() ? SaveResult::success() : writeFilesAtomically(pending);
+    for (const auto &[path, bytes] : pending)
+        if (SaveResult written = writeContentsFile(path, bytes); !written)
+            return written;
+    return SaveResult::success();
 }
 
 } // namespace

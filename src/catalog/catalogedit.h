@@ -41,7 +41,7 @@ struct CatalogEdit
     QList<KeptContentsFile> files;
     // Then the tree changes, in order, written as one save of the three tree files.
     QList<FolderChange> folders;
-    // Then the entry changes, the contents files written as one unit.
+    // Then the entry changes, each contents file written whole once all could be read.
     QList<FolderEntryChange> entries;
 
     bool isEmpty() const { return folders.isEmpty() && entries.isEmpty(); }
