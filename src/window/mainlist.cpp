@@ -110,6 +110,9 @@ void MainList::buildReportView()
     header->setSortIndicatorShown(true);
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
+    // Captions sit at the left of their columns, over the text they name: centred in the wide
+    // description column, its caption was off the screen in a window of the default size.
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(header, &QHeaderView::sectionClicked, this, &MainList::headerClicked);
     watch(m_reportView);
     showModel(&m_model);

@@ -292,11 +292,26 @@ void TMain::createFolderMenu(QMenu *folder)
 
 void TMain::createViewMenu(QMenu *view)
 {
-    menuItem(view, "LargeIcons1", QStringLiteral("&Large Icons"), &TMain::RxSpeedButton1Click);
-    menuItem(view, "SmallIcons1", QStringLiteral("&Small Icons"), &TMain::RxSpeedButton2Click);
-    menuItem(view, "List1", QStringLiteral("L&ist"), &TMain::RxSpeedButton3Click);
+    // The four styles are one choice: the menu marks the one in use, however it was set.
+    auto *styles = new QActionGroup(view);
+    const auto styleItem = [this, styles](QAction *action, MainList::ViewStyle style) {
+        action->setCheckable(true);
+        action->setData(static_cast<int>(style));
+        styles->addAction(action);
+    };
+    styleItem(menuItem(view, "LargeIcons1", QStringLiteral("&Large Icons"), &TMain::RxSpeedButton1Click),
+              MainList::ViewStyle::Icon);
+    styleItem(menuItem(view, "SmallIcons1", QStringLiteral("&Small Icons"), &TMain::RxSpeedButton2Click),
+              MainList::ViewStyle::SmallIcon);
+    styleItem(menuItem(view, "List1", QStringLiteral("L&ist"), &TMain::RxSpeedButton3Click),
+              MainList::ViewStyle::List);
     // An addition: the report style had only the toolbar's "Grid" button.
-    menuItem(view, "Report1", QStringLiteral("&Report"), &TMain::GridButtonClick);
+    styleItem(menuItem(view, "Report1", QStringLiteral("&Report"), &TMain::GridButtonClick),
+              MainList::ViewStyle::Report);
+    connect(view, &QMenu::aboutToShow, this, [this, styles] {
+        for (QAction *action : styles->actions())
+            action->setChecked(action->data().toInt() == static_cast<int>(m_mainList->viewStyle()));
+    });
     menuItem(view, "ArrangeIcons1", QStringLiteral("&Arrange Icons"), &TMain::ArrangeButClick);
     createSortMenu(view->addMenu(QStringLiteral("Sort &by")));
     m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide &Options toolbar"), &TMain::HideOptsClick);

@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <memory>
@@ -226,9 +227,13 @@ void TestKeyboard::viewMenuSetsTheStyleAndTheSortOrder()
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(EntryListModel::FileNameColumn) + 5, 5));
     QCOMPARE(model.sortColumn(), int(EntryListModel::FileNameColumn));
+    // ...and so does the style chosen on the toolbar: one of the four is marked.
+    QTest::mouseClick(w.findChild<QToolButton *>(QStringLiteral("RxSpeedButton1")), Qt::LeftButton);
     QTest::keyClick(&w, Qt::Key_V, Qt::AltModifier);
     QMenu *view = openPopup();
     QVERIFY(view);
+    QVERIFY(w.findChild<QAction *>(QStringLiteral("LargeIcons1"))->isChecked());
+    QVERIFY(!w.findChild<QAction *>(QStringLiteral("Report1"))->isChecked());
     QTest::keyClick(view, Qt::Key_B);
     QMenu *sortBy = openPopup();
     QVERIFY(sortBy && sortBy != view);

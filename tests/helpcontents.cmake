@@ -1,0 +1,21 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Every section of the help page must be reachable from its table of contents: sections added
+# at the end were once left out of it. Run as: cmake -DHELP=<index.htm> -P helpcontents.cmake
+file(READ "${HELP}" page)
+string(REGEX MATCHALL "<h2 id=\"[^\"]+\"" headings "${page}")
+set(missing "")
+foreach(heading IN LISTS headings)
+    string(REGEX REPLACE "<h2 id=\"([^\"]+)\"" "\\1" id "${heading}")
+    string(FIND "${page}" "<li><a href=\"#${id}\">" at)
+    if(at EQUAL -1)
+        list(APPEND missing "${id}")
+    endif()
+endforeach()
+list(LENGTH headings count)
+if(count EQUAL 0)
+    message(FATAL_ERROR "no sections found in ${HELP}")
+endif()
+if(missing)
+    message(FATAL_ERROR "help sections missing from the contents: ${missing}")
+endif()
+message(STATUS "${count} help sections, all in the contents")
