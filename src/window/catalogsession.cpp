@@ -295,7 +295,9 @@ bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString
                     .arg(entryCaption(outcome.keptAsNew.constFirst(), m_choices.textEncoding())));
     }
     UpdateFileCounts();
-    if (!undoName.isEmpty())
+    // A change that waits to be written has no step: its undo would apply to a file that
+    // does not hold it yet.
+    if (!undoName.isEmpty() && result.ok)
         m_history.record(undoName, entryEditUndoing({{record, change}}));
     return true;
 }
@@ -449,16 +451,22 @@ bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change, c
 {
     if (treeReadOnlyReason())
         return false;
+    CatalogEdit undo;
     if (change && !undoName.isEmpty()) {
         // What takes it back is found from the tree as it is on disk, before it changes.
         const FolderTreeLoad before = loadFolderTree(m_paths);
         if (before.status == FolderTreeLoad::Loaded)
-            m_history.record(undoName, folderEditUndoing(m_paths, before.folders, *change));
+            undo = folderEditUndoing(m_paths, before.folders, *change);
     }
+    const auto recordIfSaved = [&](const SaveResult &result) {
+        if (result.ok)
+            m_history.record(undoName, undo);
+    };
     std::optional<FolderTreeLoad> fresh = treeChangedOnDisk();
     if (!fresh) {
         const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords(), &m_knownTree);
         reportSave(result);
+        recordIfSaved(result);
         return result.ok;
     }
     QList<FolderRecord> folders = std::move(fresh->folders);
@@ -468,6 +476,7 @@ bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change, c
     carryWindowStates(folders);
     const SaveResult result = saveFolderTree(m_paths, folders, &m_knownTree);
     reportSave(result);
+    recordIfSaved(result);
     showFolders(folders);
     return result.ok;
 }
