@@ -36,6 +36,9 @@ qsizetype subtreeEnd(const QList<FolderRecord> &folders, qsizetype index)
 CatalogEdit restoringSubtree(const CatalogPaths &paths, const QList<FolderRecord> &folders, qsizetype index)
 {
     CatalogEdit edit;
+    if (const qsizetype next = subtreeEnd(folders, index);
+        next < folders.size() && folders[next].Level == folders[index].Level)
+        edit.placeBefore = folderRefAt(folders, next);
     for (qsizetype i = index; i < subtreeEnd(folders, index); ++i) {
         const qsizetype parent = parentOf(folders, i);
         const FolderRef parentRef = parent >= 0 ? folderRefAt(folders, parent) : FolderRef{};
@@ -69,30 +72,34 @@ bool treeReadWhole(const FolderTreeLoad &load)
            !load.refusedRecords && load.unreadableFiles.isEmpty();
 }
 
+// A folder added last among its siblings moves up to its old place, before the sibling that
+// followed it, when that one is still there under the same parent.
+qsizetype moveBefore(QList<FolderRecord> &folders, qsizetype added, const FolderRef &sibling)
+{
+    const qsizetype at = findFolder(folders, sibling);
+    if (at < 0 || at >= added || folders[at].Level != folders[added].Level ||
+        parentOf(folders, at) != parentOf(folders, added))
+        return added;
+    folders.move(added, at); // no subfolders yet: they are added after it
+    return at;
+}
+
 SaveResult applyFolderChanges(const CatalogPaths &paths, QList<FolderRecord> &folders,
                               const CatalogEdit &edit, CatalogEditOutcome &outcome)
 {
     for (const KeptContentsFile &kept : edit.files)
         if (const SaveResult written = bringBackFile(paths, folders, kept); !written)
             return written;
-    QList<MTree> filesToRemove;
-    for (const FolderChange &change : edit.folders) {
-        const CatalogEdit back = folderEditUndoing(paths, folders, change);
-        const FolderChangeOutcome applied = applyFolderChange(folders, change);
-        if (!applied.applied)
-            ++outcome.changedElsewhere;
-        if (change.kind == FolderChange::Remove && applied.applied && applied.removed.constFirst().Record)
-            filesToRemove.append(*applied.removed.constFirst().Record);
-        if (applied.at >= 0 && folders[applied.at].Record && !outcome.folderToShow)
-            outcome.folderToShow = folders[applied.at].Record;
-        // Taken back in the opposite order.
-        outcome.inverse.folders = back.folders + outcome.inverse.folders;
-        outcome.inverse.files += back.files;
-    }
+    const FolderEditApplied applied = applyFolderEdit(paths, folders, edit);
+    outcome.inverse.files = applied.inverse.files;
+    outcome.inverse.folders = applied.inverse.folders;
+    outcome.inverse.placeBefore = applied.inverse.placeBefore;
+    outcome.changedElsewhere += applied.changedElsewhere;
+    outcome.folderToShow = applied.folderToShow;
     if (SaveResult saved = saveFolderTree(paths, folders); !saved)
         return saved;
     // As a deleted folder's file goes: once the tree on disk no longer names it.
-    for (const MTree &record : filesToRemove)
+    for (const MTree &record : applied.filesToRemove)
         if (const std::optional<QString> path = paths.ContentsFilePath(record);
             path && !treeNames(folders, record))
             QFile::remove(*path);
@@ -130,6 +137,32 @@ SaveResult applyEntries(const CatalogPaths &paths, const QList<FolderRecord> &fo
 }
 
 } // namespace
+
+FolderEditApplied applyFolderEdit(const CatalogPaths &paths, QList<FolderRecord> &folders,
+                                  const CatalogEdit &edit)
+{
+    FolderEditApplied result;
+    for (qsizetype i = 0; i < edit.folders.size(); ++i) {
+        const FolderChange &change = edit.folders[i];
+        const CatalogEdit back = folderEditUndoing(paths, folders, change);
+        const FolderChangeOutcome applied = applyFolderChange(folders, change);
+        qsizetype at = applied.at;
+        if (i == 0 && change.kind == FolderChange::Add && edit.placeBefore)
+            at = moveBefore(folders, at, *edit.placeBefore);
+        if (!applied.applied)
+            ++result.changedElsewhere;
+        if (change.kind == FolderChange::Remove && applied.applied && applied.removed.constFirst().Record)
+            result.filesToRemove.append(*applied.removed.constFirst().Record);
+        if (at >= 0 && folders[at].Record && !result.folderToShow)
+            result.folderToShow = folders[at].Record;
+        // Taken back in the opposite order: this change's inverse comes first.
+        result.inverse.folders = back.folders + result.inverse.folders;
+        result.inverse.files += back.files;
+        if (!back.folders.isEmpty())
+            result.inverse.placeBefore = back.placeBefore;
+    }
+    return result;
+}
 
 CatalogEdit entryEditUndoing(const QList<FolderEntryChange> &changes)
 {

@@ -41,6 +41,9 @@ struct CatalogEdit
     QList<KeptContentsFile> files;
     // Then the tree changes, in order, written as one save of the three tree files.
     QList<FolderChange> folders;
+    // A first change that adds a folder puts it before this one, its next sibling when it was
+    // deleted, if that is still its sibling; else it goes last among its parent's folders.
+    std::optional<FolderRef> placeBefore;
     // Then the entry changes, each contents file written whole once all could be read.
     QList<FolderEntryChange> entries;
 
@@ -66,6 +69,19 @@ CatalogEdit entryEditUndoing(const QList<FolderEntryChange> &changes);
 // go. Empty when change names no folder of before.
 CatalogEdit folderEditUndoing(const CatalogPaths &paths, const QList<FolderRecord> &before,
                               const FolderChange &change);
+
+struct FolderEditApplied
+{
+    CatalogEdit inverse;        // the folder part that takes the changes back
+    QList<MTree> filesToRemove; // of folders removed: to go once the tree no longer names them
+    int changedElsewhere = 0;
+    std::optional<MTree> folderToShow;
+};
+
+// Applies edit's folder changes to folders, without writing anything (the contents files of
+// removed folders are read, for the inverse).
+FolderEditApplied applyFolderEdit(const CatalogPaths &paths, QList<FolderRecord> &folders,
+                                  const CatalogEdit &edit);
 
 // Applies edit to the catalog's files as they are now. Nothing is written when the tree files
 // or the contents file cannot be read whole; saved says why.

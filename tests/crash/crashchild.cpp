@@ -155,12 +155,7 @@ private:
             if (!named(folders, kept.record) && !file.exists())
                 tell("G " + kept.record.FileName + ' ' + hashOf(kept.bytes));
         }
-        QList<MTree> removed;
-        for (const FolderChange &change : edit.folders) {
-            const FolderChangeOutcome applied = applyFolderChange(folders, change);
-            if (change.kind == FolderChange::Remove && applied.applied && applied.removed.constFirst().Record)
-                removed.append(*applied.removed.constFirst().Record);
-        }
+        const QList<MTree> removed = applyFolderEdit(m_paths, folders, edit).filesToRemove;
         if (!edit.folders.isEmpty()) {
             const FolderTreeBytes bytes = serializeFolderTree(folders);
             tell("GT " + hashOf(bytes.index) + ' ' + hashOf(bytes.tree) + ' ' + hashOf(bytes.state));

@@ -140,7 +140,7 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
 
     undoKey(tree);
     QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
-             QByteArray("Other\r\nHot Files\r\n\tSub\r\n\t\tDeep\r\n"));
+             QByteArray("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
     QCOMPARE(f.readCatalogFile(contentsName), entriesFile);
     QCOMPARE(window.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
     QCOMPARE(entriesInList(window), (QList<MFile>{url("https://a/"), url("https://b/")}));
@@ -163,11 +163,11 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(QApplication::focusWidget(), tree);
     QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
-             QByteArray("Other\r\nRenamed\r\n\tSub\r\n\t\tDeep\r\n"));
+             QByteArray("Renamed\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
     QCOMPARE(action(window, "Undo1")->text(), QStringLiteral("&Undo Rename folder"));
     undoKey(tree);
     QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
-             QByteArray("Other\r\nHot Files\r\n\tSub\r\n\t\tDeep\r\n"));
+             QByteArray("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
     QCOMPARE(action(window, "Redo1")->text(), QStringLiteral("&Redo Rename folder"));
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
