@@ -172,6 +172,14 @@ CatalogImportResult importBookmarksIntoCatalog(const CatalogPaths &paths, const 
         result.error = QStringLiteral("The catalog's folder index names files outside its folder.");
         return result;
     }
+    // Tree files that disagree may be half-way through a sync tool's delivery: written over
+    // now, what has arrived would be lost, and the rest would arrive beside a tree it no longer fits.
+    if (tree.countsDiffer || !tree.unreadableFiles.isEmpty() ||
+        (!tree.indexRead && !tree.folders.isEmpty())) {
+        result.error = QStringLiteral("The catalog's folder tree files do not agree with each other (a sync "
+                                      "may still be delivering them). Try again once they have arrived.");
+        return result;
+    }
     QList<QByteArray> taken;
     for (const FolderRecord &folder : std::as_const(tree.folders))
         if (folder.Record)

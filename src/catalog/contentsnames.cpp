@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Contents file names are taken by the folders of the tree and by the files in the work
-// directory: a number is reused, lowest first, once its folder and its file are both gone.
+// directory: a number is free again once its folder and its file are both gone.
 #include "contentsnames.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSet>
 
 #include <algorithm>
@@ -25,6 +26,21 @@ std::optional<QByteArray> firstFreeContentsName(const QList<QByteArray> &takenNa
             return candidate;
     }
     return std::nullopt;
+}
+
+std::optional<QByteArray> randomFreeContentsName(const QList<QByteArray> &takenNames,
+                                                 QRandomGenerator &random)
+{
+    const QSet<QByteArray> taken(takenNames.cbegin(), takenNames.cend());
+    QList<QByteArray> free;
+    for (int n = 0; n < MaxContentsFiles; ++n) {
+        QByteArray candidate = QByteArrayLiteral("cat") + QByteArray::number(n) + QByteArrayLiteral(".lsf");
+        if (!taken.contains(candidate))
+            free.append(std::move(candidate));
+    }
+    if (free.isEmpty())
+        return std::nullopt;
+    return free.at(qsizetype(random.bounded(quint32(free.size()))));
 }
 
 QList<QByteArray> takenContentsNames(const QString &workDirectory, const QList<QByteArray> &heldByFolders)

@@ -14,6 +14,25 @@ qsizetype subtreeEnd(const QList<FolderRecord> &folders, qsizetype index)
 
 } // namespace
 
+FolderChange FolderChange::inverted() const
+{
+    switch (kind) {
+    case Add:
+        return removing({record, FolderPath(folder.path) << name});
+    case Rename: {
+        FolderPath renamed = folder.path;
+        const QByteArray oldName = renamed.isEmpty() ? QByteArray() : renamed.takeLast();
+        return renaming({folder.record, renamed << name}, oldName);
+    }
+    case Remove: {
+        // The parent is known by its path alone; an empty path is the top level.
+        const FolderPath parent = folder.path.mid(0, folder.path.size() - 1);
+        return {Add, {std::nullopt, parent}, folder.path.value(folder.path.size() - 1), folder.record};
+    }
+    }
+    return *this;
+}
+
 qsizetype findFolder(const QList<FolderRecord> &folders, const FolderRef &ref)
 {
     if (ref.record) {

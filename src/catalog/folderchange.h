@@ -25,7 +25,8 @@ struct FolderChange
 {
     enum Kind { Add, Rename, Remove };
     Kind kind = Add;
-    FolderRef folder;            // Add: the parent (no record and no path: the top level)
+    FolderRef folder;            // Add: the parent (no record and no path: the top level);
+                                 // Rename: the folder with the path it had before
     QByteArray name;             // Add: the new folder's name; Rename: the new name
     std::optional<MTree> record; // Add: the new folder's contents file
 
@@ -38,6 +39,11 @@ struct FolderChange
         return {Rename, std::move(folder), std::move(name), {}};
     }
     static FolderChange removing(FolderRef folder) { return {Remove, std::move(folder), {}, {}}; }
+
+    // The change that takes this one back: an added folder removed, a renamed one given its
+    // old name (the last name of its path), a removed one added again under its parent, as the
+    // last child and without the subfolders that went with it.
+    FolderChange inverted() const;
 
     friend bool operator==(const FolderChange &, const FolderChange &) = default;
 };

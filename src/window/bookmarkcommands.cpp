@@ -19,6 +19,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,16 +129,29 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
         return refuse(written.errorString);
 
     // The plan lists the folders in pre-order; the stack holds the new folder's ancestors.
-    std::vector<FolderItem *> ancestors;
-    FolderItem *top = nullptr;
-    for (const FolderRecord &record : planned.plan->folders) {
-        ancestors.resize(size_t(record.Level));
-        FolderItem *item =
-            tree->appendFolder(ancestors.empty() ? nullptr : ancestors.back(), record.Name, record.Record);
-        ancestors.push_back(item);
-        if (!top)
-            top = item;
+    // Each is added as a change of its own, which the write applies to the tree files as
+    // they are on disk: folders added or renamed elsewhere meanwhile stay.
+    std::vector<std::pair<FolderItem *, FolderRef>> ancestors;
+    QList<FolderChange> changes;
+    {
+        const QSignalBlocker blocker(tree); // written below, with the changes
+        for (const FolderRecord &record : planned.plan->folders) {
+            ancestors.resize(size_t(record.Level));
+            FolderItem *parent = ancestors.empty() ? nullptr : ancestors.back().first;
+            const FolderRef parentRef = ancestors.empty() ? FolderRef{} : ancestors.back().second;
+            changes.append(FolderChange::adding(parentRef, record.Name, *record.Record));
+            FolderItem *item = tree->appendFolder(parent, record.Name, record.Record);
+            ancestors.emplace_back(item, FolderRef{record.Record, FolderPath(parentRef.path) << record.Name});
+        }
     }
+    m_session.SaveFolderTree(changes);
+    // The tree may have been read again around the changes: the new folder is found by its file.
+    FolderItem *top = nullptr;
+    for (FolderItem *folder : tree->foldersInPreOrder())
+        if (folder->record == planned.plan->folders.constFirst().Record)
+            top = folder;
+    if (!top)
+        return nullptr;
     tree->setCurrentItem(top); // the selection events show its entries and write the tree files
     tree->scrollToItem(top);
     // Undone as the deletion of the imported folders: their files are kept for a redo.

@@ -2,6 +2,7 @@
 #include "catalogsession.h"
 
 #include "contentsfile.h"
+#include "contentsnames.h"
 #include "damagednotice.h"
 #include "entryiconresolver.h"
 #include "entrylistmodel.h"
@@ -16,9 +17,11 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -302,6 +305,38 @@ bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString
     return true;
 }
 
+bool CatalogSession::applyToFolder(const FolderItem &folder, const EntryChange &change,
+                                   const QString &undoName)
+{
+    if (&folder == folderTakingEntries())
+        return applyToShownFolder(change, undoName);
+    if (!folder.record)
+        return false;
+    if (const std::optional<QString> reason = readOnlyReason(folder)) {
+        m_interaction.showMessage(
+            QStringLiteral("The folder \"%1\" is left as it is while Linkshelf runs: %2.")
+                .arg(folder.text(0), *reason));
+        return false;
+    }
+    const QString path = *m_paths.ContentsFilePath(*folder.record);
+    const ContentsReadResult fresh = readContentsFile(path);
+    if (!fresh.readError.isEmpty()) {
+        m_readOnlyFiles.add(path, fresh.readError);
+        m_interaction.showMessage(
+            QStringLiteral("The folder \"%1\" was not changed: its file \"%2\" cannot be read: %3.")
+                .arg(folder.text(0), QDir::toNativeSeparators(path), fresh.readError));
+        return false;
+    }
+    if ((fresh.damaged || fresh.textsCut) && !keepDamagedFileAside(path))
+        return false;
+    const SaveResult result =
+        writeContentsFile(path, serializeContents(applyEntryChange(fresh.entries, change).entries));
+    reportSave(result);
+    if (result.ok && !undoName.isEmpty())
+        m_history.record(undoName, entryEditUndoing({{*folder.record, change}}));
+    return result.ok;
+}
+
 void CatalogSession::applyToList(const EntryChange &change)
 {
     for (const auto &[before, after] : change.replaced)
@@ -433,6 +468,8 @@ void CatalogSession::LoadFolderTree()
     if (!acceptTreeLoad(load))
         return;
     m_knownTree = {load.treeFingerprint, load.indexFingerprint};
+    m_waitingTreeChanges.clear(); // what the window showed is replaced
+    m_treeWaiting = false;
     QList<QByteArray> names;
     names.reserve(load.folders.size());
     for (const FolderRecord &folder : load.folders)
@@ -449,66 +486,150 @@ void CatalogSession::LoadFolderTree()
 
 bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change, const QString &undoName)
 {
-    if (treeReadOnlyReason())
-        return false;
     CatalogEdit undo;
-    if (change && !undoName.isEmpty()) {
+    if (change && !undoName.isEmpty() && !treeReadOnlyReason()) {
         // What takes it back is found from the tree as it is on disk, before it changes.
         const FolderTreeLoad before = loadFolderTree(m_paths);
         if (before.status == FolderTreeLoad::Loaded)
             undo = folderEditUndoing(m_paths, before.folders, *change);
     }
-    const auto recordIfSaved = [&](const SaveResult &result) {
-        if (result.ok)
-            m_history.record(undoName, undo);
-    };
-    std::optional<FolderTreeLoad> fresh = treeChangedOnDisk();
-    if (!fresh) {
-        const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords(), &m_knownTree);
-        reportSave(result);
-        recordIfSaved(result);
-        return result.ok;
+    const bool saved = SaveFolderTree(change ? QList<FolderChange>{*change} : QList<FolderChange>{});
+    // A change that waits to be written has no step: its undo would find nothing to take back.
+    if (saved && !undoName.isEmpty())
+        m_history.record(undoName, undo);
+    return saved;
+}
+
+bool CatalogSession::SaveFolderTree(const QList<FolderChange> &changes)
+{
+    if (treeReadOnlyReason())
+        return false;
+    m_waitingTreeChanges.append(changes);
+    if (writeWaitingTree(false))
+        return true;
+    if (!m_treeWaiting) {
+        m_treeWaiting = true;
+        if (m_onTreeWaiting)
+            m_onTreeWaiting();
     }
-    QList<FolderRecord> folders = std::move(fresh->folders);
-    if (change && !applyFolderChange(folders, *change).applied && change->kind == FolderChange::Rename)
-        m_interaction.showMessage(
-            QStringLiteral("The folder was not renamed: it was deleted elsewhere while you renamed it."));
+    return false;
+}
+
+bool CatalogSession::writeWaitingTree(bool waitingIsOver)
+{
+    TreeOnDisk disk = treeChangedOnDisk();
+    if (disk.state == TreeOnDisk::HalfArrived && !waitingIsOver)
+        return false;
+    const QList<FolderChange> changes = std::exchange(m_waitingTreeChanges, {});
+    m_treeWaiting = false;
+    if (disk.state == TreeOnDisk::Changed)
+        return saveMergedTree(std::move(disk.load.folders), changes);
+    if (disk.state == TreeOnDisk::HalfArrived) {
+        keepTreeFilesAside(
+            QStringLiteral("The folder tree files of the catalog were being changed elsewhere and did not "
+                           "agree with each other: the folders were saved as this window shows them."),
+            true);
+        if (treeReadOnlyReason()) // no copy could be kept: what arrived stays as it is
+            return false;
+    }
+    const SaveResult result = saveFolderTree(m_paths, m_controls.tree->toRecords(), &m_knownTree);
+    reportSave(result);
+    return result.ok;
+}
+
+bool CatalogSession::saveMergedTree(QList<FolderRecord> folders, const QList<FolderChange> &changes)
+{
+    for (const FolderChange &change : changes)
+        if (!applyFolderChange(folders, change).applied && change.kind == FolderChange::Rename)
+            m_interaction.showMessage(
+                QStringLiteral("The folder was not renamed: it was deleted elsewhere while you renamed it."));
+    separateSharedContentsFiles(folders);
     carryWindowStates(folders);
     const SaveResult result = saveFolderTree(m_paths, folders, &m_knownTree);
     reportSave(result);
-    recordIfSaved(result);
     showFolders(folders);
     return result.ok;
 }
 
-std::optional<FolderTreeLoad> CatalogSession::treeChangedOnDisk()
+void CatalogSession::separateSharedContentsFiles(QList<FolderRecord> &folders)
+{
+    const QList<FolderRecord> shown = m_controls.tree->toRecords();
+    const QList<FolderPath> shownPaths = folderPaths(shown);
+    const QList<FolderPath> paths = folderPaths(folders);
+    QHash<QByteArray, qsizetype> holders;
+    for (const FolderRecord &folder : std::as_const(folders))
+        if (folder.Record)
+            ++holders[folder.Record->FileName];
+    QList<QByteArray> held = holders.keys();
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        if (!folders[i].Record || holders.value(folders[i].Record->FileName) < 2)
+            continue;
+        bool shownWithIt = false;
+        for (qsizetype j = 0; j < shown.size() && !shownWithIt; ++j)
+            shownWithIt = shown[j].Record == folders[i].Record && shownPaths[j] == paths[i];
+        if (shownWithIt)
+            continue;
+        const std::optional<MTree> copy = copyContentsFile(*folders[i].Record, held);
+        if (!copy)
+            continue; // shared it stays: both folders still show every entry
+        --holders[folders[i].Record->FileName];
+        folders[i].Record = copy;
+        held.append(copy->FileName);
+    }
+}
+
+std::optional<MTree> CatalogSession::copyContentsFile(const MTree &record, const QList<QByteArray> &held)
+{
+    const std::optional<QByteArray> name =
+        randomFreeContentsName(takenContentsNames(m_paths.WorkDirectory, held), *QRandomGenerator::global());
+    const std::optional<QString> from = m_paths.ContentsFilePath(record);
+    if (!name || !from)
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = readWholeFile(*from); // not there yet: empty
+    if (!writeContentsFile(m_paths.ContentsFilePath(MTree{*name}).value(), bytes.value_or(emptyContents()))
+             .ok)
+        return std::nullopt;
+    return MTree{*name};
+}
+
+CatalogSession::TreeOnDisk CatalogSession::treeChangedOnDisk()
 {
     if (!m_knownTree.first.exists || (stampUnchanged(m_paths.TreeFilePath, m_knownTree.first) &&
                                       stampUnchanged(m_paths.ITreeFilePath, m_knownTree.second)))
-        return std::nullopt;
+        return {};
     FolderTreeLoad load = loadFolderTree(m_paths);
-    // A writer elsewhere that replaces the files one by one leaves them out of step for a
-    // moment; its last rename brings another notice. Damage is for the next start to tell.
+    // A sync tool delivers the files one by one, a writer elsewhere may replace them one after
+    // the other: until the rest arrives they disagree, and a write now would undo what came.
     if (load.status != FolderTreeLoad::Loaded || !load.indexRead || load.countsDiffer ||
-        load.refusedRecords || !load.unreadableFiles.isEmpty())
-        return std::nullopt;
+        !load.unreadableFiles.isEmpty())
+        return {TreeOnDisk::HalfArrived, {}};
+    if (load.refusedRecords) // damage is for the next start to tell
+        return {};
     if (load.treeFingerprint.sameBytes(m_knownTree.first) &&
         load.indexFingerprint.sameBytes(m_knownTree.second)) {
         m_knownTree = {load.treeFingerprint, load.indexFingerprint}; // their times, read once
-        return std::nullopt;
+        return {};
     }
-    return load;
+    return {TreeOnDisk::Changed, std::move(load)};
 }
 
 bool CatalogSession::reloadTreeIfChanged()
 {
     if (treeReadOnlyReason())
         return false;
-    std::optional<FolderTreeLoad> fresh = treeChangedOnDisk();
-    if (!fresh)
+    if (m_treeWaiting)
+        return writeWaitingTree(false);
+    TreeOnDisk disk = treeChangedOnDisk();
+    if (disk.state != TreeOnDisk::Changed)
         return false;
-    m_knownTree = {fresh->treeFingerprint, fresh->indexFingerprint};
-    showFoldersKeepingPlace(std::move(fresh->folders));
+    m_knownTree = {disk.load.treeFingerprint, disk.load.indexFingerprint};
+    const QList<FolderRecord> before = disk.load.folders;
+    separateSharedContentsFiles(disk.load.folders);
+    if (disk.load.folders != before) { // written at once, so that the other side sees it too
+        carryWindowStates(disk.load.folders);
+        reportSave(saveFolderTree(m_paths, disk.load.folders, &m_knownTree));
+    }
+    showFoldersKeepingPlace(std::move(disk.load.folders));
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -120,6 +121,10 @@ public:
     // the window, to be written with the next command. A command names itself in undoName
     // ("Delete 12 entries") to be undone; merges from outside give none.
     bool applyToShownFolder(const EntryChange &change, const QString &undoName = QString());
+    // The same for any folder with a record: one that is not shown has the change applied to
+    // its file as it is on disk and written back, and stays not shown.
+    bool applyToFolder(const FolderItem &folder, const EntryChange &change,
+                       const QString &undoName = QString());
     // Reads the shown folder again when its file was changed from outside and nothing of ours
     // waits to be written, keeping the selection and the top row by entry. True when it did.
     bool reloadShownFolderIfChanged();
@@ -139,14 +144,31 @@ public:
     // tree was read from (or last wrote), the tree is written as the window holds it; when
     // someone else changed them, the change is applied to the files as they are, and the tree
     // shows the result, keeping the selected and expanded folders.
+    // While the tree files on disk disagree with each other (a sync tool delivers them one by
+    // one), nothing is written over them: the changes wait in the window, false is returned,
+    // and they are written with the rest once it has arrived (see writeWaitingTree).
     // A command names itself in undoName to be undone, as applyToShownFolder.
     bool SaveFolderTree(const std::optional<FolderChange> &change = std::nullopt,
                         const QString &undoName = QString());
+    // The same for several changes, applied in their order (an import's folders, say).
+    bool SaveFolderTree(const QList<FolderChange> &changes);
+    // A copy of a folder's contents file under a free name that no folder holds (held) and no
+    // file takes; none when there is no such name or the copy could not be written.
+    std::optional<MTree> copyContentsFile(const MTree &record, const QList<QByteArray> &held);
+    // True while tree changes wait for the tree files on disk to agree with each other.
+    bool treeWaiting() const { return m_treeWaiting; }
+    // Called when tree changes start to wait, so that someone tries again soon.
+    void setTreeWaitingHandler(std::function<void()> handler) { m_onTreeWaiting = std::move(handler); }
+    // Writes the changes that wait, applied to the tree files once they agree. When they
+    // still do not and waiting is over (the window closes, or the rest never came), the
+    // files as they are kept aside with a notice, and the window's tree, the last whole one
+    // with every change of ours, is written. True when nothing waits any more.
+    bool writeWaitingTree(bool waitingIsOver);
     // The undo and redo history of the session.
     ChangeHistory &history() { return m_history; }
     // Applies an edit from the history to the files as they are, then shows the result with
-    // the folder it touched selected (the shown one, when its entries are among those changed). None when the
-    // files it changes may not be written.
+    // the folder it touched selected (the shown one, when its entries are among those changed).
+    // None when the files it changes may not be written.
     std::optional<CatalogEditOutcome> applyEdit(const CatalogEdit &edit);
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
@@ -163,8 +185,19 @@ private:
     void showEntriesKeepingPlace(const QList<MFile> &entries);
     // Shows folders in place of the tree's, keeping the selected and expanded folders.
     void showFoldersKeepingPlace(QList<FolderRecord> folders);
-    // The folders on disk when the tree files are no longer what the window read or wrote.
-    std::optional<FolderTreeLoad> treeChangedOnDisk();
+    struct TreeOnDisk
+    {
+        enum State { AsKnown, Changed, HalfArrived };
+        State state = AsKnown;
+        FolderTreeLoad load; // Changed: the folders on disk
+    };
+    // What became of the tree files since the window read or wrote them.
+    TreeOnDisk treeChangedOnDisk();
+    // Applies changes to the folders on disk, writes them and shows them.
+    bool saveMergedTree(QList<FolderRecord> folders, const QList<FolderChange> &changes);
+    // Gives each folder that names the same contents file as another one, and that the window
+    // did not show with that file, a copy of the file under a free name of its own.
+    void separateSharedContentsFiles(QList<FolderRecord> &folders);
     // Gives folders the expanded and selected states of the same folders in the window.
     void carryWindowStates(QList<FolderRecord> &folders) const;
     // Replaces the tree's folders, selecting the one marked selected; the list follows it.
@@ -201,5 +234,9 @@ private:
     EntryChange m_unwritten;
     // The tree and index files as last read or written.
     std::pair<FileFingerprint, FileFingerprint> m_knownTree;
+    // Tree changes that wait for the tree files on disk to agree with each other.
+    QList<FolderChange> m_waitingTreeChanges;
+    bool m_treeWaiting = false;
+    std::function<void()> m_onTreeWaiting;
     ChangeHistory m_history;
 };

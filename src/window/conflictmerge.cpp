@@ -101,7 +101,10 @@ int mergeTreeCopy(CatalogSession &session, const QString &copyPath, const QStrin
         const FolderPath parentPath = paths[i].mid(0, paths[i].size() - 1);
         FolderItem *parent = folderAt(tree, parentPath);
         std::optional<MTree> record = theirs[i].Record;
-        if (record && (held.contains(record->FileName) || !session.paths().ContentsFilePath(*record) ||
+        // A folder of ours with its file is the same folder, renamed or moved on one side.
+        if (record && held.contains(record->FileName))
+            continue;
+        if (record && (!session.paths().ContentsFilePath(*record) ||
                        !QFile::exists(*session.paths().ContentsFilePath(*record))))
             record.reset();
         if (record)
@@ -109,6 +112,37 @@ int mergeTreeCopy(CatalogSession &session, const QString &copyPath, const QStrin
         const FolderRef parentRef = parent ? FolderRef{parent->record, parentPath} : FolderRef{};
         tree.appendFolder(parent, theirs[i].Name, record);
         session.SaveFolderTree(FolderChange{FolderChange::Add, parentRef, theirs[i].Name, record});
+        ++added;
+    }
+    return added;
+}
+
+// An index copy without its tree copy names contents files but not their folders: a file it
+// names that no folder holds would be lost with it, so each such file gets a top-level folder
+// named after it.
+int mergeIndexCopy(CatalogSession &session, const QString &copyPath)
+{
+    const std::optional<QByteArray> text = readWholeFile(copyPath);
+    if (!text)
+        return -1;
+    QList<FolderRecord> named(countIndexLines(*text));
+    applyIndexText(named, *text);
+    MainTree &tree = *session.controls().tree;
+    QList<QByteArray> held;
+    for (const FolderItem *folder : tree.foldersInPreOrder())
+        if (folder->record)
+            held.append(folder->record->FileName);
+    int added = 0;
+    for (const FolderRecord &folder : std::as_const(named)) {
+        if (!folder.Record || held.contains(folder.Record->FileName))
+            continue;
+        const std::optional<QString> path = session.paths().ContentsFilePath(*folder.Record);
+        if (!path || !QFile::exists(*path))
+            continue;
+        held.append(folder.Record->FileName);
+        const QByteArray name = QByteArrayLiteral("Recovered ") + folder.Record->FileName.chopped(4);
+        tree.appendFolder(nullptr, name, folder.Record);
+        session.SaveFolderTree(FolderChange::adding({}, name, *folder.Record));
         ++added;
     }
     return added;
@@ -156,9 +190,15 @@ int mergeConflictCopies(CatalogSession &session)
                                   .arg(missing.size())
                                   .arg(folderCaption(session, copy.originalName), copy.fileName));
             }
-        } else {
+        } else if (QFile::exists(workDirectory + u'/' + copy.fileName.mid(1))) {
             continue; // an index or state copy: read and moved with its tree copy
-        }
+        } else if (copy.originalName == QLatin1String("itree.lsf")) {
+            const int folders = session.treeTakesChanges() ? mergeIndexCopy(session, copyPath) : -1;
+            if (folders < 0)
+                continue;
+            if (folders > 0)
+                merged.append(QStringLiteral("%1 folder(s) from %2").arg(folders).arg(copy.fileName));
+        } // a state copy alone holds only which folders were open: nothing to merge
         if (moveAside(workDirectory, copy.fileName))
             ++movedAside;
     }

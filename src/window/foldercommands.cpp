@@ -14,6 +14,7 @@
 #include "systemicons.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 FolderRef folderRef(const FolderItem *folder)
 {
@@ -86,8 +87,13 @@ std::optional<QByteArray> FolderCommands::freeContentsName()
     for (const FolderItem *folder : m_session.controls().tree->foldersInPreOrder())
         if (folder->record)
             held.append(folder->record->FileName);
-    const std::optional<QByteArray> free =
-        firstFreeContentsName(takenContentsNames(m_session.paths().WorkDirectory, held));
+    const QList<QByteArray> taken = takenContentsNames(m_session.paths().WorkDirectory, held);
+    // Another machine may add a folder to a shared catalog at the same moment, before either
+    // file has reached the other: a drawn name is unlikely to be the one it takes. The first
+    // folder of a catalog takes cat0.lsf, as it always has.
+    const std::optional<QByteArray> free = held.isEmpty()
+                                               ? firstFreeContentsName(taken)
+                                               : randomFreeContentsName(taken, *QRandomGenerator::global());
     if (!free)
         m_session.interaction().showMessage(
             QStringLiteral("The folder was not added: the catalog already holds %1 folders, "
@@ -167,14 +173,8 @@ bool FolderCommands::MainTreeChange(FolderItem *folder, const std::optional<Fold
 
 void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries)
 {
-    MainTree *tree = m_session.controls().tree;
-    FolderItem *source = tree->selectedFolder();
-    m_session.controls().list->clearSelection();
-    selectFolder(target);
+    // The shown folder stays shown: the entries go into the target's file as it is now.
     CopyEntriesToFolder(target, entries);
-    // The list and the tree name the same folder again: the one the entries came from.
-    if (source && source != target)
-        selectFolder(source);
 }
 
 void FolderCommands::CopyToFolder()
@@ -201,14 +201,7 @@ void FolderCommands::CopyToFolder()
 
 void FolderCommands::CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries)
 {
-    if (target->record)
-        m_session.applyToShownFolder(EntryChange::adding(entries),
-                                     entriesStepName(QStringLiteral("Copy"), entries.size()));
-}
-
-void FolderCommands::selectFolder(FolderItem *folder)
-{
-    MainTree *tree = m_session.controls().tree;
-    if (tree->selectedFolder() != folder)
-        tree->setCurrentItem(folder); // the selection events read and write the catalog
+    if (m_session.applyToFolder(*target, EntryChange::adding(entries),
+                                entriesStepName(QStringLiteral("Copy"), entries.size())))
+        m_session.UpdateFileCounts();
 }

@@ -37,19 +37,19 @@ public:
     // are on disk (see CatalogSession::SaveFolderTree).
     bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt,
                         const QString &undoName = QString());
-    // Copies entries dragged from the list onto target; the list then shows the source again.
+    // Copies entries dragged from the list onto target, into its file as it is on disk; the
+    // shown folder stays shown.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
     // Copies the selected entries to a folder chosen in the folder chooser, as a drop of them
     // onto that folder does: the way to copy from the keyboard.
     void CopyToFolder();
 
 private:
-    // The lowest contents file name that a new folder may take; none, and the user told, when
+    // A contents file name that a new folder may take; none, and the user told, when
     // the catalog holds all the folders it can.
     std::optional<QByteArray> freeContentsName();
     bool AssignContentsFile(QByteArray &fileName);
     void CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries);
-    void selectFolder(FolderItem *folder);
 
     CatalogSession &m_session;
 };

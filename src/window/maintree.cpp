@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QStyledItemDelegate>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -52,6 +53,7 @@ public:
             return;
         if (edit && m_tree->refuseName(index, edit->text()))
             return;
+        m_tree->rememberNameBeforeRename(index);
         QStyledItemDelegate::setModelData(editor, model, index);
     }
 
@@ -85,8 +87,10 @@ MainTree::MainTree(QWidget *parent)
     m_openFolder.addFile(QStringLiteral(":/icons/folder-open.svg"), {}, QIcon::Normal);
     m_openFolder.addFile(QStringLiteral(":/icons/folder-closed.svg"), {}, QIcon::Selected);
 
-    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { setFolderImage(item, true); });
-    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *item) { setFolderImage(item, false); });
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem *item) { setFolderImage(item, true); });
+    connect(this, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem *item) { setFolderImage(item, false); });
     connect(this, &QTreeWidget::itemChanged, this, &MainTree::onItemChanged);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
         if (current && !current->isSelected())
@@ -271,8 +275,17 @@ void MainTree::dropEvent(QDropEvent *event)
 
 void MainTree::onItemChanged(QTreeWidgetItem *item, int column)
 {
-    if (column == 0)
-        Q_EMIT folderRenamed(static_cast<FolderItem *>(item));
+    if (column != 0)
+        return;
+    auto *folder = static_cast<FolderItem *>(item);
+    const QByteArray oldName = std::exchange(m_nameBeforeRename, std::nullopt).value_or(folder->nameBytes());
+    Q_EMIT folderRenamed(folder, oldName);
+}
+
+void MainTree::rememberNameBeforeRename(const QModelIndex &index)
+{
+    if (auto *folder = static_cast<FolderItem *>(itemFromIndex(index)))
+        m_nameBeforeRename = folder->nameBytes();
 }
 
 void MainTree::setTextEncoding(const TextEncoding &encoding)

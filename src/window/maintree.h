@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <optional>
+
 class MainTree final : public QTreeWidget
 {
     Q_OBJECT
@@ -39,6 +41,8 @@ public:
     // True, after telling (nameRefused) and opening the field again with the text, when a
     // name typed for the folder at index holds a character the encoding cannot hold.
     bool refuseName(const QModelIndex &index, const QString &typed);
+    // Keeps the name of the folder at index as it is before a rename in place gives it another.
+    void rememberNameBeforeRename(const QModelIndex &index);
 
     // True while a folder's name is being edited in place.
     bool editingName() const { return state() == QAbstractItemView::EditingState; }
@@ -49,7 +53,7 @@ public:
 Q_SIGNALS:
     void folderSelected(FolderItem *folder); // the selection has moved (may be none)
     void folderClicked();
-    void folderRenamed(FolderItem *folder);
+    void folderRenamed(FolderItem *folder, const QByteArray &oldName);
     void deleteKeyReleased();
     void entriesDropped(FolderItem *target, const QList<MFile> &entries);
     void urlsDropped(const QList<QUrl> &urls);
@@ -75,4 +79,5 @@ private:
     QIcon m_openFolder;
     bool m_autoSort = false;
     TextEncoding m_encoding;
+    std::optional<QByteArray> m_nameBeforeRename;
 };

@@ -9,6 +9,10 @@
 
 namespace {
 constexpr int BusyRetryMs = 250;
+// A sync tool delivers the three tree files within moments of each other; seconds without the
+// rest mean it is not coming soon.
+constexpr int TreeRetryMs = 500;
+constexpr int TreeTries = 6;
 } // namespace
 
 OutsideChanges::OutsideChanges(CatalogSession &session, QObject *parent)
@@ -19,6 +23,32 @@ OutsideChanges::OutsideChanges(CatalogSession &session, QObject *parent)
     m_later.setInterval(BusyRetryMs);
     connect(&m_watcher, &CatalogWatcher::changed, this, &OutsideChanges::onChanged);
     connect(&m_later, &QTimer::timeout, this, &OutsideChanges::onChanged);
+    m_treeRetry.setSingleShot(true);
+    m_treeRetry.setInterval(TreeRetryMs);
+    connect(&m_treeRetry, &QTimer::timeout, this, &OutsideChanges::retryWaitingTree);
+    m_session.setTreeWaitingHandler([this] {
+        m_treeTries = 0;
+        m_treeRetry.start();
+    });
+}
+
+OutsideChanges::~OutsideChanges()
+{
+    m_session.setTreeWaitingHandler({});
+}
+
+void OutsideChanges::retryWaitingTree()
+{
+    if (!m_session.treeWaiting())
+        return;
+    if (userBusy()) {
+        m_treeRetry.start();
+        return;
+    }
+    ++m_treeTries;
+    if (!m_session.writeWaitingTree(m_treeTries >= TreeTries))
+        m_treeRetry.start();
+    follow();
 }
 
 void OutsideChanges::follow()

@@ -127,11 +127,14 @@ void TMain::connectTree()
 {
     connect(m_mainTree, &MainTree::folderSelected, this,
             [this](FolderItem *folder) { m_folderCommands->MainTreeChange(folder); });
-    connect(m_mainTree, &MainTree::folderRenamed, this, [this](FolderItem *folder) {
-        FolderRef ref = folderRef(folder);
-        m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()),
-                                  QStringLiteral("Rename folder"));
-    });
+    connect(m_mainTree, &MainTree::folderRenamed, this,
+            [this](FolderItem *folder, const QByteArray &oldName) {
+                // Named by the path it has on disk: a folder without a file is found by it alone.
+                FolderRef ref = folderRef(folder);
+                ref.path.last() = oldName;
+                m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()),
+                                          QStringLiteral("Rename folder"));
+            });
     connect(m_mainTree, &MainTree::nameRefused, this,
             [this](const QString &message) { m_interaction.showMessage(message); });
     connect(m_mainTree, &MainTree::deleteKeyReleased, this, &TMain::Delete1Click);
@@ -366,6 +369,8 @@ void TMain::closeEvent(QCloseEvent *event)
 void TMain::FormClose()
 {
     m_session->SaveFolderTree();
+    if (m_session->treeWaiting()) // the rest of the tree files will not be waited for any longer
+        m_session->writeWaitingTree(true);
     m_session->FreeListRecords();
 }
 

@@ -242,7 +242,9 @@ void TestCatalogBookmarks::importedProgramsAreLeftOutUnlessKept()
 void TestCatalogBookmarks::refusedImportsChangeNothing_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("extraFolders"); // folders added to the catalog first, to use up names
+    // Folders added to the catalog first, to use up names; -1: the index then gains a line, as
+    // when a sync tool has brought another machine's index and not yet its tree.
+    QTest::addColumn<int>("extraFolders");
     QTest::addColumn<QString>("error");
 
     const QByteArray kde = fixture("kde-bookmarks.xml");
@@ -263,6 +265,8 @@ void TestCatalogBookmarks::refusedImportsChangeNothing_data()
         << fixture("firefox.html") << 1995
         << QStringLiteral("The bookmarks need 6 new folders, but the catalog has room for only 3 more "
                           "(it keeps at most 2000 folders). Nothing was imported.");
+    QTest::newRow("tree files half-arrived")
+        << fixture("firefox.html") << -1 << QStringLiteral("do not agree with each other");
 }
 
 void TestCatalogBookmarks::refusedImportsChangeNothing()
@@ -276,6 +280,11 @@ void TestCatalogBookmarks::refusedImportsChangeNothing()
         folders.append(FolderRecord{0, "F" + QByteArray::number(i),
                                     MTree{"cat" + QByteArray::number(i + 3) + ".lsf"}, false, false});
     QVERIFY(saveFolderTree(catalog.paths, folders));
+    if (extraFolders < 0) {
+        QFile index(catalog.paths.ITreeFilePath);
+        QVERIFY(index.open(QIODevice::Append));
+        index.write("cat9.lsf\r\n");
+    }
     const QMap<QString, QByteArray> before = snapshot(catalog.dir.path());
 
     const CatalogImportResult result =

@@ -74,6 +74,21 @@ void TestCatalogChanges::invertedChangeTakesItBack()
     const QList<MFile> after = applyEntryChange(before, change).entries;
     QCOMPARE(sorted(applyEntryChange(after, change.inverted()).entries), sorted(before));
     QCOMPARE(change.inverted().inverted(), change);
+
+    // A folder added, renamed or removed comes back as it was, found by record or by path.
+    const QList<FolderRecord> folders{
+        {0, "A", MTree{"cat0.lsf"}}, {1, "A1", std::nullopt}, {0, "B", MTree{"cat2.lsf"}}};
+    const QList<FolderChange> folderChanges{
+        FolderChange::adding({MTree{"cat0.lsf"}, {"A"}}, "A2", MTree{"cat3.lsf"}),
+        FolderChange::renaming({std::nullopt, {"A", "A1"}}, "A1 renamed"),
+        FolderChange::removing({MTree{"cat2.lsf"}, {"B"}})};
+    for (const FolderChange &folderChange : folderChanges) {
+        QList<FolderRecord> changed = folders;
+        QVERIFY(applyFolderChange(changed, folderChange).applied);
+        QVERIFY(changed != folders);
+        QVERIFY(applyFolderChange(changed, folderChange.inverted()).applied);
+        QCOMPARE(changed, folders);
+    }
 }
 
 // Elsewhere, "New" was added before A and A was renamed "A renamed": our changes find their

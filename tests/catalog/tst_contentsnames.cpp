@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Contents file names: the lowest free cat0.lsf to cat1999.lsf, compared byte for byte.
+// Contents file names: free ones of cat0.lsf to cat1999.lsf, compared byte for byte.
 #include "contentsnames.h"
 #include "testenvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void firstFree_data();
     void firstFree();
     void namesAreReusedLowestFirst();
+    void machinesRarelyDrawTheSameName();
     void namesInTheWorkDirectoryAreTaken();
 };
 
@@ -100,6 +103,25 @@ void TestContentsNames::namesAreReusedLowestFirst()
     }
     taken.removeOne("cat2.lsf"); // the folder holding cat2.lsf was deleted
     QCOMPARE(firstFreeContentsName(taken).value_or(QByteArray()), QByteArray("cat2.lsf"));
+}
+
+// Two machines adding a folder at once must not both take the lowest free name.
+void TestContentsNames::machinesRarelyDrawTheSameName()
+{
+    const QList<QByteArray> taken = catNames(0, 9);
+    QSet<QByteArray> drawn;
+    for (quint32 machine = 1; machine <= 50; ++machine) {
+        QRandomGenerator random(machine);
+        const std::optional<QByteArray> name = randomFreeContentsName(taken, random);
+        QVERIFY(name && IsContentsNameFree(taken, *name));
+        QVERIFY(!IsContentsNameFree(catNames(0, 1999), *name));
+        drawn.insert(*name);
+    }
+    QVERIFY(drawn.size() >= 45);
+    QRandomGenerator random(1);
+    QCOMPARE(randomFreeContentsName(catNames(0, 1998), random).value_or(QByteArray()),
+             QByteArray("cat1999.lsf"));
+    QVERIFY(!randomFreeContentsName(catNames(0, 1999), random));
 }
 
 // A file the tree no longer names may hold a lost folder's entries; a link that leads nowhere

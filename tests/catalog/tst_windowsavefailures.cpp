@@ -122,9 +122,10 @@ void TestWindowSaveFailures::aNewFolderWaitsForTheNextTreeSave()
     {
         const FileWriterOverride override(writer);
         writer.failFrom(fault, nth);
-        QVERIFY(w.folderCommands().CreateFolder(nullptr, QStringLiteral("News")));
+        const FolderItem *news = w.folderCommands().CreateFolder(nullptr, QStringLiteral("News"));
+        QVERIFY(news && news->record);
         QCOMPARE(w.mainTree()->topLevelItemCount(), 2);
-        QCOMPARE(f.readCatalogFile(QStringLiteral("cat1.lsf")), emptyFolder);
+        QCOMPARE(f.readCatalogFile(QString::fromLatin1(news->record->FileName)), emptyFolder);
         QCOMPARE(f.interaction.messages.size(), 1);
         QVERIFY2(f.interaction.messages.first().contains(FailingFileWriter::reasonFor(fault)),
                  qPrintable(f.interaction.messages.first()));

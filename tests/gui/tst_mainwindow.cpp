@@ -123,9 +123,11 @@ private Q_SLOTS:
         f.interaction.stringAnswers = {QStringLiteral("Beta")};
         releaseKey(desc, Qt::Key_F7);
         QCOMPARE(f.interaction.prompts.last(), QStringLiteral("New folder|Enter a new folder name"));
-        QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Hot Files"), QStringLiteral("Beta")}));
+        QCOMPARE(topCaptions(w.mainTree()),
+                 (QStringList{QStringLiteral("Hot Files"), QStringLiteral("Beta")}));
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Beta"));
-        QCOMPARE(f.readCatalogFile(QStringLiteral("cat1.lsf")), emptyFolder);
+        const QByteArray betaFile = w.mainTree()->selectedFolder()->record->FileName;
+        QCOMPARE(f.readCatalogFile(QString::fromLatin1(betaFile)), emptyFolder);
         QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nBeta\r\n"));
 
         QTest::keyRelease(desc, Qt::Key_F7); // its press went to another window: no command
@@ -134,12 +136,13 @@ private Q_SLOTS:
         f.interaction.stringAnswers = {std::nullopt}; // cancelled: nothing changes
         releaseKey(w.mainTree(), Qt::Key_F7);
         QCOMPARE(w.mainTree()->topLevelItemCount(), 2);
-        QVERIFY(!QFile::exists(f.catalogFile(QStringLiteral("cat2.lsf"))));
+        QCOMPARE(QDir(f.workDir()).entryList({QStringLiteral("cat*.lsf")}).size(), 2);
 
         f.interaction.stringAnswers = {QString()}; // Ctrl is not looked at; an empty name is kept
         releaseKey(w.mainList()->currentView(), Qt::Key_F7, Qt::ControlModifier);
         QCOMPARE(topCaptions(w.mainTree()).last(), QString());
-        QCOMPARE(f.readCatalogFile(QStringLiteral("cat2.lsf")), emptyFolder);
+        QCOMPARE(f.readCatalogFile(QString::fromLatin1(w.mainTree()->selectedFolder()->record->FileName)),
+                 emptyFolder);
 
         // Shift+F7 under a collapsed folder: it opens, and the new folder is its last child.
         w.mainTree()->setCurrentItem(w.mainTree()->topFolder(0));
@@ -153,7 +156,8 @@ private Q_SLOTS:
         QVERIFY(hot->isExpanded());
         QCOMPARE(hot->childCount(), 2);
         QCOMPARE(w.mainTree()->selectedFolder(), hot->childFolder(1));
-        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\n\tNews\r\n\tDaily\r\nBeta\r\n\r\n"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+                 QByteArray("Hot Files\r\n\tNews\r\n\tDaily\r\nBeta\r\n\r\n"));
         QVERIFY(f.interaction.unexpected.isEmpty());
     }
 
@@ -221,27 +225,28 @@ private Q_SLOTS:
         WindowFixture f;
         TMain &w = f.open();
         FolderCommands &folders = w.folderCommands();
-        FolderItem *a = folders.CreateFolder(nullptr, QStringLiteral("A"));   // cat1
-        folders.CreateFolder(a, QStringLiteral("A1"));                        // cat2
-        folders.CreateFolder(nullptr, QStringLiteral("B"));                   // cat3
+        FolderItem *a = folders.CreateFolder(nullptr, QStringLiteral("A"));
+        const QString aFile = QString::fromLatin1(a->record->FileName);
+        const QString a1File =
+            QString::fromLatin1(folders.CreateFolder(a, QStringLiteral("A1"))->record->FileName);
+        const QByteArray bFile = folders.CreateFolder(nullptr, QStringLiteral("B"))->record->FileName;
+        a = w.mainTree()->topFolder(1);
         w.mainTree()->setCurrentItem(a);
 
         f.interaction.yesNoAnswers = {false};
         w.Delete1Click();
-        QCOMPARE(f.interaction.questions.last(), QStringLiteral("Do you really want to delete this folder ?"));
+        QCOMPARE(f.interaction.questions.last(),
+                 QStringLiteral("Do you really want to delete this folder ?"));
         QCOMPARE(w.mainTree()->topLevelItemCount(), 3);
 
         f.interaction.yesNoAnswers = {true};
         releaseKey(w.mainTree(), Qt::Key_Delete);
         QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Hot Files"), QStringLiteral("B")}));
-        QVERIFY(!QFile::exists(f.catalogFile(QStringLiteral("cat1.lsf"))));
-        QVERIFY(QFile::exists(f.catalogFile(QStringLiteral("cat2.lsf"))));
+        QVERIFY(!QFile::exists(f.catalogFile(aFile)));
+        QVERIFY(QFile::exists(f.catalogFile(a1File)));
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("B"));
         QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\nB\r\n"));
-        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\ncat3.lsf\r\n"));
-
-        // The freed name is handed out again, lowest first.
-        QCOMPARE(folders.CreateFolder(nullptr, QStringLiteral("C"))->record->FileName, QByteArray("cat1.lsf"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), "cat0.lsf\r\n" + bFile + "\r\n");
     }
 
     void deletingTheLastFolderEmptiesTheList()
@@ -267,6 +272,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         FolderItem *hot = w.mainTree()->topFolder(0);
         FolderItem *other = w.folderCommands().CreateFolder(nullptr, QStringLiteral("Other"));
+        const QString otherFile = QString::fromLatin1(other->record->FileName);
         w.entryCommands().AddFiles(QStringLiteral("/x/target.txt"));
         w.mainTree()->setCurrentItem(hot);
         for (const char *path : {"/a/1.txt", "/a/2.txt", "/a/3.txt", "/a/4.txt"})
@@ -275,12 +281,13 @@ private Q_SLOTS:
         w.mainList()->selectRows({0, 2, 3});
 
         dropSelectionOn(w, other);
-        QCOMPARE(w.mainTree()->selectedFolder(), hot); // the list and the tree agree again
-        QCOMPARE(w.mainList()->selectedCount(), 0);
+        QCOMPARE(w.mainTree()->selectedFolder(), hot); // the shown folder stays shown
+        QCOMPARE(w.mainList()->selectedCount(), 3);
         QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), sourceBefore);
-        const QList<MFile> copied = entriesOnDisk(f, QStringLiteral("cat1.lsf"));
-        QCOMPARE(copied, (QList<MFile>{fileEntry("/a/1.txt"), fileEntry("/a/3.txt"), fileEntry("/a/4.txt"),
-                                       fileEntry("/x/target.txt")}));
+        const QList<MFile> copied = entriesOnDisk(f, otherFile);
+        QCOMPARE(copied,
+                 (QList<MFile>{fileEntry("/x/target.txt"), fileEntry("/a/1.txt"), fileEntry("/a/3.txt"),
+                               fileEntry("/a/4.txt")})); // appended to what the file held
 
         w.mainList()->selectRows({1});
         dropSelectionOn(w, hot); // onto its own folder: the entry is there twice
@@ -335,7 +342,8 @@ private Q_SLOTS:
         QVERIFY(w.findChild<QAction *>(QStringLiteral("HideInfo"))->isChecked());
         QVERIFY(w.findChild<QCheckBox *>(QStringLiteral("OneClickCheck"))->isChecked());
         QVERIFY(!w.findChild<QCheckBox *>(QStringLiteral("TrayCheck"))->isChecked());
-        QCOMPARE(topCaptions(w.mainTree()), (QStringList{QStringLiteral("Hot Files"), QStringLiteral("Zeta")}));
+        QCOMPARE(topCaptions(w.mainTree()),
+                 (QStringList{QStringLiteral("Hot Files"), QStringLiteral("Zeta")}));
         QCOMPARE(w.mainList()->model().sortColumn(), int(EntryListModel::DescriptionColumn));
 
         // The menu item brings a hidden toolbar back and takes its check mark away.
@@ -355,7 +363,8 @@ private Q_SLOTS:
         w.ExitAltF41Click();
         f.window.reset();
         QCOMPARE(f.readCatalogFile(QStringLiteral("etree.lsf")), stateAtSelection);
-        QCOMPARE(f.registry.readString(SettingsStore::Root::CurrentUser, QStringLiteral("Software\\linkshelf\\TMain"),
+        QCOMPARE(f.registry.readString(SettingsStore::Root::CurrentUser,
+                                       QStringLiteral("Software\\linkshelf\\TMain"),
                                        QStringLiteral("MainList_ViewStyle")),
                  std::optional<QString>(QStringLiteral("vsReport")));
 
@@ -374,7 +383,8 @@ private Q_SLOTS:
             f.open();
             QFAIL("an invalid level must end the start");
         } catch (const CatalogLoadError &e) {
-            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Invalid level (2) for item \"Too deep\""));
+            QCOMPARE(QString::fromLocal8Bit(e.what()),
+                     QStringLiteral("Invalid level (2) for item \"Too deep\""));
         }
 
         QFile::remove(f.catalogFile(QStringLiteral("tree.lsf")));
@@ -395,9 +405,6 @@ private Q_SLOTS:
         w.Addfile1Click(); // no dialog: the folder cannot hold entries
         QCOMPARE(f.interaction.fileDialogStarts.size(), 0);
         QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\nNULL\r\n"));
-        // Its name blocks nothing: the next folder still gets the lowest free name.
-        QCOMPARE(w.folderCommands().CreateFolder(nullptr, QStringLiteral("New"))->record->FileName,
-                 QByteArray("cat1.lsf"));
     }
 
     // Each selection reads a folder and saves the whole tree, so a start that made one for
@@ -460,7 +467,8 @@ private Q_SLOTS:
     {
         WindowFixture f;
         TMain &w = f.open();
-        QAbstractItemModelTester tester(&w.mainList()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&w.mainList()->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         for (const char *url : {"b", "B", "a", "A", "c"})
             w.entryCommands().AddUrl(QString::fromLatin1(url));
         auto *header = w.findChild<QTableView *>()->horizontalHeader();
@@ -472,15 +480,16 @@ private Q_SLOTS:
             return list;
         };
         // Descending by the desktop's collation, case-sensitive: "a" and "A" are kept apart.
-        QStringList expected{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("B"),
-                             QStringLiteral("c")};
+        QStringList expected{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"),
+                             QStringLiteral("B"), QStringLiteral("c")};
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseSensitive);
         std::sort(expected.begin(), expected.end(),
                   [&collator](const QString &a, const QString &b) { return collator.compare(a, b) > 0; });
         QCOMPARE(captions(), expected);
         w.entryCommands().AddUrl(QStringLiteral("d")); // written in the order shown
-        QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.first().Path, QByteArray("d"));
+        QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries.first().Path,
+                 QByteArray("d"));
         Q_EMIT header->sectionClicked(0);
         std::reverse(expected.begin(), expected.end());
         expected.prepend(QStringLiteral("d"));

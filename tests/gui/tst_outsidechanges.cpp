@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Changes that reach the catalog's files from outside (another machine, a sync tool) while
 // the window is open: the window's commands apply to the files as they are, and lose nothing.
+#include "bookmarkcommands.h"
 #include "entrylistmodel.h"
 #include "entrywindowfixture.h"
+#include "filesunder.h"
 #include "foldertree.h"
 #include "maintree.h"
 #include "outsidewriter.h"
 #include "testenvironment.h"
 #include "uiactions.h"
+
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -52,6 +56,28 @@ void writeOutside(const WindowFixture &f, const QList<MFile> &entries)
     QVERIFY(replaceFileFromOutside(f.catalogFile(contentsName), serializeContents(entries)));
 }
 
+// The three tree files as another machine's save reaches them, index and states first.
+void writeTreeOutside(const WindowFixture &f, const QByteArray &tree, const QByteArray &index)
+{
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("itree.lsf")), index));
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("etree.lsf")),
+                                   QByteArray(index.count('\n'), '\0')));
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("tree.lsf")), tree));
+}
+
+QList<FolderRecord> foldersOnDisk(const WindowFixture &f)
+{
+    return loadFolderTree(CatalogPaths::forWorkDirectory(f.workDir())).folders;
+}
+
+QList<QByteArray> namesOf(const QList<FolderRecord> &folders)
+{
+    QList<QByteArray> names;
+    for (const FolderRecord &folder : folders)
+        names.append(folder.Name);
+    return names;
+}
+
 } // namespace
 
 class TestOutsideChanges : public QObject
@@ -62,8 +88,12 @@ private Q_SLOTS:
     void commandsApplyToTheFileAsItIsNow();
     void shownFolderFollowsItsFileKeepingItsPlace();
     void treeFollowsItsFilesKeepingSelectionAndExpanded();
+    void halfArrivedTreeIsNotWrittenOver();
+    void foldersSharingAFileGetOneEach();
+    void importAndRenameApplyToTheTreeAsItIsNow();
     void conflictCopiesAreMergedAndMovedAside_data();
     void conflictCopiesAreMergedAndMovedAside();
+    void anIndexCopyAloneIsMergedAndMovedAside();
 };
 
 // Each outside write happens just before a command, or while its dialog is up, so the list
@@ -166,6 +196,96 @@ void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
     QCOMPARE(entriesInList(w), QList<MFile>{url("2")});
 }
 
+// A sync tool has delivered another machine's index (and states) but not yet its tree: our
+// new folder waits instead of writing over them, and is added to the tree once it arrives.
+// When the rest never comes, our tree is written and what had arrived is kept aside.
+void TestOutsideChanges::halfArrivedTreeIsNotWrittenOver()
+{
+    Fixture f;
+    TMain &w = showWindow(openCatalogWith(f, {url("https://a/")}));
+    f.writeCatalogFile(QStringLiteral("cat7.lsf"), serializeContents({url("https://theirs/")}));
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("itree.lsf")), "cat0.lsf\r\ncat7.lsf\r\n"));
+    f.interaction.stringAnswers = {QStringLiteral("Mine")};
+    releaseKeyIn(w, w.mainTree(), Qt::Key_F7);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\ncat7.lsf\r\n"));
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\n"));
+
+    writeTreeOutside(f, "Hot Files\r\nTheirs\r\n", "cat0.lsf\r\ncat7.lsf\r\n");
+    QTRY_COMPARE(namesOf(foldersOnDisk(f)), (QList<QByteArray>{"Hot Files", "Theirs", "Mine"}));
+    QCOMPARE(foldersOnDisk(f)[1].Record, std::optional<MTree>(MTree{"cat7.lsf"}));
+    QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Mine"));
+    QVERIFY(f.interaction.messages.isEmpty());
+
+    const QByteArray halfIndex = "cat0.lsf\r\ncat7.lsf\r\ncat9.lsf\r\ncat8.lsf\r\n";
+    QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("itree.lsf")), halfIndex));
+    w.mainTree()->setCurrentItem(w.mainTree()->topFolder(0)); // a selection saves the tree
+    QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), halfIndex);
+    QTRY_VERIFY_WITH_TIMEOUT(f.readCatalogFile(QStringLiteral("itree.lsf")) != halfIndex, 10000);
+    QCOMPARE(namesOf(foldersOnDisk(f)), (QList<QByteArray>{"Hot Files", "Theirs", "Mine"}));
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages[0].contains(QStringLiteral("did not agree")),
+             qPrintable(f.interaction.messages[0]));
+    const QMap<QString, QByteArray> files = filesUnder(f.workDir());
+    QVERIFY(std::any_of(files.keyValueBegin(), files.keyValueEnd(), [&](const auto &file) {
+        return file.first != QStringLiteral("itree.lsf") && file.second == halfIndex;
+    }));
+}
+
+// An older version elsewhere gave its new folder the file our new folder took: each folder
+// gets a file of its own, both holding what the one file held.
+void TestOutsideChanges::foldersSharingAFileGetOneEach()
+{
+    Fixture f;
+    TMain &w = showWindow(openCatalogWith(f, {url("https://a/")}));
+    writeTreeOutside(f, "Hot Files\r\nTheirs\r\n", "cat0.lsf\r\ncat0.lsf\r\n");
+    QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
+    const QList<FolderRecord> folders = foldersOnDisk(f);
+    QCOMPARE(namesOf(folders), (QList<QByteArray>{"Hot Files", "Theirs"}));
+    QCOMPARE(folders[0].Record, std::optional<MTree>(MTree{"cat0.lsf"}));
+    QVERIFY(folders[1].Record && folders[1].Record != folders[0].Record);
+    QCOMPARE(readContentsFile(f.catalogFile(QString::fromLatin1(folders[1].Record->FileName))).entries,
+             QList<MFile>{url("https://a/")});
+    QCOMPARE(entriesOnDisk(f), QList<MFile>{url("https://a/")});
+}
+
+// The tree files changed elsewhere a moment before an import and before a rename in place ends,
+// before the window has read them again: both apply to the tree as it is, and a folder without
+// a file is found by the name it had.
+void TestOutsideChanges::importAndRenameApplyToTheTreeAsItIsNow()
+{
+    Fixture f;
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\nloose\r\n");
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+    f.writeCatalogFile(contentsName, emptyContents());
+    TMain &w = showWindow(f.open());
+    const QString bookmarks = f.dir.filePath(QStringLiteral("Imported.html"));
+    QFile file(bookmarks);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"https://i/\">i</A>\n</DL><p>\n");
+    file.close();
+
+    writeTreeOutside(f, "Hot Files\r\nloose\r\nTheirs\r\n", "cat0.lsf\r\nNULL\r\nNULL\r\n");
+    BookmarkCommands(w.session(), {}).ImportBookmarks(bookmarks);
+    QCOMPARE(namesOf(foldersOnDisk(f)), (QList<QByteArray>{"Hot Files", "loose", "Theirs", "Imported"}));
+
+    w.mainTree()->setCurrentItem(w.mainTree()->topFolder(1));
+    QLineEdit *editor = [&] {
+        w.mainTree()->setFocus();
+        QTest::keyClick(w.mainTree(), Qt::Key_F2);
+        return qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    }();
+    QVERIFY(editor);
+    writeTreeOutside(f, "Theirs 2\r\nHot Files\r\nloose\r\nTheirs\r\nImported\r\n",
+                     f.readCatalogFile(QStringLiteral("itree.lsf")).prepend("NULL\r\n"));
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("kept"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(namesOf(foldersOnDisk(f)),
+                 (QList<QByteArray>{"Theirs 2", "Hot Files", "kept", "Theirs", "Imported"}));
+    QVERIFY2(f.interaction.messages.isEmpty(), qPrintable(f.interaction.messages.join(u'\n')));
+}
+
 void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside_data()
 {
     QTest::addColumn<QString>("suffix"); // what the sync tool puts between a file's name and ".lsf"
@@ -211,6 +331,26 @@ void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
     QVERIFY2(f.interaction.messages[0].contains(QStringLiteral("\"Hot Files\"")) &&
                  f.interaction.messages[0].contains(QStringLiteral("1 folder")),
              qPrintable(f.interaction.messages[0]));
+}
+
+// Index and state copies whose tree copy the sync tool did not leave: a contents file the index
+// copy names and no folder holds gets a folder, and both copies are moved aside.
+void TestOutsideChanges::anIndexCopyAloneIsMergedAndMovedAside()
+{
+    Fixture f;
+    f.writeCatalogFile(QStringLiteral("cat8.lsf"), serializeContents({url("https://c/")}));
+    f.writeCatalogFile(QStringLiteral("itree.sync-conflict-20240101-120000-ABCDEFG.lsf"),
+                       "cat0.lsf\r\ncat8.lsf\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.sync-conflict-20240102-120000-ABCDEFG.lsf"),
+                       QByteArray(2, '\0'));
+    TMain &w = showWindow(openCatalogWith(f, {url("https://a/")}));
+    QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
+    const QList<FolderRecord> folders = foldersOnDisk(f);
+    QCOMPARE(folders.size(), 2);
+    QCOMPARE(folders[1].Record, std::optional<MTree>(MTree{"cat8.lsf"}));
+    QTRY_COMPARE(QDir(f.workDir() + QStringLiteral("/merged")).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(f.workDir()).entryList({QStringLiteral("*conflict*")}, QDir::Files), QStringList());
+    QCOMPARE(f.interaction.messages.size(), 1);
 }
 
 LINKSHELF_TEST_MAIN(TestOutsideChanges)
