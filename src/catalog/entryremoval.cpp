@@ -50,6 +50,7 @@ EntryRemovalResult removeCatalogEntries(const CatalogPaths &paths, const QList<C
         byFile[ref.contentsFileName].append(ref);
 
     QList<PendingFile> pending;
+    QList<FolderEntryChange> removed;
     int removedFromFiles = 0;
     QList<CatalogEntryRef> shown;
     for (auto it = byFile.cbegin(); it != byFile.cend(); ++it) {
@@ -76,6 +77,10 @@ EntryRemovalResult removeCatalogEntries(const CatalogPaths &paths, const QList<C
                     result.notFound.append(it.value()[w]);
             continue;
         }
+        QList<MFile> records;
+        for (qsizetype at : positions)
+            records.append(read.entries[at]);
+        removed.append({MTree{it.key()}, EntryChange::removing(records)});
         for (qsizetype i = positions.size() - 1; i >= 0; --i)
             read.entries.removeAt(positions[i]);
         pending.append({path, serializeContents(read.entries)});
@@ -95,6 +100,14 @@ EntryRemovalResult removeCatalogEntries(const CatalogPaths &paths, const QList<C
         result.removed += int(shown.size() - missing.size());
         for (qsizetype w : missing)
             result.notFound.append(shown[w]);
+        QList<MFile> records;
+        for (qsizetype w = 0; w < files.size(); ++w)
+            if (!missing.contains(w))
+                records.append(files[w]);
+        if (!records.isEmpty())
+            removed.append({MTree{hooks.shownContentsFileName}, EntryChange::removing(records)});
     }
+    if (!removed.isEmpty() && hooks.removedEntries)
+        hooks.removedEntries(removed);
     return result;
 }

@@ -3,6 +3,8 @@
 // work on the whole catalog (duplicates, checks).
 #pragma once
 
+#include "catalogedit.h"
+
 #include "catalogentries.h"
 #include "catalogpaths.h"
 #include "saveresult.h"
@@ -26,6 +28,9 @@ struct EntryRemovalHooks
     // could be read, so that its original can be kept aside; false when it must not be
     // rewritten (no copy could be kept), and its entries are left as they are.
     std::function<bool(const QString &file)> beforeRewritingDamaged;
+    // Called once, when anything was removed, with the records removed from each folder (the
+    // shown one included): what takes the removal back.
+    std::function<void(const QList<FolderEntryChange> &removed)> removedEntries;
 };
 
 struct EntryRemovalResult

@@ -170,6 +170,12 @@ FolderItem *BookmarkCommands::ImportBookmarkTree(BookmarkFolder imported, const 
         return nullptr;
     tree->setCurrentItem(top); // the selection events show its entries and write the tree files
     tree->scrollToItem(top);
+    // Undone as the deletion of the imported folders: their files are kept for a redo.
+    CatalogEdit undo;
+    for (const FolderRecord &record : planned.plan->folders)
+        if (record.Level == 0)
+            undo.folders.append(FolderChange::removing({record.Record, {record.Name}}));
+    m_session.history().record(QStringLiteral("Import bookmarks"), undo);
     m_session.UpdateFileCounts();
     if (dropPrograms && programs == Programs::Drop)
         m_session.interaction().showMessage(

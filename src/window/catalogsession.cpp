@@ -249,11 +249,12 @@ std::optional<QString> CatalogSession::shownContentsFile() const
     return folder ? m_paths.ContentsFilePath(*folder->record) : std::nullopt;
 }
 
-bool CatalogSession::applyToShownFolder(const EntryChange &change)
+bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString &undoName)
 {
     if (!selectedFolderTakesChanges())
         return false;
     const FolderItem &folder = *folderTakingEntries();
+    const MTree record = *folder.record;
     const QString path = *shownContentsFile();
     const ContentsReadResult fresh = readContentsFile(path);
     if (!fresh.readError.isEmpty()) {
@@ -297,13 +298,18 @@ bool CatalogSession::applyToShownFolder(const EntryChange &change)
                     .arg(entryCaption(outcome.keptAsNew.constFirst(), m_choices.textEncoding())));
     }
     UpdateFileCounts();
+    // A change that waits to be written has no step: its undo would apply to a file that
+    // does not hold it yet.
+    if (!undoName.isEmpty() && result.ok)
+        m_history.record(undoName, entryEditUndoing({{record, change}}));
     return true;
 }
 
-bool CatalogSession::applyToFolder(const FolderItem &folder, const EntryChange &change)
+bool CatalogSession::applyToFolder(const FolderItem &folder, const EntryChange &change,
+                                   const QString &undoName)
 {
     if (&folder == folderTakingEntries())
-        return applyToShownFolder(change);
+        return applyToShownFolder(change, undoName);
     if (!folder.record)
         return false;
     if (const std::optional<QString> reason = readOnlyReason(folder)) {
@@ -326,6 +332,8 @@ bool CatalogSession::applyToFolder(const FolderItem &folder, const EntryChange &
     const SaveResult result =
         writeContentsFile(path, serializeContents(applyEntryChange(fresh.entries, change).entries));
     reportSave(result);
+    if (result.ok && !undoName.isEmpty())
+        m_history.record(undoName, entryEditUndoing({{*folder.record, change}}));
     return result.ok;
 }
 
@@ -476,9 +484,20 @@ void CatalogSession::LoadFolderTree()
         m_controls.tree->setCurrentItem(items[load.folders.crend() - selected - 1]); // reads its entries
 }
 
-bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change)
+bool CatalogSession::SaveFolderTree(const std::optional<FolderChange> &change, const QString &undoName)
 {
-    return SaveFolderTree(change ? QList<FolderChange>{*change} : QList<FolderChange>{});
+    CatalogEdit undo;
+    if (change && !undoName.isEmpty() && !treeReadOnlyReason()) {
+        // What takes it back is found from the tree as it is on disk, before it changes.
+        const FolderTreeLoad before = loadFolderTree(m_paths);
+        if (before.status == FolderTreeLoad::Loaded)
+            undo = folderEditUndoing(m_paths, before.folders, *change);
+    }
+    const bool saved = SaveFolderTree(change ? QList<FolderChange>{*change} : QList<FolderChange>{});
+    // A change that waits to be written has no step: its undo would find nothing to take back.
+    if (saved && !undoName.isEmpty())
+        m_history.record(undoName, undo);
+    return saved;
 }
 
 bool CatalogSession::SaveFolderTree(const QList<FolderChange> &changes)
@@ -703,6 +722,53 @@ void CatalogSession::FreeListRecords()
 void CatalogSession::UpdateFileCounts()
 {
     m_counters->update();
+}
+
+bool CatalogSession::editTakesChanges(const CatalogEdit &edit)
+{
+    if (!edit.folders.isEmpty() && !treeTakesChanges())
+        return false;
+    for (const FolderEntryChange &entries : edit.entries) {
+        const std::optional<QString> path = m_paths.ContentsFilePath(entries.record);
+        if (const std::optional<QString> reason = path ? m_readOnlyFiles.reasonFor(*path) : std::nullopt) {
+            m_interaction.showMessage(
+                QStringLiteral("The file \"%1\" is left as it is while Linkshelf runs: %2.")
+                    .arg(QDir::toNativeSeparators(*path), *reason));
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<CatalogEditOutcome> CatalogSession::applyEdit(const CatalogEdit &edit)
+{
+    if (!editTakesChanges(edit))
+        return std::nullopt;
+    const FolderItem *shown = folderTakingEntries();
+    const bool changesShown = shown && std::any_of(edit.entries.cbegin(), edit.entries.cend(),
+                                                   [shown](const FolderEntryChange &entries) {
+                                                       return entries.record == shown->record;
+                                                   });
+    CatalogEditOutcome outcome = applyCatalogEdit(m_paths, edit);
+    reloadTreeIfChanged();
+    // An edit of several folders' entries that includes the shown one stays there.
+    if (outcome.folderToShow && !changesShown)
+        selectFolderOf(*outcome.folderToShow);
+    reloadShownFolderIfChanged();
+    UpdateFileCounts();
+    return outcome;
+}
+
+void CatalogSession::selectFolderOf(const MTree &record)
+{
+    MainTree &tree = *m_controls.tree;
+    for (FolderItem *folder : tree.foldersInPreOrder())
+        if (folder->record == record) {
+            if (tree.selectedFolder() != folder)
+                tree.setCurrentItem(folder); // reads its entries, as a click does
+            tree.scrollToItem(folder);
+            return;
+        }
 }
 
 void CatalogSession::reportSave(const SaveResult &result)

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "catalogchoices.h"
+#include "catalogedit.h"
 #include "catalogpaths.h"
+#include "changehistory.h"
 #include "entrychange.h"
 #include "entryrow.h"
 #include "filefingerprint.h"
@@ -116,11 +118,13 @@ public:
     // keeps its selection and place by entry. An edit whose entry was removed elsewhere is
     // kept as a new entry, and the user told. False when the folder takes no changes (none
     // selected, read-only, its file unreadable); a write the disk refuses keeps the change in
-    // the window, to be written with the next command.
-    bool applyToShownFolder(const EntryChange &change);
+    // the window, to be written with the next command. A command names itself in undoName
+    // ("Delete 12 entries") to be undone; merges from outside give none.
+    bool applyToShownFolder(const EntryChange &change, const QString &undoName = QString());
     // The same for any folder with a record: one that is not shown has the change applied to
     // its file as it is on disk and written back, and stays not shown.
-    bool applyToFolder(const FolderItem &folder, const EntryChange &change);
+    bool applyToFolder(const FolderItem &folder, const EntryChange &change,
+                       const QString &undoName = QString());
     // Reads the shown folder again when its file was changed from outside and nothing of ours
     // waits to be written, keeping the selection and the top row by entry. True when it did.
     bool reloadShownFolderIfChanged();
@@ -143,7 +147,9 @@ public:
     // While the tree files on disk disagree with each other (a sync tool delivers them one by
     // one), nothing is written over them: the changes wait in the window, false is returned,
     // and they are written with the rest once it has arrived (see writeWaitingTree).
-    bool SaveFolderTree(const std::optional<FolderChange> &change = std::nullopt);
+    // A command names itself in undoName to be undone, as applyToShownFolder.
+    bool SaveFolderTree(const std::optional<FolderChange> &change = std::nullopt,
+                        const QString &undoName = QString());
     // The same for several changes, applied in their order (an import's folders, say).
     bool SaveFolderTree(const QList<FolderChange> &changes);
     // A copy of a folder's contents file under a free name that no folder holds (held) and no
@@ -158,6 +164,12 @@ public:
     // files as they are kept aside with a notice, and the window's tree, the last whole one
     // with every change of ours, is written. True when nothing waits any more.
     bool writeWaitingTree(bool waitingIsOver);
+    // The undo and redo history of the session.
+    ChangeHistory &history() { return m_history; }
+    // Applies an edit from the history to the files as they are, then shows the result with
+    // the folder it touched selected (the shown one, when its entries are among those changed).
+    // None when the files it changes may not be written.
+    std::optional<CatalogEditOutcome> applyEdit(const CatalogEdit &edit);
     // Empties the list (its records go with its rows) and the description pane.
     void FreeListRecords();
     // Writes both counters now; they also follow every change of the list by themselves.
@@ -165,6 +177,8 @@ public:
 
 private:
     void reportSave(const SaveResult &result);
+    bool editTakesChanges(const CatalogEdit &edit);
+    void selectFolderOf(const MTree &record);
     // The change applied to the list itself, for a file that is still what the list holds.
     void applyToList(const EntryChange &change);
     // Shows entries in place of the list's, keeping the selected entries and the top row.
@@ -224,4 +238,5 @@ private:
     QList<FolderChange> m_waitingTreeChanges;
     bool m_treeWaiting = false;
     std::function<void()> m_onTreeWaiting;
+    ChangeHistory m_history;
 };

@@ -176,7 +176,8 @@ void EntryCommands::Delete2Click()
         return;
     const QList<MFile> files = m_session.model().filesAt(rows);
     m_session.controls().desc->clear();
-    m_session.applyToShownFolder(EntryChange::removing(files));
+    m_session.applyToShownFolder(EntryChange::removing(files),
+                                 entriesStepName(QStringLiteral("Delete"), files.size()));
 }
 
 void EntryCommands::Properties1Click()
@@ -208,7 +209,8 @@ void EntryCommands::Properties1Click()
     if (description != withLfLineBreaks(shown.Description))
         file.Description = encoding.encode(withCrLf(description.left(MaxEntryTextLength))).bytes;
     m_session.controls().desc->setPlainText(textForEditing(file.Description, encoding));
-    if (!m_session.applyToShownFolder(EntryChange::replacing(before, file)))
+    if (!m_session.applyToShownFolder(EntryChange::replacing(before, file),
+                                      QStringLiteral("Change properties")))
         return;
     if (const int newRow = rowOfRecord(file); newRow >= 0)
         list->selectRows({newRow});
@@ -253,7 +255,8 @@ void EntryCommands::addEntries(std::vector<MFile> files)
     if (files.empty())
         return;
     const MFile last = files.back();
-    if (!m_session.applyToShownFolder(EntryChange::adding(QList<MFile>(files.begin(), files.end()))))
+    if (!m_session.applyToShownFolder(EntryChange::adding(QList<MFile>(files.begin(), files.end())),
+                                      entriesStepName(QStringLiteral("Add"), qsizetype(files.size()))))
         return;
     // The last of equal records is the one just added: adds go after equal entries.
     const EntryListModel &model = m_session.model();

@@ -74,7 +74,7 @@ FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name
         const QSignalBlocker blocker(tree); // selected and written below, with the change
         tree->setCurrentItem(folder);
     }
-    MainTreeChange(folder, change);
+    MainTreeChange(folder, change, QStringLiteral("Add folder"));
     folder = tree->selectedFolder(); // the tree may have been read again around the change
     if (folder)
         tree->scrollToItem(folder);
@@ -152,19 +152,21 @@ void FolderCommands::DeleteFolder()
     // Written at once, so that an exit without closing cannot bring the folder back. Its
     // file goes only once the tree on disk no longer names it: a crash in between, or a save
     // the disk refused, leaves a stray file, never a folder whose entries are gone.
-    const bool treeSaved = MainTreeChange(static_cast<FolderItem *>(neighbour), change);
+    const bool treeSaved =
+        MainTreeChange(static_cast<FolderItem *>(neighbour), change, QStringLiteral("Delete folder"));
     if (contentsFile && treeSaved)
         QFile::remove(*contentsFile);
     m_session.UpdateFileCounts();
 }
 
-bool FolderCommands::MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change)
+bool FolderCommands::MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change,
+                                    const QString &undoName)
 {
     if (folder)
         m_session.LoadFolderContents(folder);
     else
         m_session.FreeListRecords(); // no folder left: the list shows nothing
-    const bool saved = m_session.SaveFolderTree(change);
+    const bool saved = m_session.SaveFolderTree(change, undoName);
     m_session.UpdateFileCounts();
     return saved;
 }
@@ -199,6 +201,7 @@ void FolderCommands::CopyToFolder()
 
 void FolderCommands::CopyEntriesToFolder(FolderItem *target, const QList<MFile> &entries)
 {
-    if (m_session.applyToFolder(*target, EntryChange::adding(entries)))
+    if (m_session.applyToFolder(*target, EntryChange::adding(entries),
+                                entriesStepName(QStringLiteral("Copy"), entries.size())))
         m_session.UpdateFileCounts();
 }

@@ -35,7 +35,8 @@ public:
     // the tree files could not be written.
     // A folder command gives its change, which the write applies to the tree files as they
     // are on disk (see CatalogSession::SaveFolderTree).
-    bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt);
+    bool MainTreeChange(FolderItem *folder, const std::optional<FolderChange> &change = std::nullopt,
+                        const QString &undoName = QString());
     // Copies entries dragged from the list onto target, into its file as it is on disk; the
     // shown folder stays shown.
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);

@@ -93,7 +93,7 @@ QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> 
         for (qsizetype at : positions)
             found.append(rows[at]);
         session.controls().desc->clear();
-        session.applyToShownFolder(EntryChange::removing(found));
+        session.applyToShownFolder(EntryChange::removing(found)); // undone with the whole removal
     }
     return missing;
 }
@@ -107,6 +107,12 @@ EntryRemovalHooks shownFolderRemovalHooks(CatalogSession &session)
     };
     hooks.beforeRewritingDamaged = [&session](const QString &file) {
         return session.keepDamagedFileAside(file);
+    };
+    hooks.removedEntries = [&session](const QList<FolderEntryChange> &removed) {
+        qsizetype count = 0;
+        for (const FolderEntryChange &folder : removed)
+            count += folder.change.removed.size();
+        session.history().record(entriesStepName(QStringLiteral("Delete"), count), entryEditUndoing(removed));
     };
     return hooks;
 }

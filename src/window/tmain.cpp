@@ -60,6 +60,8 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
     m_browserImport = std::make_unique<BrowserImport>(*m_bookmarkCommands, m_interaction,
                                                       BrowserImport::dialogChooser(this));
+    m_undoCommands = std::make_unique<UndoCommands>(*m_session);
+    createEditMenu();
     createToolsMenu();
     createFocusKeys();
     connectTree();
@@ -157,7 +159,8 @@ void TMain::connectTree()
                 // Named by the path it has on disk: a folder without a file is found by it alone.
                 FolderRef ref = folderRef(folder);
                 ref.path.last() = oldName;
-                m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()));
+                m_session->SaveFolderTree(FolderChange::renaming(ref, folder->nameBytes()),
+                                          QStringLiteral("Rename folder"));
             });
     connect(m_mainTree, &MainTree::nameRefused, this,
             [this](const QString &message) { m_interaction.showMessage(message); });

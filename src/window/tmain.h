@@ -15,6 +15,7 @@
 #include "holdinginteraction.h"
 #include "keypresspairing.h"
 #include "mainlist.h"
+#include "undocommands.h"
 
 #include <QMainWindow>
 
@@ -136,6 +137,7 @@ private:
     void sortList(int column, Qt::SortOrder order);
     void createPopups();
     void createToolsMenu();
+    void createEditMenu();
     void connectTree();
     void connectList();
     void registerStoredSettings();
@@ -187,6 +189,7 @@ private:
     std::unique_ptr<EntryCommands> m_entryCommands;
     std::unique_ptr<BookmarkCommands> m_bookmarkCommands;
     std::unique_ptr<BrowserImport> m_browserImport;
+    std::unique_ptr<UndoCommands> m_undoCommands;
     std::unique_ptr<CatalogChoiceCommands> m_catalogChoices;
     std::unique_ptr<FormStorage> m_formStorage;
     std::unique_ptr<OutsideChanges> m_outsideChanges;

@@ -385,6 +385,14 @@ void TMain::createHelpMenu(QMenu *help)
     menuItem(help, "About1", QStringLiteral("&About..."), &TMain::AboutButClick);
 }
 
+// An addition of our own, beside the Folder menu whose commands it takes back.
+void TMain::createEditMenu()
+{
+    QMenu *edit = new QMenu(QStringLiteral("&Edit"), this);
+    menuBar()->insertMenu(menuBar()->actions().at(1), edit);
+    m_undoCommands->fillMenu(edit);
+}
+
 void TMain::createToolsMenu()
 {
     // Additions of our own: their keys are ordinary shortcuts, acting on press.

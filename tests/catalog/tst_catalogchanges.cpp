@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Changes to a folder's entries and to the folder tree, applied to whatever the files hold
 // now, and the fingerprint that tells a file changed from outside.
+#include "catalogedit.h"
 #include "conflictcopies.h"
 #include "contentsfile.h"
 #include "entrychange.h"
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void appliesByRecordToWhatIsThere();
     void invertedChangeTakesItBack();
     void folderChangesFindTheirFolderWhereverItIs();
+    void folderEditsTakeBackWhatTheyDidWithTheFiles();
     void fingerprintSeesWhatTheStampMisses();
     void conflictCopiesAreKnownByTheirNames_data();
     void conflictCopiesAreKnownByTheirNames();
@@ -127,6 +129,64 @@ void TestCatalogChanges::folderChangesFindTheirFolderWhereverItIs()
 
 // A sync tool may put back the time a file had, and a rewrite may keep its size: the stamp
 // alone would call the file unchanged, the bytes do not.
+// A folder deleted with its subfolders comes back with them and with its contents file as it
+// was; undoing the undo deletes them again, and renames and adds go back and forth the same way.
+void TestCatalogChanges::folderEditsTakeBackWhatTheyDidWithTheFiles()
+{
+    QTemporaryDir dir;
+    const CatalogPaths paths = CatalogPaths::forWorkDirectory(dir.path());
+    const auto folder = [](int level, const char *name, const char *file) {
+        return FolderRecord{level, name, MTree{file}, false, false};
+    };
+    const QList<FolderRecord> start{folder(0, "A", "cat0.lsf"), folder(1, "B", "cat1.lsf"),
+                                    folder(2, "B2", "cat3.lsf"), folder(0, "C", "cat2.lsf")};
+    QVERIFY(saveFolderTree(paths, start));
+    const QByteArray entriesOfA = serializeContents({url("https://a/")});
+    for (const char *file : {"cat1.lsf", "cat2.lsf", "cat3.lsf"})
+        QVERIFY(writeContentsFile(*paths.ContentsFilePath(MTree{file}), emptyContents()));
+    QVERIFY(writeContentsFile(*paths.ContentsFilePath(MTree{"cat0.lsf"}), entriesOfA));
+    const auto names = [&paths] {
+        QList<QByteArray> names;
+        for (const FolderRecord &folder : loadFolderTree(paths).folders)
+            names.append(QByteArray(folder.Level, '>') + folder.Name);
+        return names;
+    };
+    const QString fileOfA = *paths.ContentsFilePath(MTree{"cat0.lsf"});
+
+    CatalogEdit remove;
+    remove.folders = {FolderChange::removing({MTree{"cat0.lsf"}, {"A"}})};
+    const CatalogEditOutcome removed = applyCatalogEdit(paths, remove);
+    QVERIFY(removed.saved);
+    QCOMPARE(names(), QList<QByteArray>{"C"});
+    QVERIFY(!QFile::exists(fileOfA));
+
+    const CatalogEditOutcome restored = applyCatalogEdit(paths, removed.inverse);
+    QVERIFY(restored.saved);
+    QCOMPARE(restored.changedElsewhere, 0);
+    QCOMPARE(names(), (QList<QByteArray>{"A", ">B", ">>B2", "C"})); // back in its place
+    QCOMPARE(readContentsFile(fileOfA).entries, QList<MFile>{url("https://a/")});
+    QCOMPARE(restored.folderToShow, MTree{"cat0.lsf"});
+    QCOMPARE(applyCatalogEdit(paths, restored.inverse).saved.ok, true);
+    QCOMPARE(names(), QList<QByteArray>{"C"});
+    QVERIFY(!QFile::exists(fileOfA));
+
+    const QList<FolderRecord> before = loadFolderTree(paths).folders;
+    const FolderChange rename = FolderChange::renaming({MTree{"cat2.lsf"}, {"C"}}, "D");
+    CatalogEdit renaming;
+    renaming.folders = {rename};
+    const CatalogEdit undoRename = folderEditUndoing(paths, before, rename);
+    QVERIFY(applyCatalogEdit(paths, renaming).saved);
+    QCOMPARE(names(), QList<QByteArray>{"D"});
+    QVERIFY(applyCatalogEdit(paths, undoRename).saved);
+    QCOMPARE(names(), QList<QByteArray>{"C"});
+
+    // Undoing an add where the folder was deleted elsewhere changes nothing, and says so.
+    CatalogEdit undoAdd = folderEditUndoing(paths, before, FolderChange::adding({}, "N", MTree{"cat9.lsf"}));
+    const CatalogEditOutcome gone = applyCatalogEdit(paths, undoAdd);
+    QCOMPARE(gone.changedElsewhere, 1);
+    QCOMPARE(names(), QList<QByteArray>{"C"});
+}
+
 void TestCatalogChanges::fingerprintSeesWhatTheStampMisses()
 {
     QTemporaryDir dir;

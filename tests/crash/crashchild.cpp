@@ -4,6 +4,7 @@
 // each write is done, so that the parent knows which versions a kill may leave.
 // Usage: linkshelf_crashchild WORKDIR SEED
 #include "atomicfile.h"
+#include "catalogedit.h"
 #include "catalogpaths.h"
 #include "contentsfile.h"
 #include "contentsnames.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 
 #include <random>
 
@@ -64,12 +66,14 @@ public:
             return;
         }
         const int pick = below(100);
-        if (pick < 50)
+        if (pick < 40)
             changeEntries();
-        else if (pick < 65)
+        else if (pick < 55)
             createFolder(below(3) == 0 ? -1 : below(int(m_folders.size())));
-        else if (pick < 75 && m_folders.size() > 1)
+        else if (pick < 65 && m_folders.size() > 1)
             deleteFolder(below(int(m_folders.size())));
+        else if (pick < 85)
+            undoOrRedo();
         else
             moveSelection();
     }
@@ -101,13 +105,71 @@ private:
         if (!folder.Record)
             return;
         QList<MFile> entries = readContentsFile(m_paths.ContentsFilePath(*folder.Record).value()).entries;
-        if (entries.size() > 150 || (!entries.isEmpty() && below(4) == 0))
-            entries.removeAt(below(int(entries.size())));
-        else
+        EntryChange change;
+        if (entries.size() > 150 || (!entries.isEmpty() && below(4) == 0)) {
+            change = EntryChange::removing({entries.takeAt(below(int(entries.size())))});
+        } else {
             entries.append(MFile{below(2), "entry " + QByteArray::number(m_random()) + QByteArray(below(3000), 'p'),
                                  below(2) ? QByteArray() : QByteArrayLiteral("/usr/bin/prog"),
                                  QByteArray(below(500), 'd')});
+            change = EntryChange::adding({entries.constLast()});
+        }
         writeContents(*folder.Record, serializeContents(entries));
+        done(entryEditUndoing({{*folder.Record, change}}));
+    }
+
+    // A command was done: edit takes it back.
+    void done(CatalogEdit edit)
+    {
+        m_undo.append(std::move(edit));
+        m_redo.clear();
+    }
+
+    bool named(const QList<FolderRecord> &folders, const MTree &record) const
+    {
+        return findFolder(folders, FolderRef{record, {}}) >= 0;
+    }
+
+    // Undo or redo, as the Edit menu does: every file the edit may write is announced with
+    // the version it gets, then all are written, and the end is told.
+    void undoOrRedo()
+    {
+        const bool redo = !m_redo.isEmpty() && (m_undo.isEmpty() || below(3) == 0);
+        if (!redo && m_undo.isEmpty())
+            return;
+        const CatalogEdit edit = redo ? m_redo.takeLast() : m_undo.takeLast();
+        announce(edit);
+        const CatalogEditOutcome outcome = applyCatalogEdit(m_paths, edit);
+        if (!outcome.saved)
+            ::_exit(7);
+        tell("g");
+        (redo ? m_undo : m_redo).append(outcome.inverse);
+        m_folders = loadFolderTree(m_paths).folders;
+    }
+
+    void announce(const CatalogEdit &edit)
+    {
+        QList<FolderRecord> folders = m_folders;
+        for (const KeptContentsFile &kept : edit.files) {
+            const QFileInfo file(m_paths.ContentsFilePath(kept.record).value());
+            if (!named(folders, kept.record) && !file.exists())
+                tell("G " + kept.record.FileName + ' ' + hashOf(kept.bytes));
+        }
+        const QList<MTree> removed = applyFolderEdit(m_paths, folders, edit).filesToRemove;
+        if (!edit.folders.isEmpty()) {
+            const FolderTreeBytes bytes = serializeFolderTree(folders);
+            tell("GT " + hashOf(bytes.index) + ' ' + hashOf(bytes.tree) + ' ' + hashOf(bytes.state));
+        }
+        for (const MTree &record : removed)
+            if (!named(folders, record))
+                tell("G " + record.FileName + " -");
+        for (const FolderEntryChange &entries : edit.entries)
+            if (named(folders, entries.record)) {
+                const QList<MFile> now =
+                    readContentsFile(m_paths.ContentsFilePath(entries.record).value()).entries;
+                tell("G " + entries.record.FileName + ' ' +
+                     hashOf(serializeContents(applyEntryChange(now, entries.change).entries)));
+            }
     }
 
     // As folder creation does: the new folder's empty file first, then the tree that names it.
@@ -121,6 +183,11 @@ private:
         if (!name)
             return;
         const MTree record{*name};
+        const QByteArray folderName = "Folder " + QByteArray::number(m_random());
+        const CatalogEdit undo =
+            folderEditUndoing(m_paths, m_folders,
+                              FolderChange::adding(parent >= 0 ? folderRefAt(m_folders, parent) : FolderRef{},
+                                                   folderName, record));
         writeContents(record, emptyContents());
         qsizetype at = m_folders.size();
         int level = 0;
@@ -129,9 +196,10 @@ private:
             at = subtreeEnd(parent);
             m_folders[parent].Expanded = true;
         }
-        m_folders.insert(at, FolderRecord{level, "Folder " + QByteArray::number(m_random()), record, false, false});
+        m_folders.insert(at, FolderRecord{level, folderName, record, false, false});
         select(at);
         saveTree();
+        done(undo);
     }
 
     // As folder deletion does: the folder's own file goes, then the tree without the folder
@@ -140,6 +208,8 @@ private:
     {
         if (subtreeEnd(index) - index == m_folders.size())
             return; // the last folders stay, as a catalog with none has nowhere to put entries
+        const CatalogEdit undo =
+            folderEditUndoing(m_paths, m_folders, FolderChange::removing(folderRefAt(m_folders, index)));
         if (const std::optional<MTree> record = m_folders[index].Record) {
             tell("D " + record->FileName);
             QFile::remove(m_paths.ContentsFilePath(*record).value());
@@ -149,6 +219,7 @@ private:
         if (!m_folders.isEmpty())
             select(std::min<qsizetype>(index, m_folders.size() - 1));
         saveTree();
+        done(undo);
     }
 
     void moveSelection()
@@ -176,6 +247,7 @@ private:
     CatalogPaths m_paths;
     std::mt19937 m_random;
     QList<FolderRecord> m_folders;
+    QList<CatalogEdit> m_undo, m_redo; // of this run: each kill ends a session
 };
 
 } // namespace

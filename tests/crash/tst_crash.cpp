@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Kills a process that is writing a catalog at hundreds of random points, and checks after
-// each kill that every file is a whole old or new version and that the catalog loads with
-// nothing lost but the change that was cut off.
+// Kills a process that is writing a catalog (commands, and undo and redo of them) at hundreds of
+// random points, and checks after each kill that every file is a whole old or new version and that
+// the catalog loads with nothing lost but the change that was cut off.
 #include "atomicfile.h"
 #include "catalogpaths.h"
 #include "contentsfile.h"
@@ -43,7 +43,7 @@ struct Expectation
     QHash<QByteArray, QByteArray> contents; // file name -> hash, or Absent
     QList<QByteArray> tree{Absent, Absent, Absent};
 
-    enum class Pending { None, Contents, Delete, Tree };
+    enum class Pending { None, Contents, Delete, Tree, Undo };
     Pending pending = Pending::None;
     QByteArray pendingName;
     QByteArray pendingHash;
@@ -52,6 +52,22 @@ struct Expectation
     // a kill between the two brings the folder back with its entries gone, as deleted.
     QSet<QByteArray> deletedFiles;
     bool deletionOpen = false; // a deletion has begun and its tree save has not ended
+    // An undo or redo writes several files, each announced with its new version (Absent: it
+    // goes); any of them may be old or new after a kill, the tree files as one.
+    QHash<QByteArray, QByteArray> undoContents;
+    bool undoTree = false;
+    int undoStepsDone = 0;
+
+    bool treePending() const { return pending == Pending::Tree || (pending == Pending::Undo && undoTree); }
+
+    void beginUndo()
+    {
+        if (pending == Pending::Undo)
+            return;
+        pending = Pending::Undo;
+        undoContents.clear();
+        undoTree = false;
+    }
 
     void follow(const QList<QByteArray> &journal)
     {
@@ -76,6 +92,23 @@ struct Expectation
             } else if (word[0] == "T") {
                 pending = Pending::Tree;
                 pendingTree = word.mid(1);
+            } else if (word[0] == "G") {
+                beginUndo();
+                undoContents.insert(word[1], word[2] == "-" ? Absent : word[2]);
+            } else if (word[0] == "GT") {
+                beginUndo();
+                undoTree = true;
+                pendingTree = word.mid(1);
+            } else if (word[0] == "g") {
+                for (auto it = undoContents.cbegin(); it != undoContents.cend(); ++it) {
+                    contents[it.key()] = it.value();
+                    if (it.value() != Absent)
+                        deletedFiles.remove(it.key()); // the folder's file is whole again
+                }
+                if (undoTree)
+                    tree = pendingTree;
+                ++undoStepsDone;
+                pending = Pending::None;
             } else if (word[0] == "t") {
                 deletionOpen = false;
                 tree = pendingTree;
@@ -92,6 +125,7 @@ struct Tally
     int duringContentsWrite = 0;
     int duringDelete = 0;
     int duringTreeSave = 0;
+    int duringUndo = 0;
     int beforeReady = 0;
     int treeFinishedAtLoad = 0;
     int treeDroppedAtLoad = 0;
@@ -188,10 +222,13 @@ void TestCrash::checkContentsFiles()
         const QByteArray actual = onDisk.value(name, Absent);
         const QByteArray committed = m_expect.contents.value(name, Absent);
         const bool pendingHere = m_expect.pendingName == name;
-        const bool allowed = actual == committed
-                             || (pendingHere && m_expect.pending == Expectation::Pending::Contents
-                                 && actual == m_expect.pendingHash)
-                             || (pendingHere && m_expect.pending == Expectation::Pending::Delete && actual == Absent);
+        const bool allowed =
+            actual == committed ||
+            (pendingHere && m_expect.pending == Expectation::Pending::Contents &&
+             actual == m_expect.pendingHash) ||
+            (pendingHere && m_expect.pending == Expectation::Pending::Delete && actual == Absent) ||
+            (m_expect.pending == Expectation::Pending::Undo && m_expect.undoContents.value(name) == actual &&
+             m_expect.undoContents.contains(name));
         if (!allowed)
             fail(QStringLiteral("%1 is neither the old nor the new version").arg(QString::fromLatin1(name)));
         m_expect.contents[name] = actual;
@@ -205,7 +242,7 @@ bool TestCrash::checkTreeFilesBeforeLoad()
     for (int i = 0; i < 3; ++i) {
         const QString path = m_workDir + u'/' + TreeFiles[i];
         const QByteArray actual = hashOfFile(path);
-        const bool pendingTree = m_expect.pending == Expectation::Pending::Tree;
+        const bool pendingTree = m_expect.treePending();
         if (actual != m_expect.tree[i] && !(pendingTree && actual == m_expect.pendingTree[i]))
             fail(QStringLiteral("%1 is torn or from no save").arg(TreeFiles[i]));
         const QByteArray staged = hashOfFile(stagingPath(path));
@@ -213,8 +250,8 @@ bool TestCrash::checkTreeFilesBeforeLoad()
             fail(QStringLiteral("the staging file of %1 is torn").arg(TreeFiles[i]));
         triple.append(actual);
     }
-    const bool oneSave = triple == m_expect.tree
-                         || (m_expect.pending == Expectation::Pending::Tree && triple == m_expect.pendingTree);
+    const bool oneSave =
+        triple == m_expect.tree || (m_expect.treePending() && triple == m_expect.pendingTree);
     if (!oneSave)
         ++m_tally.treeFilesFromTwoSaves;
     return oneSave;
@@ -235,7 +272,7 @@ void TestCrash::checkLoad()
         if (QFileInfo::exists(stagingPath(m_workDir + u'/' + name)))
             fail(QStringLiteral("a staging file of %1 outlived the load").arg(name));
     }
-    const bool pendingTree = m_expect.pending == Expectation::Pending::Tree;
+    const bool pendingTree = m_expect.treePending();
     if (triple != m_expect.tree && !(pendingTree && triple == m_expect.pendingTree))
         fail(QStringLiteral("the tree files loaded are not one save"));
     if (triple != m_expect.tree && load.status != FolderTreeLoad::TreeFileMissing) {
@@ -272,6 +309,9 @@ void TestCrash::check()
     case Expectation::Pending::Contents: ++m_tally.duringContentsWrite; break;
     case Expectation::Pending::Delete: ++m_tally.duringDelete; break;
     case Expectation::Pending::Tree: ++m_tally.duringTreeSave; break;
+    case Expectation::Pending::Undo:
+        ++m_tally.duringUndo;
+        break;
     case Expectation::Pending::None: break;
     }
     const int failuresBefore = int(m_failures.size());
@@ -303,8 +343,11 @@ void TestCrash::killsNeverCostMoreThanTheChangeCutOff()
         check();
     }
     qInfo("%d of %d kills survived (in %.1f s)", m_tally.survived, m_tally.kills, clock.elapsed() / 1000.0);
-    qInfo("cut off: %d contents writes, %d folder deletions, %d tree saves; %d before the catalog was open",
-          m_tally.duringContentsWrite, m_tally.duringDelete, m_tally.duringTreeSave, m_tally.beforeReady);
+    qInfo("cut off: %d contents writes, %d folder deletions, %d tree saves, %d undo or redo steps; %d before "
+          "the catalog was open",
+          m_tally.duringContentsWrite, m_tally.duringDelete, m_tally.duringTreeSave, m_tally.duringUndo,
+          m_tally.beforeReady);
+    qInfo("undo or redo steps finished: %d", m_expect.undoStepsDone);
     qInfo("tree files from two saves on disk: %d; at load %d saves finished, %d dropped",
           m_tally.treeFilesFromTwoSaves, m_tally.treeFinishedAtLoad, m_tally.treeDroppedAtLoad);
     qInfo("folder deletions cut off: %d, of which the folder showed again without its entries: %d",

@@ -115,6 +115,13 @@ void TestBookmarkCommands::importAddsASelectedTopLevelFolder()
     BookmarkFolder expected = *parseBookmarks(fixture("firefox.html")).root;
     expected.name = "firefox";
     QCOMPARE(dump(catalogOnDisk(f).subfolders.last()), dump(expected));
+
+    // Undone, the imported folders go; redone, they are back with every entry.
+    showWindow(w);
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Hot Files\r\n"));
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(dump(catalogOnDisk(f).subfolders.last()), dump(expected));
 }
 
 void TestBookmarkCommands::refusedImportsChangeNothing_data()

@@ -223,6 +223,7 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
     groups->topLevelItem(2)->child(1)->setCheckState(0, Qt::Unchecked);
 
     const QByteArray before3 = f.readCatalogFile(QStringLiteral("cat3.lsf"));
+    const QList<QList<MFile>> before{fileContents(f, 1), fileContents(f, 2), fileContents(f, 3)};
     f.interaction.yesNoAnswers = {false};
     QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
     QCOMPARE(f.interaction.questions,
@@ -240,6 +241,20 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
     QCOMPARE(groups->topLevelItemCount(), 0); // found again: none left
     QCOMPARE(dialog->statusText(), QStringLiteral("No duplicates found."));
     QVERIFY(!dialog->deleteButton()->isEnabled());
+
+    // One undo in the main window brings every copy back to its folder.
+    dialog->close();
+    showWindow(w);
+    QTest::keyClick(w.mainTree(), Qt::Key_Z, Qt::ControlModifier);
+    const auto sorted = [](QList<MFile> files) {
+        std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) {
+            return serializeContents({a}) < serializeContents({b});
+        });
+        return files;
+    };
+    for (int folder = 1; folder <= 3; ++folder)
+        QCOMPARE(sorted(fileContents(f, folder)), sorted(before[folder - 1]));
+    QCOMPARE(w.session().model().count(), 3);
     QVERIFY(f.interaction.messages.isEmpty());
     QVERIFY(f.interaction.unexpected.isEmpty());
 }

@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Edit > Undo and Redo in the real window: commands taken back and brought back from the keys
+// and the menu, applied to the catalog files as they are.
+#include "entrylistmodel.h"
+#include "entrywindowfixture.h"
+#include "maintree.h"
+#include "outsidewriter.h"
+#include "testenvironment.h"
+#include "uiactions.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace {
+
+MFile url(const char *path)
+{
+    return MFile{MFile::UrlKind, path, {}, {}};
+}
+
+QList<MFile> sorted(QList<MFile> files)
+{
+    std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) { return a.Path < b.Path; });
+    return files;
+}
+
+QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &name = contentsName)
+{
+    return sorted(readContentsFile(f.catalogFile(name)).entries);
+}
+
+QList<MFile> entriesInList(TMain &w)
+{
+    QList<MFile> files;
+    for (int row = 0; row < w.mainList()->model().count(); ++row)
+        files.append(w.mainList()->model().rowAt(row).file);
+    return sorted(files);
+}
+
+int rowOf(TMain &w, const MFile &file)
+{
+    for (int row = 0; row < w.mainList()->model().count(); ++row)
+        if (w.mainList()->model().rowAt(row).file == file)
+            return row;
+    return -1;
+}
+
+QAction *action(TMain &w, const char *name)
+{
+    return w.findChild<QAction *>(QLatin1String(name));
+}
+
+void undoKey(QWidget *widget)
+{
+    QTest::keyClick(widget, Qt::Key_Z, Qt::ControlModifier);
+}
+
+void redoKey(QWidget *widget)
+{
+    QTest::keyClick(widget, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+} // namespace
+
+class TestUndo : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void entryCommandsGoBackAndForthFromKeysAndMenu();
+    void deletedFolderComesBackWithItsFileAndSubfolders();
+    void undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged();
+};
+
+void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
+{
+    Fixture f;
+    const QList<MFile> all{url("https://a/"), url("https://b/"), url("https://c/")};
+    TMain &w = showWindow(openCatalogWith(f, all));
+    QWidget *view = w.mainList()->currentView();
+    QVERIFY(!action(w, "Undo1")->isEnabled());
+    QVERIFY(!action(w, "Redo1")->isEnabled());
+
+    clickEntry(w, rowOf(w, url("https://b/")));
+    f.interaction.yesNoAnswers = {true};
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    const QList<MFile> withoutB{url("https://a/"), url("https://c/")};
+    QCOMPARE(entriesOnDisk(f), withoutB);
+    QCOMPARE(action(w, "Undo1")->text(), QStringLiteral("&Undo Delete 1 entry"));
+
+    undoKey(view);
+    QCOMPARE(entriesOnDisk(f), all);
+    QCOMPARE(entriesInList(w), all);
+    QCOMPARE(action(w, "Redo1")->text(), QStringLiteral("&Redo Delete 1 entry"));
+    QVERIFY(!action(w, "Undo1")->isEnabled());
+
+    redoKey(view);
+    QCOMPARE(entriesOnDisk(f), withoutB);
+    QCOMPARE(entriesInList(w), withoutB);
+
+    chooseMenuItem(w, QStringLiteral("Undo1"));
+    QCOMPARE(entriesOnDisk(f), all);
+    showWindow(w);
+
+    // In a text field the keys edit the text, and the catalog stays as it is.
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(field);
+    QTest::keyClicks(field, QStringLiteral("zz"));
+    undoKey(field);
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(entriesOnDisk(f), all);
+    QVERIFY(action(w, "Redo1")->isEnabled());
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+// "Hot Files" holds a subfolder with one of its own: deleted and undone, the three are back,
+// the folder's file with its entries as they were, and the folder shown. A rename goes back too.
+void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
+{
+    Fixture f;
+    f.writeCatalogFile(contentsName, serializeContents({url("https://a/"), url("https://b/")}));
+    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n");
+    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n");
+    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00\x00\x00", 4));
+    for (const char *name : {"cat1.lsf", "cat2.lsf", "cat3.lsf"})
+        f.writeCatalogFile(QString::fromLatin1(name), emptyContents());
+    const QByteArray entriesFile = f.readCatalogFile(contentsName);
+    TMain &window = showWindow(f.open());
+    QWidget *tree = window.mainTree();
+
+    f.interaction.yesNoAnswers = {true};
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Other\r\n"));
+    QVERIFY(!QFile::exists(f.catalogFile(contentsName)));
+    QCOMPARE(action(window, "Undo1")->text(), QStringLiteral("&Undo Delete folder"));
+
+    undoKey(tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             QByteArray("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
+    QCOMPARE(f.readCatalogFile(contentsName), entriesFile);
+    QCOMPARE(window.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
+    QCOMPARE(entriesInList(window), (QList<MFile>{url("https://a/"), url("https://b/")}));
+
+    redoKey(tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Other\r\n"));
+    QVERIFY(!QFile::exists(f.catalogFile(contentsName)));
+    undoKey(tree);
+    QCOMPARE(f.readCatalogFile(contentsName), entriesFile);
+
+    // Renamed in place: there the key takes back the typing; in the tree, the rename.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("Typo"));
+    undoKey(editor);
+    QCOMPARE(editor->text(), QStringLiteral("Hot Files"));
+    QTest::keyClicks(editor, QStringLiteral("Renamed"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             QByteArray("Renamed\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
+    QCOMPARE(action(window, "Undo1")->text(), QStringLiteral("&Undo Rename folder"));
+    undoKey(tree);
+    QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")),
+             QByteArray("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
+    QCOMPARE(action(window, "Redo1")->text(), QStringLiteral("&Redo Rename folder"));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+// Another machine changes the folder between our command and its undo: the undo keeps what
+// it wrote, and an undo that finds its entry already gone says so once.
+void TestUndo::undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged()
+{
+    Fixture f;
+    TMain &w = showWindow(openCatalogWith(f, {url("https://a/"), url("https://b/"), url("https://c/")}));
+    QWidget *view = w.mainList()->currentView();
+    clickEntry(w, rowOf(w, url("https://b/")));
+    f.interaction.yesNoAnswers = {true};
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+
+    QVERIFY(
+        replaceFileFromOutside(f.catalogFile(contentsName),
+                               serializeContents({url("https://x/"), url("https://a/"), url("https://c/")})));
+    QTRY_VERIFY(rowOf(w, url("https://x/")) >= 0); // merged into the list while the history stays
+    undoKey(view);
+    const QList<MFile> merged{url("https://a/"), url("https://b/"), url("https://c/"), url("https://x/")};
+    QCOMPARE(entriesOnDisk(f), merged);
+    QCOMPARE(entriesInList(w), merged);
+    QVERIFY(f.interaction.messages.isEmpty());
+
+    f.interaction.stringAnswers = {QStringLiteral("https://n/")};
+    QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
+    QVERIFY(replaceFileFromOutside(f.catalogFile(contentsName), serializeContents(merged)));
+    QTRY_VERIFY(rowOf(w, url("https://n/")) < 0);
+    undoKey(view);
+    QCOMPARE(entriesOnDisk(f), merged);
+    QCOMPARE(f.interaction.messages.size(), 1);
+    QVERIFY2(f.interaction.messages.constFirst().contains(QStringLiteral("changed elsewhere")),
+             qPrintable(f.interaction.messages.constFirst()));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+LINKSHELF_TEST_MAIN(TestUndo)
+#include "tst_undo.moc"
