@@ -249,6 +249,21 @@ std::optional<QString> CatalogSession::shownContentsFile() const
     return folder ? m_paths.ContentsFilePath(*folder->record) : std::nullopt;
 }
 
+// A change is applied to the file as it is now; a file that cannot be read takes none, and
+// is left alone until Linkshelf is started again.
+std::optional<ContentsReadResult> CatalogSession::readBeforeChange(const FolderItem &folder,
+                                                                  const QString &path)
+{
+    ContentsReadResult fresh = readContentsFile(path);
+    if (fresh.readError.isEmpty())
+        return fresh;
+    m_readOnlyFiles.add(path, fresh.readError);
+    m_interaction.showMessage(
+        QStringLiteral("The folder \"%1\" was not changed: its file \"%2\" cannot be read: %3.")
+            .arg(folder.text(0), QDir::toNativeSeparators(path), fresh.readError));
+    return std::nullopt;
+}
+
 bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString &undoName)
 {
     if (!selectedFolderTakesChanges())
@@ -256,14 +271,10 @@ bool CatalogSession::applyToShownFolder(const EntryChange &change, const QString
     const FolderItem &folder = *folderTakingEntries();
     const MTree record = *folder.record;
     const QString path = *shownContentsFile();
-    const ContentsReadResult fresh = readContentsFile(path);
-    if (!fresh.readError.isEmpty()) {
-        m_readOnlyFiles.add(path, fresh.readError);
-        m_interaction.showMessage(
-            QStringLiteral("The folder \"%1\" was not changed: its file \"%2\" cannot be read: %3.")
-                .arg(folder.text(0), QDir::toNativeSeparators(path), fresh.readError));
+    const std::optional<ContentsReadResult> read = readBeforeChange(folder, path);
+    if (!read)
         return false;
-    }
+    const ContentsReadResult &fresh = *read;
     const auto known = m_knownFiles.constFind(path);
     const bool asShown = known != m_knownFiles.cend() && known->sameBytes(fresh.fingerprint);
     // A damaged file the list was read from was kept aside then; one that became damaged
@@ -319,14 +330,10 @@ bool CatalogSession::applyToFolder(const FolderItem &folder, const EntryChange &
         return false;
     }
     const QString path = *m_paths.ContentsFilePath(*folder.record);
-    const ContentsReadResult fresh = readContentsFile(path);
-    if (!fresh.readError.isEmpty()) {
-        m_readOnlyFiles.add(path, fresh.readError);
-        m_interaction.showMessage(
-            QStringLiteral("The folder \"%1\" was not changed: its file \"%2\" cannot be read: %3.")
-                .arg(folder.text(0), QDir::toNativeSeparators(path), fresh.readError));
+    const std::optional<ContentsReadResult> read = readBeforeChange(folder, path);
+    if (!read)
         return false;
-    }
+    const ContentsReadResult &fresh = *read;
     if ((fresh.damaged || fresh.textsCut) && !keepDamagedFileAside(path))
         return false;
     const SaveResult result =

@@ -6,6 +6,7 @@
 #include "catalogchoices.h"
 #include "catalogedit.h"
 #include "catalogpaths.h"
+#include "contentsfile.h"
 #include "changehistory.h"
 #include "entrychange.h"
 #include "entryrow.h"
@@ -176,6 +177,7 @@ public:
     void UpdateFileCounts();
 
 private:
+    std::optional<ContentsReadResult> readBeforeChange(const FolderItem &folder, const QString &path);
     void reportSave(const SaveResult &result);
     bool editTakesChanges(const CatalogEdit &edit);
     void selectFolderOf(const MTree &record);

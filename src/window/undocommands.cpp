@@ -40,44 +40,39 @@ void UndoCommands::updateActions()
 
 void UndoCommands::Undo()
 {
-    ChangeHistory &history = m_session.history();
-    if (!history.canUndo())
-        return;
-    const ChangeHistory::Step step = history.takeUndo();
-    const std::optional<CatalogEditOutcome> outcome = m_session.applyEdit(step.edit);
-    if (!outcome || !outcome->saved) {
-        history.pushUndo(step.name, step.edit);
-        if (outcome)
-            m_session.interaction().showMessage(
-                QStringLiteral("\"%1\" could not be undone: %2.").arg(step.name, outcome->saved.errorString));
-        return;
-    }
-    history.pushRedo(step.name, outcome->inverse);
-    if (outcome->changedElsewhere)
-        m_session.interaction().showMessage(
-            QStringLiteral("\"%1\" was undone as far as it could be: some of what it brings back was "
-                           "changed elsewhere meanwhile, and is left as it is now.")
-                .arg(step.name));
+    takeStep(Direction::Back);
 }
 
 void UndoCommands::Redo()
 {
+    takeStep(Direction::Forward);
+}
+
+// Undo and redo are one move in two directions: the step taken from one stack goes, as what
+// takes it back, onto the other; a step that could not be written stays where it was.
+void UndoCommands::takeStep(Direction direction)
+{
     ChangeHistory &history = m_session.history();
-    if (!history.canRedo())
+    const bool back = direction == Direction::Back;
+    if (back ? !history.canUndo() : !history.canRedo())
         return;
-    const ChangeHistory::Step step = history.takeRedo();
+    const ChangeHistory::Step step = back ? history.takeUndo() : history.takeRedo();
+    const auto push = [&history](bool ontoUndo, const QString &name, CatalogEdit edit) {
+        ontoUndo ? history.pushUndo(name, std::move(edit)) : history.pushRedo(name, std::move(edit));
+    };
+    const QString done = back ? QStringLiteral("undone") : QStringLiteral("redone");
     const std::optional<CatalogEditOutcome> outcome = m_session.applyEdit(step.edit);
     if (!outcome || !outcome->saved) {
-        history.pushRedo(step.name, step.edit);
+        push(back, step.name, step.edit);
         if (outcome)
-            m_session.interaction().showMessage(
-                QStringLiteral("\"%1\" could not be redone: %2.").arg(step.name, outcome->saved.errorString));
+            m_session.interaction().showMessage(QStringLiteral("\"%1\" could not be %2: %3.")
+                                                    .arg(step.name, done, outcome->saved.errorString));
         return;
     }
-    history.pushUndo(step.name, outcome->inverse);
+    push(!back, step.name, outcome->inverse);
     if (outcome->changedElsewhere)
         m_session.interaction().showMessage(
-            QStringLiteral("\"%1\" was redone as far as it could be: some of what it changes was "
-                           "changed elsewhere meanwhile, and is left as it is now.")
-                .arg(step.name));
+            QStringLiteral("\"%1\" was %2 as far as it could be: some of what it %3 was changed "
+                           "elsewhere meanwhile, and is left as it is now.")
+                .arg(step.name, done, back ? QStringLiteral("brings back") : QStringLiteral("changes")));
 }

@@ -21,6 +21,8 @@ public:
     void Redo();
 
 private:
+    enum class Direction { Back, Forward };
+    void takeStep(Direction direction);
     void updateActions();
 
     CatalogSession &m_session;

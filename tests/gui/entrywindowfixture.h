@@ -4,10 +4,14 @@
 #pragma once
 
 #include "contentsfile.h"
+#include "entrylistmodel.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemView>
 #include <QMetaType>
+
+#include <algorithm>
+#include <tuple>
 
 inline const QString contentsName = QStringLiteral("cat0.lsf");
 
@@ -68,4 +72,32 @@ inline char *toString(const MFile &file)
                                .arg(QString::fromLocal8Bit(file.Path.left(80)),
                                     QString::fromLocal8Bit(file.Program),
                                     QString::fromLocal8Bit(file.Description.left(40))));
+}
+
+// Entries in the order of their records (path, then description), to compare a list with a file
+// whatever order either is in.
+inline QList<MFile> sortedByRecord(QList<MFile> files)
+{
+    std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) {
+        return std::tie(a.Path, a.Description) < std::tie(b.Path, b.Description);
+    });
+    return files;
+}
+
+// The entries the list holds, in record order.
+inline QList<MFile> entriesShown(TMain &w)
+{
+    QList<MFile> files;
+    for (int row = 0; row < w.mainList()->model().count(); ++row)
+        files.append(w.mainList()->model().rowAt(row).file);
+    return sortedByRecord(files);
+}
+
+// The list's row that shows this record, or -1.
+inline int rowShowing(TMain &w, const MFile &file)
+{
+    for (int row = 0; row < w.mainList()->model().count(); ++row)
+        if (w.mainList()->model().rowAt(row).file == file)
+            return row;
+    return -1;
 }

@@ -22,33 +22,9 @@ MFile url(const char *path, const char *description = "")
     return MFile{MFile::UrlKind, path, {}, description};
 }
 
-QList<MFile> sorted(QList<MFile> files)
-{
-    std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) {
-        return std::tie(a.Path, a.Description) < std::tie(b.Path, b.Description);
-    });
-    return files;
-}
-
 QList<MFile> entriesOnDisk(const WindowFixture &f)
 {
-    return sorted(readContentsFile(f.catalogFile(contentsName)).entries);
-}
-
-QList<MFile> entriesInList(TMain &w)
-{
-    QList<MFile> files;
-    for (int row = 0; row < w.mainList()->model().count(); ++row)
-        files.append(w.mainList()->model().rowAt(row).file);
-    return sorted(files);
-}
-
-int rowOf(TMain &w, const MFile &file)
-{
-    for (int row = 0; row < w.mainList()->model().count(); ++row)
-        if (w.mainList()->model().rowAt(row).file == file)
-            return row;
-    return -1;
+    return sortedByRecord(readContentsFile(f.catalogFile(contentsName)).entries);
 }
 
 void writeOutside(const WindowFixture &f, const QList<MFile> &entries)
@@ -111,12 +87,12 @@ void TestOutsideChanges::commandsApplyToTheFileAsItIsNow()
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
     QList<MFile> expected =
-        sorted({url("https://x/"), url("https://a/"), url("https://c/"), url("https://n/")});
+        sortedByRecord({url("https://x/"), url("https://a/"), url("https://c/"), url("https://n/")});
     QCOMPARE(entriesOnDisk(f), expected);
-    QCOMPARE(entriesInList(w), expected);
+    QCOMPARE(entriesShown(w), expected);
 
     // Elsewhere, while the question is up: y added, the order changed. Ours: a deleted.
-    clickEntry(w, rowOf(w, url("https://a/")));
+    clickEntry(w, rowShowing(w, url("https://a/")));
     f.interaction.yesNoAnswers = {true};
     f.interaction.meanwhile = [&f] {
         writeOutside(f, {url("https://y/"), url("https://n/"), url("https://c/"), url("https://a/"),
@@ -124,21 +100,21 @@ void TestOutsideChanges::commandsApplyToTheFileAsItIsNow()
     };
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
-    expected = sorted({url("https://x/"), url("https://c/"), url("https://n/"), url("https://y/")});
+    expected = sortedByRecord({url("https://x/"), url("https://c/"), url("https://n/"), url("https://y/")});
     QCOMPARE(entriesOnDisk(f), expected);
-    QCOMPARE(entriesInList(w), expected);
+    QCOMPARE(entriesShown(w), expected);
 
     // Elsewhere, while the properties are edited: c deleted. Ours kept as a new entry, told.
-    clickEntry(w, rowOf(w, url("https://c/")));
+    clickEntry(w, rowShowing(w, url("https://c/")));
     f.interaction.propertyAnswers = {
         EntryProperties{QStringLiteral("https://c/"), {}, QStringLiteral("mine")}};
     f.interaction.meanwhile = [&f] {
         writeOutside(f, {url("https://x/"), url("https://n/"), url("https://y/")});
     };
     chooseMenuItem(w, QStringLiteral("Properties2"));
-    expected = sorted({url("https://x/"), url("https://n/"), url("https://y/"), url("https://c/", "mine")});
+    expected = sortedByRecord({url("https://x/"), url("https://n/"), url("https://y/"), url("https://c/", "mine")});
     QCOMPARE(entriesOnDisk(f), expected);
-    QCOMPARE(entriesInList(w), expected);
+    QCOMPARE(entriesShown(w), expected);
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY2(f.interaction.messages.constFirst().contains(QStringLiteral("kept as a new entry")),
              qPrintable(f.interaction.messages.constFirst()));
@@ -156,8 +132,8 @@ void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
     TMain &w = showWindow(openCatalogWith(f, entries));
     w.GridButtonClick();
     MainList &list = *w.mainList();
-    list.scrollRowToTop(rowOf(w, entries[120]));
-    clickEntry(w, rowOf(w, entries[130]));
+    list.scrollRowToTop(rowShowing(w, entries[120]));
+    clickEntry(w, rowShowing(w, entries[130]));
     const MFile top = list.model().rowAt(list.topVisibleRow()).file;
     QCOMPARE(top, entries[120]);
 
@@ -165,7 +141,7 @@ void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
     changed.removeAt(10);
     changed.append(url("https://a/"));
     writeOutside(f, changed);
-    QTRY_COMPARE(entriesInList(w), sorted(changed));
+    QTRY_COMPARE(entriesShown(w), sortedByRecord(changed));
     QCOMPARE(list.model().filesAt(list.selectedRows()), QList<MFile>{entries[130]});
     QCOMPARE(list.model().rowAt(list.topVisibleRow()).file, top);
 }
@@ -193,7 +169,7 @@ void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
     QCOMPARE(w.mainTree()->topLevelItem(0)->text(0), QStringLiteral("New"));
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("A2"));
     QVERIFY(w.mainTree()->topLevelItem(1)->isExpanded());
-    QCOMPARE(entriesInList(w), QList<MFile>{url("2")});
+    QCOMPARE(entriesShown(w), QList<MFile>{url("2")});
 }
 
 // A sync tool has delivered another machine's index (and states) but not yet its tree: our
@@ -318,9 +294,9 @@ void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
     TMain &w = showWindow(openCatalogWith(f, {a}));
     if (whileOpen)
         writeCopies();
-    QTRY_COMPARE(entriesInList(w), sorted({a, b}));
+    QTRY_COMPARE(entriesShown(w), sortedByRecord({a, b}));
     QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
-    QCOMPARE(entriesOnDisk(f), sorted({a, b}));
+    QCOMPARE(entriesOnDisk(f), sortedByRecord({a, b}));
     const FolderTreeLoad tree = loadFolderTree(CatalogPaths::forWorkDirectory(f.workDir()));
     QCOMPARE(tree.folders.size(), 2);
     QCOMPARE(tree.folders[1].Name, QByteArray("Theirs"));

@@ -19,31 +19,9 @@ MFile url(const char *path)
     return MFile{MFile::UrlKind, path, {}, {}};
 }
 
-QList<MFile> sorted(QList<MFile> files)
-{
-    std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) { return a.Path < b.Path; });
-    return files;
-}
-
 QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &name = contentsName)
 {
-    return sorted(readContentsFile(f.catalogFile(name)).entries);
-}
-
-QList<MFile> entriesInList(TMain &w)
-{
-    QList<MFile> files;
-    for (int row = 0; row < w.mainList()->model().count(); ++row)
-        files.append(w.mainList()->model().rowAt(row).file);
-    return sorted(files);
-}
-
-int rowOf(TMain &w, const MFile &file)
-{
-    for (int row = 0; row < w.mainList()->model().count(); ++row)
-        if (w.mainList()->model().rowAt(row).file == file)
-            return row;
-    return -1;
+    return sortedByRecord(readContentsFile(f.catalogFile(name)).entries);
 }
 
 QAction *action(TMain &w, const char *name)
@@ -82,7 +60,7 @@ void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
     QVERIFY(!action(w, "Undo1")->isEnabled());
     QVERIFY(!action(w, "Redo1")->isEnabled());
 
-    clickEntry(w, rowOf(w, url("https://b/")));
+    clickEntry(w, rowShowing(w, url("https://b/")));
     f.interaction.yesNoAnswers = {true};
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
@@ -92,13 +70,13 @@ void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
 
     undoKey(view);
     QCOMPARE(entriesOnDisk(f), all);
-    QCOMPARE(entriesInList(w), all);
+    QCOMPARE(entriesShown(w), all);
     QCOMPARE(action(w, "Redo1")->text(), QStringLiteral("&Redo Delete 1 entry"));
     QVERIFY(!action(w, "Undo1")->isEnabled());
 
     redoKey(view);
     QCOMPARE(entriesOnDisk(f), withoutB);
-    QCOMPARE(entriesInList(w), withoutB);
+    QCOMPARE(entriesShown(w), withoutB);
 
     chooseMenuItem(w, QStringLiteral("Undo1"));
     QCOMPARE(entriesOnDisk(f), all);
@@ -143,7 +121,7 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
              QByteArray("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
     QCOMPARE(f.readCatalogFile(contentsName), entriesFile);
     QCOMPARE(window.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
-    QCOMPARE(entriesInList(window), (QList<MFile>{url("https://a/"), url("https://b/")}));
+    QCOMPARE(entriesShown(window), (QList<MFile>{url("https://a/"), url("https://b/")}));
 
     redoKey(tree);
     QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Other\r\n"));
@@ -179,7 +157,7 @@ void TestUndo::undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged()
     Fixture f;
     TMain &w = showWindow(openCatalogWith(f, {url("https://a/"), url("https://b/"), url("https://c/")}));
     QWidget *view = w.mainList()->currentView();
-    clickEntry(w, rowOf(w, url("https://b/")));
+    clickEntry(w, rowShowing(w, url("https://b/")));
     f.interaction.yesNoAnswers = {true};
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
@@ -187,17 +165,17 @@ void TestUndo::undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged()
     QVERIFY(
         replaceFileFromOutside(f.catalogFile(contentsName),
                                serializeContents({url("https://x/"), url("https://a/"), url("https://c/")})));
-    QTRY_VERIFY(rowOf(w, url("https://x/")) >= 0); // merged into the list while the history stays
+    QTRY_VERIFY(rowShowing(w, url("https://x/")) >= 0); // merged into the list while the history stays
     undoKey(view);
     const QList<MFile> merged{url("https://a/"), url("https://b/"), url("https://c/"), url("https://x/")};
     QCOMPARE(entriesOnDisk(f), merged);
-    QCOMPARE(entriesInList(w), merged);
+    QCOMPARE(entriesShown(w), merged);
     QVERIFY(f.interaction.messages.isEmpty());
 
     f.interaction.stringAnswers = {QStringLiteral("https://n/")};
     QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
     QVERIFY(replaceFileFromOutside(f.catalogFile(contentsName), serializeContents(merged)));
-    QTRY_VERIFY(rowOf(w, url("https://n/")) < 0);
+    QTRY_VERIFY(rowShowing(w, url("https://n/")) < 0);
     undoKey(view);
     QCOMPARE(entriesOnDisk(f), merged);
     QCOMPARE(f.interaction.messages.size(), 1);
