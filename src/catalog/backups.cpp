@@ -245,7 +245,25 @@ BackupResult makeDailyBackup(const QString &workDirectory, const QDate &today,
     return backup;
 }
 
-SaveResult restoreBackup(const QString &workDirectory, const QString &date)
+namespace {
+
+// "2026-12-09-before-restore-HHMMSS" of now, or of the next second that no snapshot has: a
+// restore undone within the second it was made must not write over the snapshot it reads.
+QString freeBeforeRestoreName(const QString &workDirectory)
+{
+    const QStringList taken = snapshots(workDirectory);
+    QDateTime at = QDateTime::currentDateTime();
+    for (;; at = at.addSecs(1)) {
+        const QString name = at.date().toString(Qt::ISODate) + QStringLiteral("-before-restore-")
+                             + at.time().toString(QStringLiteral("HHmmss"));
+        if (!taken.contains(name))
+            return name;
+    }
+}
+
+} // namespace
+
+SaveResult restoreBackup(const QString &workDirectory, const QString &date, QString *keptAs)
 {
     const QMutexLocker lock(&backupsMutex);
     if (!isSnapshotName(date) || !snapshots(workDirectory).contains(date))
@@ -258,11 +276,11 @@ SaveResult restoreBackup(const QString &workDirectory, const QString &date)
     if (!current)
         return failure(QStringLiteral("Cannot read the catalog in \"%1\""), workDirectory);
     if (!current->isEmpty()) {
-        const QDateTime now = QDateTime::currentDateTime();
-        const QString keep = now.date().toString(Qt::ISODate) + QStringLiteral("-before-restore-")
-                             + now.time().toString(QStringLiteral("HHmmss"));
+        const QString keep = freeBeforeRestoreName(workDirectory);
         if (const SaveResult kept = writeSnapshot(workDirectory, keep, *current); !kept)
             return kept;
+        if (keptAs)
+            *keptAs = keep;
     }
     QList<PendingFile> tree;
     for (auto it = wanted->cbegin(); it != wanted->cend(); ++it) {

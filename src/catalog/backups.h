@@ -53,5 +53,6 @@ QStringList availableBackups(const QString &workDirectory);
 // one unit, so that a crash part-way leaves the old tree naming files that exist. Contents files
 // that the snapshot does not have are removed only after the tree no longer names them. Only
 // with the catalog's lock held and before the window has loaded it, or with the window
-// reloading it afterwards.
-SaveResult restoreBackup(const QString &workDirectory, const QString &date);
+// reloading it afterwards. keptAs, when given, gets the name of the snapshot of the catalog as
+// it was (left as it is when the catalog was empty and nothing was kept).
+SaveResult restoreBackup(const QString &workDirectory, const QString &date, QString *keptAs = nullptr);

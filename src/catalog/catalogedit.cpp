@@ -2,6 +2,7 @@
 #include "catalogedit.h"
 
 #include "atomicfile.h"
+#include "backups.h"
 #include "contentsfile.h"
 
 #include <QFile>
@@ -202,6 +203,11 @@ CatalogEdit folderEditUndoing(const CatalogPaths &paths, const QList<FolderRecor
 CatalogEditOutcome applyCatalogEdit(const CatalogPaths &paths, const CatalogEdit &edit)
 {
     CatalogEditOutcome outcome;
+    if (!edit.wholeCatalogFrom.isEmpty()) {
+        outcome.saved =
+            restoreBackup(paths.WorkDirectory, edit.wholeCatalogFrom, &outcome.inverse.wholeCatalogFrom);
+        return outcome;
+    }
     const FolderTreeLoad load = loadFolderTree(paths);
     if (!treeReadWhole(load)) {
         outcome.saved = SaveResult::failure(QStringLiteral("the folder tree files cannot be read whole"));

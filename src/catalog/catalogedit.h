@@ -46,8 +46,11 @@ struct CatalogEdit
     std::optional<FolderRef> placeBefore;
     // Then the entry changes, each contents file written whole once all could be read.
     QList<FolderEntryChange> entries;
+    // Instead of all the above: the whole catalog put back from this backup snapshot, the way
+    // a restore is undone and redone (each keeps the catalog it replaces as a snapshot).
+    QString wholeCatalogFrom;
 
-    bool isEmpty() const { return folders.isEmpty() && entries.isEmpty(); }
+    bool isEmpty() const { return folders.isEmpty() && entries.isEmpty() && wholeCatalogFrom.isEmpty(); }
 
     friend bool operator==(const CatalogEdit &, const CatalogEdit &) = default;
 };

@@ -733,7 +733,7 @@ void CatalogSession::UpdateFileCounts()
 
 bool CatalogSession::editTakesChanges(const CatalogEdit &edit)
 {
-    if (!edit.folders.isEmpty() && !treeTakesChanges())
+    if ((!edit.folders.isEmpty() || !edit.wholeCatalogFrom.isEmpty()) && !treeTakesChanges())
         return false;
     for (const FolderEntryChange &entries : edit.entries) {
         const std::optional<QString> path = m_paths.ContentsFilePath(entries.record);

@@ -21,11 +21,15 @@ bool RestoreBackupCommand(CatalogSession &session)
         return false;
     // Every command has written its change already, so nothing in the window is newer than
     // the files; the catalog as it is goes into a snapshot of its own before it is replaced.
-    const SaveResult restored = restoreBackup(workDirectory, date->trimmed());
+    QString replacedKeptAs;
+    const SaveResult restored = restoreBackup(workDirectory, date->trimmed(), &replacedKeptAs);
     if (!restored) {
         interaction.showMessage(QStringLiteral("The backup was not restored.\n%1").arg(restored.errorString));
         return false;
     }
     session.LoadFolderTree();
+    if (!replacedKeptAs.isEmpty()) // an empty catalog was kept as nothing: nothing to go back to
+        session.history().record(QStringLiteral("Restore backup"),
+                                 CatalogEdit{.wholeCatalogFrom = replacedKeptAs});
     return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Edit > Undo and Redo in the real window: commands taken back and brought back from the keys
 // and the menu, applied to the catalog files as they are.
+#include "backups.h"
 #include "entrylistmodel.h"
 #include "entrywindowfixture.h"
 #include "maintree.h"
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void entryCommandsGoBackAndForthFromKeysAndMenu();
     void deletedFolderComesBackWithItsFileAndSubfolders();
     void undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged();
+    void restoredBackupGoesBackAndForth();
 };
 
 void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
@@ -181,6 +183,40 @@ void TestUndo::undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged()
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY2(f.interaction.messages.constFirst().contains(QStringLiteral("changed elsewhere")),
              qPrintable(f.interaction.messages.constFirst()));
+    QVERIFY(f.interaction.unexpected.isEmpty());
+}
+
+// A restore replaces the whole catalog: undone, the catalog it replaced is back; redone and
+// undone again within the same second, each step still finds the catalog it kept.
+void TestUndo::restoredBackupGoesBackAndForth()
+{
+    Fixture f;
+    const QList<MFile> backedUp{url("https://a/"), url("https://b/")};
+    TMain &w = showWindow(openCatalogWith(f, backedUp));
+    QCOMPARE(makeDailyBackup(f.workDir(), QDate(2024, 3, 1)).outcome, BackupResult::Made);
+    QWidget *view = w.mainList()->currentView();
+    clickEntry(w, rowShowing(w, url("https://b/")));
+    f.interaction.yesNoAnswers = {true};
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    const QList<MFile> afterDelete{url("https://a/")};
+
+    f.interaction.stringAnswers = {QStringLiteral("2024-03-01")};
+    chooseMenuItem(w, QStringLiteral("RestoreBackup1"));
+    QCOMPARE(entriesOnDisk(f), backedUp);
+    QCOMPARE(action(w, "Undo1")->text(), QStringLiteral("&Undo Restore backup"));
+    for (int round = 0; round < 2; ++round) {
+        undoKey(view);
+        QCOMPARE(entriesOnDisk(f), afterDelete);
+        QCOMPARE(entriesShown(w), afterDelete);
+        redoKey(view);
+        QCOMPARE(entriesOnDisk(f), backedUp);
+        QCOMPARE(entriesShown(w), backedUp);
+    }
+    undoKey(view);
+    undoKey(view); // and the delete before it
+    QCOMPARE(entriesOnDisk(f), backedUp);
+    QVERIFY(f.interaction.messages.isEmpty());
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
