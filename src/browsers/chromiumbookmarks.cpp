@@ -18,14 +18,13 @@ public:
     bool addFolder(const QJsonObject &node, BookmarkFolder &folder, int depth)
     {
         if (depth > MaxBookmarkNesting) {
-            error =
-                QStringLiteral("Its folders are nested more than %1 levels deep.").arg(MaxBookmarkNesting);
+            error = bookmarkFoldersTooDeepMessage();
             return false;
         }
         for (const QJsonValue &child : node.value(QStringLiteral("children")).toArray()) {
             const QJsonObject item = child.toObject();
             if (++m_items > MaxBookmarkItems) {
-                error = QStringLiteral("It holds more than %1 bookmarks and folders.").arg(MaxBookmarkItems);
+                error = tooManyBookmarksMessage();
                 return false;
             }
             const QString type = item.value(QStringLiteral("type")).toString();
@@ -68,8 +67,7 @@ BookmarkReadResult refused(const QString &why)
 BookmarkReadResult parseChromiumBookmarks(QByteArrayView bytes)
 {
     if (bytes.size() > MaxBookmarkFileSize)
-        return refused(QStringLiteral("The file is larger than %1 MiB, more than any bookmark file holds.")
-                           .arg(MaxBookmarkFileSize / (1024 * 1024)));
+        return refused(bookmarkFileTooLargeMessage());
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes.toByteArray(), &parseError);
     if (document.isNull())
@@ -107,7 +105,7 @@ BookmarkReadResult readChromiumBookmarks(const QString &path)
 {
     const RegularFileRead read = readRegularFile(path, SymbolicLinks::Follow, MaxBookmarkFileSize);
     if (read.tooLarge)
-        return parseChromiumBookmarks(QByteArray(MaxBookmarkFileSize + 1, ' '));
+        return refused(bookmarkFileTooLargeMessage());
     if (!read)
         return refused(QStringLiteral("It cannot be read: %1.").arg(read.error));
     return parseChromiumBookmarks(*read.bytes);

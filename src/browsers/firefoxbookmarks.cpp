@@ -69,7 +69,7 @@ Rows readRows(QSqlDatabase &db)
     qsizetype count = 0;
     while (query.next()) {
         if (++count > MaxBookmarkItems + 8) { // the fixed roots come on top of the limit
-            rows.error = QStringLiteral("It holds more than %1 bookmarks and folders.").arg(MaxBookmarkItems);
+            rows.error = tooManyBookmarksMessage();
             return rows;
         }
         const Row row{query.value(0).toLongLong(), query.value(1).toInt(), query.value(3).toString(),
@@ -96,8 +96,7 @@ public:
     bool fill(BookmarkFolder &folder, qint64 id, int depth)
     {
         if (depth > MaxBookmarkNesting) {
-            error =
-                QStringLiteral("Its folders are nested more than %1 levels deep.").arg(MaxBookmarkNesting);
+            error = bookmarkFoldersTooDeepMessage();
             return false;
         }
         if (m_visited.contains(id)) {

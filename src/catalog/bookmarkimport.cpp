@@ -13,23 +13,23 @@
 
 #include <vector>
 
-namespace {
-
-QString tooLargeMessage()
+QString bookmarkFileTooLargeMessage()
 {
     return QStringLiteral("The file is larger than %1 MiB, more than any bookmark file holds.")
         .arg(MaxBookmarkFileSize / (1024 * 1024));
 }
 
-QString tooDeepMessage()
+QString bookmarkFoldersTooDeepMessage()
 {
     return QStringLiteral("Its folders are nested more than %1 levels deep.").arg(MaxBookmarkNesting);
 }
 
-QString tooManyMessage()
+QString tooManyBookmarksMessage()
 {
     return QStringLiteral("It holds more than %1 bookmarks and folders.").arg(MaxBookmarkItems);
 }
+
+namespace {
 
 QByteArrayView withoutByteOrderMark(QByteArrayView bytes)
 {
@@ -364,7 +364,7 @@ private:
         // The outermost list is the file's top level; the folders within may nest as deep as
         // in XBEL, so that a tree read from either format can be written to the other.
         if (m_stack.size() > size_t(MaxBookmarkNesting) + 1) {
-            fail(tooDeepMessage());
+            fail(bookmarkFoldersTooDeepMessage());
             return;
         }
         BookmarkFolder &parent = current();
@@ -401,7 +401,7 @@ private:
     {
         ++counter;
         if (m_entries + m_folders > MaxBookmarkItems) {
-            fail(tooManyMessage());
+            fail(tooManyBookmarksMessage());
             return false;
         }
         return true;
@@ -654,7 +654,7 @@ private:
     {
         ++counter;
         if (m_entries + m_folders > MaxBookmarkItems) {
-            fail(tooManyMessage());
+            fail(tooManyBookmarksMessage());
             return false;
         }
         return true;
@@ -669,7 +669,7 @@ private:
             const QStringView name = m_xml.qualifiedName();
             if (name == QLatin1String("folder")) {
                 if (depth + 1 > MaxBookmarkNesting)
-                    return fail(tooDeepMessage());
+                    return fail(bookmarkFoldersTooDeepMessage());
                 if (!count(m_folders))
                     return;
                 BookmarkFolder sub;
@@ -756,7 +756,7 @@ private:
 BookmarkReadResult parseNetscapeBookmarks(QByteArrayView bytes)
 {
     if (bytes.size() > MaxBookmarkFileSize)
-        return refused(tooLargeMessage());
+        return refused(bookmarkFileTooLargeMessage());
     bytes = withoutByteOrderMark(bytes);
     // Files from old browsers are in the Windows code page, and say so only in a <META>
     // that is not worth trusting over the bytes themselves.
@@ -776,7 +776,7 @@ BookmarkReadResult parseNetscapeBookmarks(QByteArrayView bytes)
 BookmarkReadResult parseXbelBookmarks(QByteArrayView bytes)
 {
     if (bytes.size() > MaxBookmarkFileSize)
-        return refused(tooLargeMessage());
+        return refused(bookmarkFileTooLargeMessage());
     return XbelReader(bytes).read();
 }
 
@@ -803,7 +803,7 @@ BookmarkReadResult readBookmarkFile(const QString &path)
 {
     const RegularFileRead read = readRegularFile(path, SymbolicLinks::Follow, MaxBookmarkFileSize);
     if (read.tooLarge)
-        return refused(tooLargeMessage());
+        return refused(bookmarkFileTooLargeMessage());
     if (!read)
         return refused(QStringLiteral("It cannot be read: %1.").arg(read.error));
     return parseBookmarks(*read.bytes);

@@ -20,6 +20,10 @@
 inline constexpr qsizetype MaxBookmarkFileSize = 64 * 1024 * 1024;
 inline constexpr int MaxBookmarkNesting = 256;
 inline constexpr qsizetype MaxBookmarkItems = 200000; // bookmarks and folders together
+// What the user is told when a file goes past one of those limits, whichever reader found it.
+QString bookmarkFileTooLargeMessage();
+QString bookmarkFoldersTooDeepMessage();
+QString tooManyBookmarksMessage();
 
 enum class BookmarkFormat { NetscapeHtml, Xbel };
 
