@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype i = 0; i < count; ++i) {
         // A record whose name holds a line break or is "NULL" cannot be written back as itself;
         // the index file has no way to say it, and no writer of ours makes one.
-        const bool writable = !folders[i].Record
-                              || (!folders[i].Record->FileName.contains('\r') && !folders[i].Record->FileName.contains('\n')
-                                  && folders[i].Record->FileName != "NULL");
+        const bool writable = !folders[i].Record || (!folders[i].Record->FileName.contains('\r') &&
+                                                     !folders[i].Record->FileName.contains('\n') &&
+                                                     folders[i].Record->FileName != "NULL");
         if (writable && again[i].Record != folders[i].Record)
             std::abort();
         if (again[i].Expanded != folders[i].Expanded || again[i].Selected != folders[i].Selected)

@@ -17,8 +17,8 @@ if [ "${1:-}" = "--ci" ] || [ "${1:-}" = "--package" ]; then
     packages+=(dpkg-dev file librsvg2-bin desktop-file-utils appstream)
 fi
 if [ "${1:-}" = "--ci" ]; then
-    # The sanitizer run and the fuzzers need clang's runtime.
-    packages+=(clang libclang-rt-14-dev llvm)
+    # The sanitizer run and the fuzzers need clang's runtime; the layout check needs clang-format.
+    packages+=(clang libclang-rt-14-dev llvm clang-format-14)
 fi
 
 missing=()

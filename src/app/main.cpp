@@ -90,7 +90,10 @@ int main(int argc, char **argv)
     const std::unique_ptr<Shell> shell = Shell::createDesktopShell();
     SystemIcons icons;
     DesktopInteraction interaction(nullptr, iniFile, *shell);
-    TMain::Services services{&interaction, shell.get(), &icons, &registry,
+    TMain::Services services{&interaction,
+                             shell.get(),
+                             &icons,
+                             &registry,
                              ResolveProgramDir(QCoreApplication::applicationDirPath()),
                              QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)};
 
@@ -124,7 +127,8 @@ int main(int argc, char **argv)
         const SaveResult restored = restoreBackup(workDirectory, *restoreDate);
         if (!restored) {
             complain(restored.errorString);
-            interaction.showMessage(QStringLiteral("The backup was not restored.\n%1").arg(restored.errorString));
+            interaction.showMessage(
+                QStringLiteral("The backup was not restored.\n%1").arg(restored.errorString));
             return 1;
         }
     }

@@ -43,7 +43,8 @@ std::optional<QString> commitFile(FileWriter &writer, const QString &path, const
     if (std::optional<QString> reason = writer.open(file))
         return reason;
     for (qsizetype at = 0; at < bytes.size(); at += WriteChunk) {
-        const QByteArrayView chunk = QByteArrayView(bytes).sliced(at, std::min(WriteChunk, bytes.size() - at));
+        const QByteArrayView chunk =
+            QByteArrayView(bytes).sliced(at, std::min(WriteChunk, bytes.size() - at));
         if (std::optional<QString> reason = writer.write(file, chunk)) {
             file.cancelWriting();
             return reason;
@@ -71,7 +72,8 @@ SaveResult removeStagingFiles(FileWriter &writer, const QStringList &targets, qs
 {
     for (qsizetype i = count - 1; i >= 0; --i)
         if (isStaged(targets[i]) && !writer.remove(stagingPath(targets[i])))
-            return SaveResult::failure(failureText(stagingPath(targets[i]), QStringLiteral("cannot be removed")));
+            return SaveResult::failure(
+                failureText(stagingPath(targets[i]), QStringLiteral("cannot be removed")));
     return SaveResult::success();
 }
 

@@ -8,8 +8,8 @@
 #include <QList>
 #include <QString>
 
-#include <optional>
 #include <QStringList>
+#include <optional>
 
 // Replaces the file at path by bytes: temp file in the same folder, flushed to disk, renamed.
 SaveResult writeFileAtomically(const QString &path, const QByteArray &bytes);

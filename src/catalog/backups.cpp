@@ -23,14 +23,15 @@ namespace {
 // than meet its snapshot half made or pruned under it.
 QMutex backupsMutex;
 
-const QStringList TreeFileNames{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"), QStringLiteral("etree.lsf")};
+const QStringList TreeFileNames{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"),
+                                QStringLiteral("etree.lsf")};
 
 bool isSnapshotName(const QString &name)
 {
-    static const QRegularExpression dated(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}(-before-restore-[0-9]{6})?$"));
+    static const QRegularExpression dated(
+        QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}(-before-restore-[0-9]{6})?$"));
     return dated.match(name).hasMatch();
 }
-
 
 // The catalog's files in a folder, by name. A file that cannot be read makes the whole read
 // fail: a snapshot without it would look whole and not be. A link is none of the catalog's
@@ -52,7 +53,8 @@ std::optional<QMap<QString, QByteArray>> catalogFilesIn(const QString &folder)
 QStringList snapshots(const QString &workDirectory)
 {
     QStringList names;
-    for (const QString &name : QDir(backupsFolder(workDirectory)).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString &name :
+         QDir(backupsFolder(workDirectory)).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         if (isSnapshotName(name))
             names.append(name);
     return names; // oldest first: the names sort by date
@@ -254,8 +256,8 @@ QString freeBeforeRestoreName(const QString &workDirectory)
     const QStringList taken = snapshots(workDirectory);
     QDateTime at = QDateTime::currentDateTime();
     for (;; at = at.addSecs(1)) {
-        const QString name = at.date().toString(Qt::ISODate) + QStringLiteral("-before-restore-")
-                             + at.time().toString(QStringLiteral("HHmmss"));
+        const QString name = at.date().toString(Qt::ISODate) + QStringLiteral("-before-restore-") +
+                             at.time().toString(QStringLiteral("HHmmss"));
         if (!taken.contains(name))
             return name;
     }
@@ -267,11 +269,14 @@ SaveResult restoreBackup(const QString &workDirectory, const QString &date, QStr
 {
     const QMutexLocker lock(&backupsMutex);
     if (!isSnapshotName(date) || !snapshots(workDirectory).contains(date))
-        return SaveResult::failure(QStringLiteral("There is no backup of %1. Backups kept: %2")
-                                       .arg(date, availableBackups(workDirectory).join(QStringLiteral(", "))));
-    const std::optional<QMap<QString, QByteArray>> wanted = catalogFilesIn(backupsFolder(workDirectory) + u'/' + date);
+        return SaveResult::failure(
+            QStringLiteral("There is no backup of %1. Backups kept: %2")
+                .arg(date, availableBackups(workDirectory).join(QStringLiteral(", "))));
+    const std::optional<QMap<QString, QByteArray>> wanted =
+        catalogFilesIn(backupsFolder(workDirectory) + u'/' + date);
     if (!wanted || !wanted->contains(QStringLiteral("tree.lsf")))
-        return failure(QStringLiteral("The backup \"%1\" cannot be read whole"), backupsFolder(workDirectory) + u'/' + date);
+        return failure(QStringLiteral("The backup \"%1\" cannot be read whole"),
+                       backupsFolder(workDirectory) + u'/' + date);
     const std::optional<QMap<QString, QByteArray>> current = catalogFilesIn(workDirectory);
     if (!current)
         return failure(QStringLiteral("Cannot read the catalog in \"%1\""), workDirectory);
@@ -286,7 +291,8 @@ SaveResult restoreBackup(const QString &workDirectory, const QString &date, QStr
     for (auto it = wanted->cbegin(); it != wanted->cend(); ++it) {
         if (TreeFileNames.contains(it.key()))
             continue;
-        if (const SaveResult written = writeFileAtomically(workDirectory + u'/' + it.key(), it.value()); !written)
+        if (const SaveResult written = writeFileAtomically(workDirectory + u'/' + it.key(), it.value());
+            !written)
             return written;
     }
     for (const QString &name : TreeFileNames)

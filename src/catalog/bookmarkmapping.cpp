@@ -149,8 +149,8 @@ QString withoutControlCharacters(QString text)
     // one that starts their input: kept, it would not survive an export and import.
     text.removeIf([](QChar c) {
         const char16_t u = c.unicode();
-        return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFEFF || u == 0xFFFE
-               || u == 0xFFFF;
+        return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFEFF || u == 0xFFFE ||
+               u == 0xFFFF;
     });
     return text;
 }

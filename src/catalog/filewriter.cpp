@@ -19,7 +19,8 @@ FileWriter &diskWriter()
 {
     // A plain FileWriter is the disk: every call does the real thing.
     struct Disk final : FileWriter
-    {};
+    {
+    };
     static Disk disk;
     return disk;
 }

@@ -18,10 +18,10 @@ QString defaultWorkDirectory(const QString &programDir, const QString &dataHome)
 struct WorkDirResolution
 {
     CatalogPaths paths;
-    bool newCatalog = false;  // the directory did not exist, or holds only the catalog's lock:
-                              // the caller makes "Hot Files"
-    bool usable = true;       // false: the directory could not be created
-    QString errorString;      // why, when not usable
+    bool newCatalog = false; // the directory did not exist, or holds only the catalog's lock:
+                             // the caller makes "Hot Files"
+    bool usable = true;      // false: the directory could not be created
+    QString errorString;     // why, when not usable
 };
 
 // Reads WorkDir under HKEY_LOCAL_MACHINE/SOFTWARE/Quorvane/Linkshelf, writes the default

@@ -252,7 +252,7 @@ std::optional<QString> CatalogSession::shownContentsFile() const
 // A change is applied to the file as it is now; a file that cannot be read takes none, and
 // is left alone until Linkshelf is started again.
 std::optional<ContentsReadResult> CatalogSession::readBeforeChange(const FolderItem &folder,
-                                                                  const QString &path)
+                                                                   const QString &path)
 {
     ContentsReadResult fresh = readContentsFile(path);
     if (fresh.readError.isEmpty())

@@ -77,7 +77,8 @@ void EntryCommands::AddFiles(const std::optional<QString> &path)
 {
     if (!m_session.selectedFolderTakesChanges())
         return;
-    const QStringList names = path ? QStringList{*path} : m_session.interaction().chooseFiles(m_fileDialogInitialDir);
+    const QStringList names =
+        path ? QStringList{*path} : m_session.interaction().chooseFiles(m_fileDialogInitialDir);
     std::vector<MFile> files;
     files.reserve(size_t(names.size()));
     for (const QString &name : names)

@@ -14,7 +14,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-
 namespace {
 
 // Long enough that a search does not start at every key of a word typed at speed.

@@ -9,8 +9,7 @@ FormStorage::FormStorage(SettingsStore &store, SettingsStore::Root root, const Q
     : m_store(store)
     , m_root(root)
     , m_keyPath(keyPath)
-{
-}
+{}
 
 void FormStorage::addProperty(const QString &name, std::function<QString()> read,
                               std::function<void(const QString &)> apply)

@@ -19,7 +19,8 @@ public:
     Q_DISABLE_COPY_MOVE(FormStorage)
 
     // A property such as "MainTree.Width", read and applied as text.
-    void addProperty(const QString &name, std::function<QString()> read, std::function<void(const QString &)> apply);
+    void addProperty(const QString &name, std::function<QString()> read,
+                     std::function<void(const QString &)> apply);
 
     // Applies the stored placement and properties; missing values leave the design values,
     // and a window without a usable stored place opens centred on the screen.

@@ -57,7 +57,8 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_folderCommands = std::make_unique<FolderCommands>(*m_session);
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
-    m_bookmarkCommands = std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
+    m_bookmarkCommands =
+        std::make_unique<BookmarkCommands>(*m_session, BookmarkCommands::dialogChooser(this));
     m_browserImport = std::make_unique<BrowserImport>(*m_bookmarkCommands, m_interaction,
                                                       BrowserImport::dialogChooser(this));
     m_undoCommands = std::make_unique<UndoCommands>(*m_session);
@@ -172,12 +173,14 @@ void TMain::connectTree()
         else
             m_entryCommands->MainListChange();
     });
-    connect(m_mainTree, &MainTree::entriesDropped, this, [this](FolderItem *target, const QList<MFile> &entries) {
-        m_folderCommands->MainTreeDragDrop(target, entries);
-    });
+    connect(m_mainTree, &MainTree::entriesDropped, this,
+            [this](FolderItem *target, const QList<MFile> &entries) {
+                m_folderCommands->MainTreeDragDrop(target, entries);
+            });
     connect(m_mainTree, &MainTree::urlsDropped, this,
             [this](const QList<QUrl> &urls) { m_entryCommands->DropFiles(urls); });
-    connect(m_mainTree, &MainTree::popupRequested, this, [this](const QPoint &at) { m_treePopup->popup(at); });
+    connect(m_mainTree, &MainTree::popupRequested, this,
+            [this](const QPoint &at) { m_treePopup->popup(at); });
 }
 
 void TMain::connectList()
@@ -189,78 +192,99 @@ void TMain::connectList()
     connect(m_mainList, &MainList::keyReleased, this, [commands](int key) { commands->MainListKeyUp(key); });
     connect(m_mainList, &MainList::focusLost, this, [commands] { commands->MainListExit(); });
     connect(m_mainList, &MainList::mouseReleased, this, [commands] { commands->MainListMouseUp(); });
-    connect(m_mainList, &MainList::popupRequested, this, [this](const QPoint &at) { m_filePopup->popup(at); });
+    connect(m_mainList, &MainList::popupRequested, this,
+            [this](const QPoint &at) { m_filePopup->popup(at); });
     connect(m_findBar, &FindBar::filterChanged, m_mainList, &MainList::setFilterText);
-    connect(m_findBar, &FindBar::findInAllFoldersRequested, this, [this] { m_catalogTools->FindInAllFoldersClick(); });
+    connect(m_findBar, &FindBar::findInAllFoldersRequested, this,
+            [this] { m_catalogTools->FindInAllFoldersClick(); });
     connect(m_catalogTools.get(), &CatalogToolCommands::entryStatusFound, this,
             [this](int row, const LinkCheckResult &result) {
                 m_model->setMark(row, linkStatusIcon(result, style()), linkStatusText(result));
             });
     connect(m_mainList, &MainList::headerClicked, this, [this](int column) {
         const bool same = column == m_model->sortColumn();
-        const Qt::SortOrder order = same && m_model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                                       : Qt::AscendingOrder;
+        const Qt::SortOrder order =
+            same && m_model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
         sortList(column, same ? order : Qt::AscendingOrder);
     });
 }
 
 void TMain::registerStoredSettings()
 {
-    m_formStorage = std::make_unique<FormStorage>(*m_services.registry, SettingsStore::Root::CurrentUser, windowKey);
+    m_formStorage =
+        std::make_unique<FormStorage>(*m_services.registry, SettingsStore::Root::CurrentUser, windowKey);
     FormStorage &s = *m_formStorage;
     const auto boolProperty = [&s](const QString &name, auto read, auto apply) {
-        s.addProperty(name, [read] { return FormStorage::boolText(read()); },
-                      [apply, read](const QString &text) { apply(FormStorage::boolFromText(text, read())); });
+        s.addProperty(
+            name, [read] { return FormStorage::boolText(read()); },
+            [apply, read](const QString &text) { apply(FormStorage::boolFromText(text, read())); });
     };
-    s.addProperty(QStringLiteral("MainTree.Width"), [this] { return QString::number(m_mainTree->width()); },
-                  [this](const QString &v) {
-                      const int width = v.toInt();
-                      if (width > 0)
-                          m_splitter1->setSizes({width, std::max(100, m_splitter1->width() - width)});
-                  });
-    s.addProperty(QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir; },
-                  [this](const QString &v) { m_fileDialogInitialDir = v; });
-    s.addProperty(QStringLiteral("MainList.ViewStyle"), [this] { return MainList::viewStyleName(m_mainList->viewStyle()); },
-                  [this](const QString &v) {
-                      if (const auto style = MainList::viewStyleFromName(v))
-                          m_mainList->setViewStyle(*style);
-                  });
-    s.addProperty(QStringLiteral("GroupBox1.Height"), [this] { return QString::number(m_groupBox1->height()); },
-                  [this](const QString &v) {
-                      const int height = v.toInt();
-                      if (height > 0)
-                          m_splitter2->setSizes({std::max(100, m_splitter2->height() - height), height});
-                  });
-    s.addProperty(QStringLiteral("MainList.Columns"), [this] { return m_mainList->columnWidths(); },
-                  [this](const QString &v) { m_mainList->setColumnWidths(v); });
-    boolProperty(QStringLiteral("HideOpts.Checked"), [this] { return m_hideOpts->isChecked(); },
-                 [this](bool on) { m_hideOpts->setChecked(on); });
-    boolProperty(QStringLiteral("ToolBar2.Visible"), [this] { return !m_toolBar2->isHidden(); },
-                 [this](bool on) { m_toolBar2->setVisible(on); });
-    boolProperty(QStringLiteral("HideInfo.Checked"), [this] { return m_hideInfo->isChecked(); },
-                 [this](bool on) { m_hideInfo->setChecked(on); });
-    boolProperty(QStringLiteral("ToolBar3.Visible"), [this] { return !m_toolBar3->isHidden(); },
-                 [this](bool on) { m_toolBar3->setVisible(on); });
-    boolProperty(QStringLiteral("TrayCheck.Checked"), [this] { return m_trayCheck->isChecked(); },
-                 [this](bool on) { m_trayCheck->setChecked(on); });
-    boolProperty(QStringLiteral("OneClickCheck.Checked"), [this] { return m_oneClickCheck->isChecked(); },
-                 [this](bool on) { m_oneClickCheck->setChecked(on); });
-    boolProperty(QStringLiteral("ShowSiteIcons.Checked"), [this] { return m_showSiteIcons->isChecked(); },
-                 [this](bool on) { showSiteIcons(on); });
-    boolProperty(QStringLiteral("ShowSiteIcons.Explained"), [this] { return m_siteIconsExplained; },
-                 [this](bool on) { m_siteIconsExplained = on; });
-    boolProperty(QStringLiteral("TreeSortCheck.Checked"), [this] { return m_treeSortCheck->isChecked(); },
-                 [this](bool on) {
-                     m_treeSortCheck->setChecked(on);
-                     TreeSortCheckClick();
-                 });
+    s.addProperty(
+        QStringLiteral("MainTree.Width"), [this] { return QString::number(m_mainTree->width()); },
+        [this](const QString &v) {
+            const int width = v.toInt();
+            if (width > 0)
+                m_splitter1->setSizes({width, std::max(100, m_splitter1->width() - width)});
+        });
+    s.addProperty(
+        QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir; },
+        [this](const QString &v) { m_fileDialogInitialDir = v; });
+    s.addProperty(
+        QStringLiteral("MainList.ViewStyle"),
+        [this] { return MainList::viewStyleName(m_mainList->viewStyle()); },
+        [this](const QString &v) {
+            if (const auto style = MainList::viewStyleFromName(v))
+                m_mainList->setViewStyle(*style);
+        });
+    s.addProperty(
+        QStringLiteral("GroupBox1.Height"), [this] { return QString::number(m_groupBox1->height()); },
+        [this](const QString &v) {
+            const int height = v.toInt();
+            if (height > 0)
+                m_splitter2->setSizes({std::max(100, m_splitter2->height() - height), height});
+        });
+    s.addProperty(
+        QStringLiteral("MainList.Columns"), [this] { return m_mainList->columnWidths(); },
+        [this](const QString &v) { m_mainList->setColumnWidths(v); });
+    boolProperty(
+        QStringLiteral("HideOpts.Checked"), [this] { return m_hideOpts->isChecked(); },
+        [this](bool on) { m_hideOpts->setChecked(on); });
+    boolProperty(
+        QStringLiteral("ToolBar2.Visible"), [this] { return !m_toolBar2->isHidden(); },
+        [this](bool on) { m_toolBar2->setVisible(on); });
+    boolProperty(
+        QStringLiteral("HideInfo.Checked"), [this] { return m_hideInfo->isChecked(); },
+        [this](bool on) { m_hideInfo->setChecked(on); });
+    boolProperty(
+        QStringLiteral("ToolBar3.Visible"), [this] { return !m_toolBar3->isHidden(); },
+        [this](bool on) { m_toolBar3->setVisible(on); });
+    boolProperty(
+        QStringLiteral("TrayCheck.Checked"), [this] { return m_trayCheck->isChecked(); },
+        [this](bool on) { m_trayCheck->setChecked(on); });
+    boolProperty(
+        QStringLiteral("OneClickCheck.Checked"), [this] { return m_oneClickCheck->isChecked(); },
+        [this](bool on) { m_oneClickCheck->setChecked(on); });
+    boolProperty(
+        QStringLiteral("ShowSiteIcons.Checked"), [this] { return m_showSiteIcons->isChecked(); },
+        [this](bool on) { showSiteIcons(on); });
+    boolProperty(
+        QStringLiteral("ShowSiteIcons.Explained"), [this] { return m_siteIconsExplained; },
+        [this](bool on) { m_siteIconsExplained = on; });
+    boolProperty(
+        QStringLiteral("TreeSortCheck.Checked"), [this] { return m_treeSortCheck->isChecked(); },
+        [this](bool on) {
+            m_treeSortCheck->setChecked(on);
+            TreeSortCheckClick();
+        });
 }
 
 void TMain::restoreSortState()
 {
     const SettingsStore &store = *m_services.registry;
     const bool ascending = FormStorage::boolFromText(
-        store.readString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("Ascending")).value_or(QString()), true);
+        store.readString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("Ascending"))
+            .value_or(QString()),
+        true);
     const int column = store.readString(SettingsStore::Root::CurrentUser, sortKey, QStringLiteral("SortCol"))
                            .value_or(QStringLiteral("0"))
                            .toInt();
@@ -286,29 +310,98 @@ QString TMain::helpPagePath() const
     return beside;
 }
 
-void TMain::AddRootBtnClick() { m_folderCommands->AddFolder(); }
-void TMain::Addsubfolder1Click() { m_folderCommands->AddSubfolder(); }
-void TMain::Delete1Click() { m_folderCommands->DeleteFolder(); }
-void TMain::ExitAltF41Click() { QCoreApplication::exit(0); } // ends without the close event
-void TMain::RxSpeedButton1Click() { m_mainList->setViewStyle(MainList::ViewStyle::Icon); }
-void TMain::RxSpeedButton2Click() { m_mainList->setViewStyle(MainList::ViewStyle::SmallIcon); }
-void TMain::RxSpeedButton3Click() { m_mainList->setViewStyle(MainList::ViewStyle::List); }
-void TMain::GridButtonClick() { m_mainList->setViewStyle(MainList::ViewStyle::Report); }
-void TMain::ArrangeButClick() { m_mainList->arrangeIcons(); }
-void TMain::Addfile1Click() { m_entryCommands->AddFiles(); }
-void TMain::AddDirButClick() { m_entryCommands->AddDirectory(); }
-void TMain::RxSpeedButton6Click() { m_entryCommands->AddUrl(); }
-void TMain::PasteURLlink1Click() { m_entryCommands->PasteURLlink1Click(); }
-void TMain::Delete2Click() { m_entryCommands->Delete2Click(); }
-void TMain::Properties1Click() { m_entryCommands->Properties1Click(); }
-void TMain::MainListDblClick() { m_entryOpener->OpenEntry(); }
-void TMain::AboutButClick() { m_interaction.showAbout(); }
-void TMain::ImportBookmarks1Click() { m_bookmarkCommands->ImportBookmarksClick(); }
-void TMain::ImportFromBrowser1Click() { m_browserImport->ImportFromBrowserClick(); }
-void TMain::ExportBookmarks1Click() { m_bookmarkCommands->ExportBookmarksClick(); }
-void TMain::ExportFolderBookmarks1Click() { m_bookmarkCommands->ExportFolderBookmarksClick(); }
-void TMain::RestoreBackup1Click() { RestoreBackupCommand(*m_session); }
-void TMain::CopyToFolder1Click() { m_folderCommands->CopyToFolder(); }
+void TMain::AddRootBtnClick()
+{
+    m_folderCommands->AddFolder();
+}
+void TMain::Addsubfolder1Click()
+{
+    m_folderCommands->AddSubfolder();
+}
+void TMain::Delete1Click()
+{
+    m_folderCommands->DeleteFolder();
+}
+void TMain::ExitAltF41Click()
+{
+    QCoreApplication::exit(0);
+} // ends without the close event
+void TMain::RxSpeedButton1Click()
+{
+    m_mainList->setViewStyle(MainList::ViewStyle::Icon);
+}
+void TMain::RxSpeedButton2Click()
+{
+    m_mainList->setViewStyle(MainList::ViewStyle::SmallIcon);
+}
+void TMain::RxSpeedButton3Click()
+{
+    m_mainList->setViewStyle(MainList::ViewStyle::List);
+}
+void TMain::GridButtonClick()
+{
+    m_mainList->setViewStyle(MainList::ViewStyle::Report);
+}
+void TMain::ArrangeButClick()
+{
+    m_mainList->arrangeIcons();
+}
+void TMain::Addfile1Click()
+{
+    m_entryCommands->AddFiles();
+}
+void TMain::AddDirButClick()
+{
+    m_entryCommands->AddDirectory();
+}
+void TMain::RxSpeedButton6Click()
+{
+    m_entryCommands->AddUrl();
+}
+void TMain::PasteURLlink1Click()
+{
+    m_entryCommands->PasteURLlink1Click();
+}
+void TMain::Delete2Click()
+{
+    m_entryCommands->Delete2Click();
+}
+void TMain::Properties1Click()
+{
+    m_entryCommands->Properties1Click();
+}
+void TMain::MainListDblClick()
+{
+    m_entryOpener->OpenEntry();
+}
+void TMain::AboutButClick()
+{
+    m_interaction.showAbout();
+}
+void TMain::ImportBookmarks1Click()
+{
+    m_bookmarkCommands->ImportBookmarksClick();
+}
+void TMain::ImportFromBrowser1Click()
+{
+    m_browserImport->ImportFromBrowserClick();
+}
+void TMain::ExportBookmarks1Click()
+{
+    m_bookmarkCommands->ExportBookmarksClick();
+}
+void TMain::ExportFolderBookmarks1Click()
+{
+    m_bookmarkCommands->ExportFolderBookmarksClick();
+}
+void TMain::RestoreBackup1Click()
+{
+    RestoreBackupCommand(*m_session);
+}
+void TMain::CopyToFolder1Click()
+{
+    m_folderCommands->CopyToFolder();
+}
 
 void TMain::sortList(int column, Qt::SortOrder order)
 {

@@ -52,9 +52,9 @@ public:
         Shell *shell = nullptr;
         SystemIcons *icons = nullptr;
         SettingsStore *registry = nullptr;
-        QString programDir; // ends with "/"
-        QString dataHome;   // where the default catalog goes
-        QString workDirectory; // a catalog chosen for this run only; empty: the stored one
+        QString programDir;                  // ends with "/"
+        QString dataHome;                    // where the default catalog goes
+        QString workDirectory;               // a catalog chosen for this run only; empty: the stored one
         std::function<bool()> trayAvailable; // whether the desktop has a tray; null: ask the desktop
     };
 

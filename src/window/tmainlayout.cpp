@@ -156,25 +156,40 @@ void TMain::createToolBar1()
     m_toolBar1->setMovable(false);
     m_toolBar1->setFloatable(false);
     auto *bar = m_toolBar1;
-    toolButton(bar, "AddRootBtn", QStringLiteral("Add folder..."), QStringLiteral("add-folder"), &TMain::AddRootBtnClick);
-    toolButton(bar, "AddSubBut", QStringLiteral("Add subfolder..."), QStringLiteral("add-subfolder"), &TMain::Addsubfolder1Click);
-    toolButton(bar, "RxSpeedButton4", QStringLiteral("Delete selected folder"), QStringLiteral("delete-folder"), &TMain::Delete1Click);
+    toolButton(bar, "AddRootBtn", QStringLiteral("Add folder..."), QStringLiteral("add-folder"),
+               &TMain::AddRootBtnClick);
+    toolButton(bar, "AddSubBut", QStringLiteral("Add subfolder..."), QStringLiteral("add-subfolder"),
+               &TMain::Addsubfolder1Click);
+    toolButton(bar, "RxSpeedButton4", QStringLiteral("Delete selected folder"),
+               QStringLiteral("delete-folder"), &TMain::Delete1Click);
     bar->addSeparator();
-    toolButton(bar, "RxSpeedButton1", QStringLiteral("Large Icons"), QStringLiteral("view-large"), &TMain::RxSpeedButton1Click);
-    toolButton(bar, "RxSpeedButton2", QStringLiteral("Small Icons"), QStringLiteral("view-small"), &TMain::RxSpeedButton2Click);
-    toolButton(bar, "RxSpeedButton3", QStringLiteral("List"), QStringLiteral("view-list"), &TMain::RxSpeedButton3Click);
-    toolButton(bar, "GridButton", QStringLiteral("Grid"), QStringLiteral("view-grid"), &TMain::GridButtonClick);
-    toolButton(bar, "ArrangeBut", QStringLiteral("Arrange Icons"), QStringLiteral("arrange"), &TMain::ArrangeButClick);
+    toolButton(bar, "RxSpeedButton1", QStringLiteral("Large Icons"), QStringLiteral("view-large"),
+               &TMain::RxSpeedButton1Click);
+    toolButton(bar, "RxSpeedButton2", QStringLiteral("Small Icons"), QStringLiteral("view-small"),
+               &TMain::RxSpeedButton2Click);
+    toolButton(bar, "RxSpeedButton3", QStringLiteral("List"), QStringLiteral("view-list"),
+               &TMain::RxSpeedButton3Click);
+    toolButton(bar, "GridButton", QStringLiteral("Grid"), QStringLiteral("view-grid"),
+               &TMain::GridButtonClick);
+    toolButton(bar, "ArrangeBut", QStringLiteral("Arrange Icons"), QStringLiteral("arrange"),
+               &TMain::ArrangeButClick);
     bar->addSeparator();
-    toolButton(bar, "RxSpeedButton5", QStringLiteral("Add file..."), QStringLiteral("add-file"), &TMain::Addfile1Click);
-    toolButton(bar, "AddDirBut", QStringLiteral("Add directory..."), QStringLiteral("add-directory"), &TMain::AddDirButClick);
-    toolButton(bar, "RxSpeedButton6", QStringLiteral("Add URL..."), QStringLiteral("add-url"), &TMain::RxSpeedButton6Click);
-    toolButton(bar, "PasteURLBut", QStringLiteral("Paste URL link from clipboard"), QStringLiteral("paste-url"), &TMain::PasteURLlink1Click);
-    toolButton(bar, "RxSpeedButton7", QStringLiteral("Delete file or link"), QStringLiteral("delete-entry"), &TMain::Delete2Click);
-    toolButton(bar, "RxSpeedButton8", QStringLiteral("File or link properties"), QStringLiteral("properties"), &TMain::Properties1Click);
+    toolButton(bar, "RxSpeedButton5", QStringLiteral("Add file..."), QStringLiteral("add-file"),
+               &TMain::Addfile1Click);
+    toolButton(bar, "AddDirBut", QStringLiteral("Add directory..."), QStringLiteral("add-directory"),
+               &TMain::AddDirButClick);
+    toolButton(bar, "RxSpeedButton6", QStringLiteral("Add URL..."), QStringLiteral("add-url"),
+               &TMain::RxSpeedButton6Click);
+    toolButton(bar, "PasteURLBut", QStringLiteral("Paste URL link from clipboard"),
+               QStringLiteral("paste-url"), &TMain::PasteURLlink1Click);
+    toolButton(bar, "RxSpeedButton7", QStringLiteral("Delete file or link"), QStringLiteral("delete-entry"),
+               &TMain::Delete2Click);
+    toolButton(bar, "RxSpeedButton8", QStringLiteral("File or link properties"), QStringLiteral("properties"),
+               &TMain::Properties1Click);
     bar->addSeparator();
     toolButton(bar, "HHelpBut", QStringLiteral("HTML Help"), QStringLiteral("help"), &TMain::HTMLhelp1Click);
-    toolButton(bar, "AboutBut", QStringLiteral("About Linkshelf..."), QStringLiteral("about"), &TMain::AboutButClick);
+    toolButton(bar, "AboutBut", QStringLiteral("About Linkshelf..."), QStringLiteral("about"),
+               &TMain::AboutButClick);
 }
 
 QToolBar *TMain::createOptionsToolBar()

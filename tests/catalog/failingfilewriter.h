@@ -31,12 +31,18 @@ public:
     static QString reasonFor(Fault fault)
     {
         switch (fault) {
-        case Fault::Create: return text(EACCES);
-        case Fault::Write: return text(EIO);
-        case Fault::FullDisk: return text(ENOSPC);
-        case Fault::Commit: return text(EDQUOT);
-        case Fault::Rename: return text(EROFS);
-        case Fault::None: break;
+        case Fault::Create:
+            return text(EACCES);
+        case Fault::Write:
+            return text(EIO);
+        case Fault::FullDisk:
+            return text(ENOSPC);
+        case Fault::Commit:
+            return text(EDQUOT);
+        case Fault::Rename:
+            return text(EROFS);
+        case Fault::None:
+            break;
         }
         return {};
     }

@@ -151,13 +151,15 @@ private Q_SLOTS:
         QCOMPARE(filesIn(made.folder), (QStringList{QStringLiteral("cat0.lsf"), QStringLiteral("cat1.lsf"),
                                                     QStringLiteral("etree.lsf"), QStringLiteral("itree.lsf"),
                                                     QStringLiteral("tree.lsf")}));
-        QCOMPARE(read(made.folder + QStringLiteral("/cat0.lsf")), read(dir.filePath(QStringLiteral("cat0.lsf"))));
+        QCOMPARE(read(made.folder + QStringLiteral("/cat0.lsf")),
+                 read(dir.filePath(QStringLiteral("cat0.lsf"))));
 
         write(dir.filePath(QStringLiteral("cat1.lsf")), serializeContents({MFile{0, "/x", {}, {}}}));
         QCOMPARE(makeDailyBackup(dir.path(), Day1).outcome, BackupResult::AlreadyToday);
         QCOMPARE(makeDailyBackup(dir.path(), Day1.addDays(1)).outcome, BackupResult::Made);
         QCOMPARE(makeDailyBackup(dir.path(), Day1.addDays(2)).outcome, BackupResult::Unchanged);
-        QCOMPARE(availableBackups(dir.path()), (QStringList{QStringLiteral("2024-03-02"), QStringLiteral("2024-03-01")}));
+        QCOMPARE(availableBackups(dir.path()),
+                 (QStringList{QStringLiteral("2024-03-02"), QStringLiteral("2024-03-01")}));
         // The snapshots are not catalog files: the tree still loads the two folders alone.
         QCOMPARE(loadFolderTree(CatalogPaths::forWorkDirectory(dir.path())).folders.size(), 2);
     }
@@ -353,7 +355,8 @@ private Q_SLOTS:
         const QStringList kept = availableBackups(dir.path());
         QCOMPARE(kept.size(), 2);
         QVERIFY2(kept.first().contains(QStringLiteral("-before-restore-")), qPrintable(kept.first()));
-        QCOMPARE(read(backupsFolder(dir.path()) + u'/' + kept.first() + QStringLiteral("/tree.lsf")), newTree);
+        QCOMPARE(read(backupsFolder(dir.path()) + u'/' + kept.first() + QStringLiteral("/tree.lsf")),
+                 newTree);
         QCOMPARE(loadFolderTree(paths).folders.size(), 2);
     }
 };

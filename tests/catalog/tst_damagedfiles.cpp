@@ -32,8 +32,8 @@ void writeOneFolderTree(WindowFixture &f)
 // Two whole entries, then a third whose path length runs past the end of the file.
 QByteArray cutOffContents()
 {
-    QByteArray bytes = serializeContents({MFile{0, "/a", {}, {}}, MFile{1, "http://b", {}, "kept"},
-                                          MFile{0, "/c/this/path/is/cut", {}, {}}});
+    QByteArray bytes = serializeContents(
+        {MFile{0, "/a", {}, {}}, MFile{1, "http://b", {}, "kept"}, MFile{0, "/c/this/path/is/cut", {}, {}}});
     bytes[0] = 3;
     return bytes.chopped(12);
 }
@@ -110,7 +110,8 @@ private Q_SLOTS:
         QVERIFY(f.interaction.messages.first().contains(QStringLiteral("itree.lsf")));
 
         w.mainTree()->setCurrentItem(w.mainTree()->topLevelItem(1)); // saves the tree files
-        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")), QByteArray("cat0.lsf\r\ncat1.lsf\r\nNULL\r\n"));
+        QCOMPARE(f.readCatalogFile(QStringLiteral("itree.lsf")),
+                 QByteArray("cat0.lsf\r\ncat1.lsf\r\nNULL\r\n"));
         QCOMPARE(readKept(f, QStringLiteral("itree.lsf.damaged-") + stamp), index);
     }
 

@@ -173,14 +173,14 @@ void TestFolderTree::indexLines_data()
     using Records = QList<QByteArray>;
     const QByteArray longName = QByteArray(600, 'x') + ".lsf";
     const QByteArray none = NoRecordMark;
-    QTest::newRow("fixture") << fixture("itree-example.lsf") << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"}
-                             << 0;
+    QTest::newRow("fixture") << fixture("itree-example.lsf")
+                             << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"} << 0;
     QTest::newRow("LF and CR alone") << QByteArray("cat0.lsf\nNULL\rcat1.lsf\r\ncat2.lsf")
                                      << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"} << 0;
     QTest::newRow("NULL is exact") << QByteArray("null\r\nNULL \r\n NULL\r\nNULL\r\n")
                                    << Records{none, none, none, none} << 3;
-    QTest::newRow("fewer lines than folders") << QByteArray("cat0.lsf\r\n") << Records{"cat0.lsf", none, none, none}
-                                              << 0;
+    QTest::newRow("fewer lines than folders")
+        << QByteArray("cat0.lsf\r\n") << Records{"cat0.lsf", none, none, none} << 0;
     QTest::newRow("more lines than folders") << QByteArray("a.lsf\r\nb.lsf\r\nc.lsf\r\nd.lsf\r\ne.lsf\r\n")
                                              << Records{"a.lsf", "b.lsf", "c.lsf", "d.lsf"} << 0;
     QTest::newRow("empty file") << QByteArray() << Records{none, none, none, none} << 0;
@@ -190,7 +190,8 @@ void TestFolderTree::indexLines_data()
         << QByteArray(longName + "\r\ncat1.lsf\r\n") << Records{longName, "cat1.lsf", none, none} << 0;
     // A record names a file directly in the work directory, and none that the catalog keeps
     // for itself: nothing outside is read, written, copied or removed through it.
-    QTest::newRow("leading out") << QByteArray("../outside.lsf\r\nsub/../../x.lsf\r\n/etc/x.lsf\r\n..\\x.lsf\r\n")
+    QTest::newRow("leading out") << QByteArray(
+                                        "../outside.lsf\r\nsub/../../x.lsf\r\n/etc/x.lsf\r\n..\\x.lsf\r\n")
                                  << Records{none, none, none, none} << 4;
     QTest::newRow("hidden, a control character, not UTF-8, good UTF-8")
         << QByteArray(".hidden.lsf\r\ncat\x01.lsf\r\ncaf\xe9.lsf\r\ncaf\xc3\xa9.lsf\r\n")

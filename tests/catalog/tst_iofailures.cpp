@@ -28,7 +28,8 @@ QStringList filesIn(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-FolderRecord folder(int level, const char *name, const char *file, bool expanded = false, bool selected = false)
+FolderRecord folder(int level, const char *name, const char *file, bool expanded = false,
+                    bool selected = false)
 {
     return FolderRecord{level, name, MTree{file}, expanded, selected};
 }
@@ -87,7 +88,8 @@ void TestIoFailures::contentsFileKeepsItsOldVersion()
         writer.failFrom(fault, nth, diskSpace);
         const SaveResult failed = writeContentsFile(path, newBytes);
         QVERIFY(!failed);
-        QVERIFY2(failed.errorString.contains(FailingFileWriter::reasonFor(fault)), qPrintable(failed.errorString));
+        QVERIFY2(failed.errorString.contains(FailingFileWriter::reasonFor(fault)),
+                 qPrintable(failed.errorString));
         QVERIFY2(failed.errorString.contains(QStringLiteral("cat0.lsf")), qPrintable(failed.errorString));
         QCOMPARE(writer.failures(), 1);
         QCOMPARE(readFile(path), oldBytes);
@@ -130,9 +132,11 @@ void TestIoFailures::treeFilesStayOneSave()
 
     QTemporaryDir dir;
     const CatalogPaths paths = CatalogPaths::forWorkDirectory(dir.path());
-    const QList<FolderRecord> oldTree{folder(0, "Hot Files", "cat0.lsf", true), folder(1, "News", "cat1.lsf", false, true)};
-    const QList<FolderRecord> newTree{folder(0, "Archive", "cat2.lsf", false, true), folder(0, "Hot Files", "cat0.lsf"),
-                                      folder(1, "News", "cat1.lsf"), folder(1, "Daily", "cat3.lsf")};
+    const QList<FolderRecord> oldTree{folder(0, "Hot Files", "cat0.lsf", true),
+                                      folder(1, "News", "cat1.lsf", false, true)};
+    const QList<FolderRecord> newTree{folder(0, "Archive", "cat2.lsf", false, true),
+                                      folder(0, "Hot Files", "cat0.lsf"), folder(1, "News", "cat1.lsf"),
+                                      folder(1, "Daily", "cat3.lsf")};
     QVERIFY(saveFolderTree(paths, oldTree));
     const QStringList catalogFiles = filesIn(dir.path());
 
@@ -141,7 +145,8 @@ void TestIoFailures::treeFilesStayOneSave()
     writer.failFrom(fault, nth, diskSpace);
     const SaveResult failed = saveFolderTree(paths, newTree);
     QVERIFY(!failed);
-    QVERIFY2(failed.errorString.contains(FailingFileWriter::reasonFor(fault)), qPrintable(failed.errorString));
+    QVERIFY2(failed.errorString.contains(FailingFileWriter::reasonFor(fault)),
+             qPrintable(failed.errorString));
 
     writer.heal();
     const FolderTreeLoad load = loadFolderTree(paths);

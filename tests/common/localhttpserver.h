@@ -25,9 +25,9 @@ public:
         return "http://127.0.0.1:" + QByteArray::number(serverPort()) + path;
     }
 
-    QStringList requests; // "METHOD /path", in the order they came
-    int open = 0;         // connections open now
-    int mostOpen = 0;     // the most that were open at once
+    QStringList requests;     // "METHOD /path", in the order they came
+    int open = 0;             // connections open now
+    int mostOpen = 0;         // the most that were open at once
     qint64 bodyBytesSent = 0; // taken by the client's socket, give or take what waits in ours
     // The test's own answers, looked at first: a path's content type and body.
     QHash<QByteArray, std::pair<QByteArray, QByteArray>> pages;

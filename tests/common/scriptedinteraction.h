@@ -29,13 +29,13 @@ public:
     QStringList riskDetails;
     QStringList messages;
     QStringList errors;
-    QStringList prompts;           // "caption|prompt"
-    QStringList fileDialogStarts;  // the initial directory of each open dialog
+    QStringList prompts;          // "caption|prompt"
+    QStringList fileDialogStarts; // the initial directory of each open dialog
     QList<EntryProperties> propertiesShown;
     int directoryDialogs = 0;
     QList<QList<FolderChoice>> foldersOffered;
     int aboutBoxes = 0;
-    QStringList unexpected;        // asked with nothing scripted
+    QStringList unexpected; // asked with nothing scripted
     // Runs once while the next dialog is up, before it is answered: what happens elsewhere
     // (another machine writing the catalog) while the user looks at a dialog.
     std::function<void()> meanwhile;

@@ -24,8 +24,8 @@ public:
         ::setenv("XDG_DATA_HOME", qPrintable(root + QStringLiteral("/data")), 1);
         ::setenv("XDG_CACHE_HOME", qPrintable(root + QStringLiteral("/cache")), 1);
         ::setenv("XDG_RUNTIME_DIR", qPrintable(root + QStringLiteral("/runtime")), 1);
-        QFile::setPermissions(root + QStringLiteral("/runtime"), QFileDevice::ReadOwner
-                                  | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(root + QStringLiteral("/runtime"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
@@ -40,25 +40,25 @@ private:
 #include <QApplication>
 
 // Like QTEST_MAIN, with the private environment set up first.
-#define LINKSHELF_TEST_MAIN(TestObject)                                                          \
-    int main(int argc, char **argv)                                                              \
-    {                                                                                            \
-        TestEnvironment environment;                                                             \
-        QApplication app(argc, argv);                                                            \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                 \
-        TestObject tc;                                                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                               \
-        return QTest::qExec(&tc, argc, argv);                                                    \
+#define LINKSHELF_TEST_MAIN(TestObject)                                                                      \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        TestEnvironment environment;                                                                         \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        TestObject tc;                                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
     }
 #endif
 
 // For tests that need no widgets.
-#define LINKSHELF_TEST_CORE_MAIN(TestObject)                                                     \
-    int main(int argc, char **argv)                                                              \
-    {                                                                                            \
-        TestEnvironment environment;                                                             \
-        QCoreApplication app(argc, argv);                                                        \
-        TestObject tc;                                                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                               \
-        return QTest::qExec(&tc, argc, argv);                                                    \
+#define LINKSHELF_TEST_CORE_MAIN(TestObject)                                                                 \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        TestEnvironment environment;                                                                         \
+        QCoreApplication app(argc, argv);                                                                    \
+        TestObject tc;                                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
     }

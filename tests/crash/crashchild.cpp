@@ -109,9 +109,9 @@ private:
         if (entries.size() > 150 || (!entries.isEmpty() && below(4) == 0)) {
             change = EntryChange::removing({entries.takeAt(below(int(entries.size())))});
         } else {
-            entries.append(MFile{below(2), "entry " + QByteArray::number(m_random()) + QByteArray(below(3000), 'p'),
-                                 below(2) ? QByteArray() : QByteArrayLiteral("/usr/bin/prog"),
-                                 QByteArray(below(500), 'd')});
+            entries.append(MFile{
+                below(2), "entry " + QByteArray::number(m_random()) + QByteArray(below(3000), 'p'),
+                below(2) ? QByteArray() : QByteArrayLiteral("/usr/bin/prog"), QByteArray(below(500), 'd')});
             change = EntryChange::adding({entries.constLast()});
         }
         writeContents(*folder.Record, serializeContents(entries));

@@ -26,7 +26,8 @@
 namespace {
 
 const QByteArray Absent = QByteArrayLiteral("-");
-const QStringList TreeFiles{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"), QStringLiteral("etree.lsf")};
+const QStringList TreeFiles{QStringLiteral("itree.lsf"), QStringLiteral("tree.lsf"),
+                            QStringLiteral("etree.lsf")};
 
 QByteArray hashOfFile(const QString &path)
 {
@@ -152,7 +153,10 @@ private:
 
     QList<QByteArray> runAndKill(quint32 seed, int delayMs, bool waitForReady);
     void check();
-    void fail(const QString &what) { m_failures.append(QStringLiteral("kill %1: %2").arg(m_tally.kills).arg(what)); }
+    void fail(const QString &what)
+    {
+        m_failures.append(QStringLiteral("kill %1: %2").arg(m_tally.kills).arg(what));
+    }
     void checkContentsFiles();
     bool checkTreeFilesBeforeLoad();
     void checkLoad();
@@ -190,7 +194,8 @@ QList<QByteArray> TestCrash::runAndKill(quint32 seed, int delayMs, bool waitForR
                  .arg(QString::fromLocal8Bit(child.readAllStandardError())));
     const QByteArray out = child.readAllStandardOutput();
     if (qEnvironmentVariableIsSet("LINKSHELF_CRASH_TRACE"))
-        qInfo("kill %d after %d ms: %s | %s", m_tally.kills, int(clock.elapsed()), out.right(60).constData(), child.readAllStandardError().constData());
+        qInfo("kill %d after %d ms: %s | %s", m_tally.kills, int(clock.elapsed()), out.right(60).constData(),
+              child.readAllStandardError().constData());
     QList<QByteArray> lines = out.split('\n');
     lines.removeLast(); // the empty tail, or a line cut off by the kill: never a finished write
     if (!lines.contains("ready"))
@@ -204,7 +209,8 @@ void TestCrash::checkContentsFiles()
     const QRegularExpression contentsName(QStringLiteral("^cat[0-9]+\\.lsf$"));
     // What a writer killed before its commit leaves; it is never read, and the next start
     // removes it.
-    const QRegularExpression temporaryName(QStringLiteral("^(cat[0-9]+|tree|itree|etree)\\.lsf(\\.new)?\\.[A-Za-z0-9]{6}$"));
+    const QRegularExpression temporaryName(
+        QStringLiteral("^(cat[0-9]+|tree|itree|etree)\\.lsf(\\.new)?\\.[A-Za-z0-9]{6}$"));
     for (const QString &name : QDir(m_workDir).entryList(QDir::Files | QDir::Hidden)) {
         if (TreeFiles.contains(name) || TreeFiles.contains(name.chopped(std::min<qsizetype>(4, name.size()))))
             continue;
@@ -306,13 +312,20 @@ void TestCrash::checkLoad()
 void TestCrash::check()
 {
     switch (m_expect.pending) {
-    case Expectation::Pending::Contents: ++m_tally.duringContentsWrite; break;
-    case Expectation::Pending::Delete: ++m_tally.duringDelete; break;
-    case Expectation::Pending::Tree: ++m_tally.duringTreeSave; break;
+    case Expectation::Pending::Contents:
+        ++m_tally.duringContentsWrite;
+        break;
+    case Expectation::Pending::Delete:
+        ++m_tally.duringDelete;
+        break;
+    case Expectation::Pending::Tree:
+        ++m_tally.duringTreeSave;
+        break;
     case Expectation::Pending::Undo:
         ++m_tally.duringUndo;
         break;
-    case Expectation::Pending::None: break;
+    case Expectation::Pending::None:
+        break;
     }
     const int failuresBefore = int(m_failures.size());
     checkContentsFiles();
@@ -337,7 +350,8 @@ void TestCrash::killsNeverCostMoreThanTheChangeCutOff()
     for (int i = 0; i < kills; ++i) {
         // Most kills land while the child writes; some while it starts and settles the files.
         const bool duringWrites = random.bounded(5) != 0;
-        const QList<QByteArray> journal = runAndKill(random.generate(), random.bounded(duringWrites ? 40 : 15), duringWrites);
+        const QList<QByteArray> journal =
+            runAndKill(random.generate(), random.bounded(duringWrites ? 40 : 15), duringWrites);
         ++m_tally.kills;
         m_expect.follow(journal);
         check();
@@ -353,7 +367,8 @@ void TestCrash::killsNeverCostMoreThanTheChangeCutOff()
     qInfo("folder deletions cut off: %d, of which the folder showed again without its entries: %d",
           m_tally.deletionsCut, m_tally.deletedFolderBack);
     qInfo("temporary files of killed writes removed at the next start: %d", m_tally.temporaryFilesRemoved);
-    qInfo("folders at the end: %d", int(loadFolderTree(CatalogPaths::forWorkDirectory(m_workDir)).folders.size()));
+    qInfo("folders at the end: %d",
+          int(loadFolderTree(CatalogPaths::forWorkDirectory(m_workDir)).folders.size()));
     for (const QString &failure : std::as_const(m_failures).first(std::min<qsizetype>(20, m_failures.size())))
         qWarning("%s", qPrintable(failure));
     QCOMPARE(m_tally.survived, m_tally.kills);

@@ -68,7 +68,9 @@ int exitCodeOf(QProcess &child)
     QDeadlineTimer deadline(10000);
     while (child.state() != QProcess::NotRunning && !deadline.hasExpired())
         QTest::qWait(10);
-    return child.state() == QProcess::NotRunning && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+    return child.state() == QProcess::NotRunning && child.exitStatus() == QProcess::NormalExit
+               ? child.exitCode()
+               : -1;
 }
 
 // This computer's lock; with earlier: the lock of earlier versions, one per catalog.
@@ -150,7 +152,8 @@ private Q_SLOTS:
     {
         QTemporaryDir catalog, elsewhere;
         SingleInstance holder(catalog.path());
-        QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}), SingleInstance::Start::Primary);
+        QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}),
+                 SingleInstance::Start::Primary);
         Received received(holder);
 
         QProcess second;
@@ -334,7 +337,8 @@ private Q_SLOTS:
         QCOMPARE(::write(fd, words.constData(), size_t(words.size())), ssize_t(words.size()));
         SingleInstance blocked(other.path());
         ScriptedInteraction interaction;
-        const CatalogStart settled = settleCatalogLock(blocked, {QDir::currentPath(), {}}, interaction, false);
+        const CatalogStart settled =
+            settleCatalogLock(blocked, {QDir::currentPath(), {}}, interaction, false);
         QCOMPARE(settled.start, SingleInstance::Start::EarlierVersion);
         QCOMPARE(settled.exitCode, std::optional<int>(1));
         QVERIFY2(settled.message.contains(QStringLiteral("earlier version")), qPrintable(settled.message));
@@ -532,7 +536,8 @@ private Q_SLOTS:
         SingleInstance holder(catalog.path());
         QCOMPARE(holder.start({QDir::currentPath(), {}}), SingleInstance::Start::Primary);
         Received received(holder);
-        for (const QByteArray &junk : {QByteArray("\xff\xff\xff\xff", 4), QByteArray("\x08\0\0\0\x09\0\0\0abcd", 12)}) {
+        for (const QByteArray &junk :
+             {QByteArray("\xff\xff\xff\xff", 4), QByteArray("\x08\0\0\0\x09\0\0\0abcd", 12)}) {
             QLocalSocket peer;
             peer.connectToServer(SingleInstance::serverName(catalog.path()));
             QVERIFY(peer.waitForConnected(2000));

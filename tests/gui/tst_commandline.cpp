@@ -207,7 +207,7 @@ void TestCommandLine::aNameThatIsNotUtf8IsRefused()
     const QString said = QString::fromLocal8Bit(program.readAllStandardError());
     QVERIFY2(said.contains(QStringLiteral("caf\\xE9")), qPrintable(said));
     QVERIFY(!QFileInfo::exists(QFile::decodeName(folder))); // no catalog under Qt's name for it
-    QCOMPARE(::rmdir(folder.constData()), 0);                // nor in the folder itself
+    QCOMPARE(::rmdir(folder.constData()), 0);               // nor in the folder itself
 }
 
 // What a text cannot carry reaches the catalog through a file: URL, byte for byte.

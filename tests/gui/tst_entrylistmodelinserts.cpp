@@ -151,8 +151,8 @@ private Q_SLOTS:
         model.sort(EntryListModel::FileNameColumn, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
         std::vector<EntryRow> rows;
         for (qsizetype i = 0; i < captions.size(); ++i)
-            rows.push_back(
-                makeEntryRow(MFile{MFile::UrlKind, captions.mid(i, 1), {}, QByteArray::number(i)}, TextEncoding()));
+            rows.push_back(makeEntryRow(MFile{MFile::UrlKind, captions.mid(i, 1), {}, QByteArray::number(i)},
+                                        TextEncoding()));
         model.resetRows(std::move(rows));
         const int placed = model.replaceRow(row, urlRow(caption.constData(), "*"));
         QByteArray tags;

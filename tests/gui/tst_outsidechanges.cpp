@@ -112,7 +112,8 @@ void TestOutsideChanges::commandsApplyToTheFileAsItIsNow()
         writeOutside(f, {url("https://x/"), url("https://n/"), url("https://y/")});
     };
     chooseMenuItem(w, QStringLiteral("Properties2"));
-    expected = sortedByRecord({url("https://x/"), url("https://n/"), url("https://y/"), url("https://c/", "mine")});
+    expected =
+        sortedByRecord({url("https://x/"), url("https://n/"), url("https://y/"), url("https://c/", "mine")});
     QCOMPARE(entriesOnDisk(f), expected);
     QCOMPARE(entriesShown(w), expected);
     QCOMPARE(f.interaction.messages.size(), 1);

@@ -47,8 +47,9 @@ public:
         : registry(dir.filePath(QStringLiteral("registry.ini")))
     {
         QDir(dir.path()).mkpath(QStringLiteral("prog"));
-        registry.writeString(SettingsStore::Root::LocalMachine, QStringLiteral("SOFTWARE\\Quorvane\\Linkshelf"),
-                             QStringLiteral("WorkDir"), workDir());
+        registry.writeString(SettingsStore::Root::LocalMachine,
+                             QStringLiteral("SOFTWARE\\Quorvane\\Linkshelf"), QStringLiteral("WorkDir"),
+                             workDir());
     }
 
     // The real dialogs in place of the script, for a test that drives them with keys and the
