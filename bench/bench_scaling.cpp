@@ -95,7 +95,7 @@ Figures measure(TMain &w, FolderItem *small, FolderItem *big, const CatalogPaths
     std::vector<double> reads, rawReads;
     for (int i = 0; i < runs; ++i) {
         rawReads.push_back(bench::timeMs([&] { sink += rawRead(path).size(); }));
-        reads.push_back(bench::timeMs([&] { sink += readContentsFile(path).entries.size(); }));
+        reads.push_back(bench::timeMs([&] { sink += readContentsRecords(path).records.size(); }));
     }
     f.read = bench::median(reads);
     f.rawRead = bench::median(rawReads);

@@ -57,6 +57,10 @@ CatalogSession::CatalogSession(CatalogControls controls, Interaction &interactio
     , m_iconResolver(std::make_unique<EntryIconResolver>(icons.iconKeyOfPath()))
     , m_counters(std::make_unique<FileCounters>(*controls.list, *controls.numFiles, *controls.selFiles))
 {
+    // A row's icon from its type is looked up when a view first shows the row.
+    model().setIconOfRecord([this](qint32 kind, QByteArrayView path, QByteArrayView program) {
+        return entryIconIndex(kind, path, program);
+    });
     // Rows that commands add get the icons of their files the same way as a folder's rows.
     QObject::connect(&model(), &EntryListModel::rowsAdded, m_iconResolver.get(),
                      [this](const QList<int> &rows) { resolveIcons(rows); });
@@ -85,11 +89,16 @@ void CatalogSession::computeUrlIconIndex()
 
 int CatalogSession::EntryIconIndex(const MFile &file)
 {
-    if (!file.Program.isEmpty())
-        return extensionIconIndex(file.Program);
-    if (file.isUrl())
+    return entryIconIndex(file.Kind, file.Path, file.Program);
+}
+
+int CatalogSession::entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView program)
+{
+    if (!program.isEmpty())
+        return extensionIconIndex(program);
+    if (kind != MFile::FileKind)
         return m_urlIconIndex;
-    return extensionIconIndex(file.Path);
+    return extensionIconIndex(path);
 }
 
 bool CatalogSession::resolvingIcons() const
@@ -99,12 +108,12 @@ bool CatalogSession::resolvingIcons() const
 
 // What SystemIcons::IconIndexOfPath gives a path that names no existing file, looked up
 // from the bytes without making a string: a folder of 100k entries has a handful of types.
-int CatalogSession::extensionIconIndex(const QByteArray &path)
+int CatalogSession::extensionIconIndex(QByteArrayView path)
 {
     const qsizetype dot = path.lastIndexOf('.');
     const qsizetype separator = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
     const qsizetype start = dot > separator ? dot + 1 : path.size();
-    const QByteArray extension = QByteArray::fromRawData(path.constData() + start, path.size() - start);
+    const QByteArray extension = QByteArray::fromRawData(path.data() + start, path.size() - start);
     if (const auto known = m_iconOfExtension.constFind(extension); known != m_iconOfExtension.cend())
         return *known;
     const QByteArray owned(extension.constData(), extension.size()); // the key outlives path
@@ -118,11 +127,13 @@ void CatalogSession::resolveIcons(const QList<int> &rows)
     std::vector<EntryIconResolver::Request> requests;
     requests.reserve(size_t(rows.size()));
     for (int row : rows) {
-        const MFile &file = model().rowAt(row).file;
-        if (!file.Program.isEmpty())
-            requests.push_back({model().idAt(row), m_choices.systemPath(file.Program)});
-        else if (!file.isUrl())
-            requests.push_back({model().idAt(row), m_choices.systemPath(file.Path)});
+        const QByteArrayView program = model().textAt(row, ContentsRecords::ProgramField);
+        if (!program.isEmpty())
+            requests.push_back({model().idAt(row), m_choices.systemPath(program.toByteArray())});
+        else if (model().kindAt(row) == MFile::FileKind)
+            requests.push_back(
+                {model().idAt(row),
+                 m_choices.systemPath(model().textAt(row, ContentsRecords::PathField).toByteArray())});
     }
     m_iconResolver->resolve(std::move(requests));
 }
@@ -198,9 +209,9 @@ bool CatalogSession::keepDamagedFileAside(const QString &file)
 
 // The next command would rewrite the file with what the list holds: a file nobody could read
 // would lose every entry, a damaged one what could not be read.
-std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
+ContentsRecords CatalogSession::readFolderRecords(const FolderItem &folder)
 {
-    ContentsReadResult read = readFolderContents(m_paths, *folder.record);
+    ContentsRecordsRead read = ::readFolderRecords(m_paths, *folder.record);
     const std::optional<QString> path = m_paths.ContentsFilePath(*folder.record);
     if (path)
         m_knownFiles.insert(*path, read.fingerprint);
@@ -214,16 +225,9 @@ std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
     } else if (path && (read.damaged || read.textsCut)) {
         keepDamagedFileAside(*path);
     }
-    QList<QByteArray> texts;
-    texts.reserve(read.entries.size() * 3);
-    for (const MFile &file : read.entries)
-        texts << file.Path << file.Program << file.Description;
-    settleEncodingFrom(texts);
-    std::vector<EntryRow> rows;
-    rows.reserve(size_t(read.entries.size()));
-    for (MFile &file : read.entries)
-        rows.push_back(rowWithIcon(std::move(file)));
-    return rows;
+    if (!m_choices.encodingSettled())
+        settleEncoding(read.records.allUtf8());
+    return std::move(read.records);
 }
 
 void CatalogSession::LoadFolderContents(FolderItem *folder)
@@ -232,13 +236,13 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
         folder = m_controls.tree->selectedFolder();
     if (!folder)
         return;
-    std::vector<EntryRow> rows;
+    ContentsRecords records;
     if (folder->record)
-        rows = readFolderRows(*folder);
+        records = readFolderRecords(*folder);
     m_controls.desc->clear();
     m_unwritten = {};            // as before any change reached the disk: the list shows the file
     m_iconResolver->cancelAll(); // the ids of the rows that were shown are given out again
-    model().resetRows(std::move(rows));
+    model().resetRecords(std::move(records));
     resolveAllIcons();
     UpdateFileCounts();
 }
@@ -713,7 +717,12 @@ void CatalogSession::setPathMappings(const QList<PathMapping> &mappings)
 
 bool CatalogSession::settleEncodingFrom(const QList<QByteArray> &texts)
 {
-    if (m_choices.encodingSettled() || allUtf8(texts))
+    return !m_choices.encodingSettled() && settleEncoding(allUtf8(texts));
+}
+
+bool CatalogSession::settleEncoding(bool textsAreUtf8)
+{
+    if (m_choices.encodingSettled() || textsAreUtf8)
         return false;
     setTextEncoding(legacyEncodingOf(QLocale().language()), true);
     return true;
