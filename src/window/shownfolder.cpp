@@ -117,12 +117,12 @@ EntryRemovalHooks shownFolderRemovalHooks(CatalogSession &session)
     return hooks;
 }
 
-QList<CatalogEntryRef> shownFolderEntries(const CatalogSession &session)
+std::optional<QList<CatalogEntryRef>> shownFolderEntries(const CatalogSession &session)
 {
-    QList<CatalogEntryRef> entries;
     const FolderItem *folder = session.folderTakingEntries();
     if (!folder)
-        return entries;
+        return std::nullopt;
+    QList<CatalogEntryRef> entries;
     const QList<FolderItem *> folders = session.controls().tree->foldersInPreOrder();
     const int index = int(folders.indexOf(const_cast<FolderItem *>(folder)));
     const CatalogSnapshot snapshot = catalogSnapshot(session);
@@ -174,3 +174,8 @@ QList<int> ShownEntryRows::rowsOf(const CatalogEntryRef &entry)
         return {};
     return m_rowsOfRecord.value(recordKey(entry.file));
 }
+
+SessionCatalogView::SessionCatalogView(CatalogSession &session)
+    : m_session(session)
+    , m_shownRows(session)
+{}

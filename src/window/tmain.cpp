@@ -51,7 +51,8 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_session = std::make_unique<CatalogSession>(
         CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, m_interaction,
         *services.shell, *services.icons);
-    m_catalogTools = std::make_unique<CatalogToolCommands>(*m_session, this);
+    m_catalogView = std::make_unique<SessionCatalogView>(*m_session);
+    m_catalogTools = std::make_unique<CatalogToolCommands>(*m_catalogView, m_interaction, this);
     m_catalogChoices = std::make_unique<CatalogChoiceCommands>(*m_session, this);
     m_entryOpener = std::make_unique<EntryOpener>(*m_session, [this] { PathMappings1Click(); });
     m_folderCommands = std::make_unique<FolderCommands>(*m_session);

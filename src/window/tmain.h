@@ -15,6 +15,7 @@
 #include "holdinginteraction.h"
 #include "keypresspairing.h"
 #include "mainlist.h"
+#include "shownfolder.h"
 #include "undocommands.h"
 
 #include <QMainWindow>
@@ -72,6 +73,7 @@ public:
     EntryOpener &entryOpener() { return *m_entryOpener; }
     BookmarkCommands &bookmarkCommands() { return *m_bookmarkCommands; }
     CatalogToolCommands &catalogTools() { return *m_catalogTools; }
+    CatalogView &catalogView() { return *m_catalogView; }
     QString helpPagePath() const;
     // The dialogs of the commands, whose notices can be held back (see HoldingInteraction).
     HoldingInteraction &interaction() { return m_interaction; }
@@ -183,6 +185,7 @@ private:
     TrayIcon *m_progTrayIcon = nullptr;
 
     std::unique_ptr<CatalogSession> m_session;
+    std::unique_ptr<SessionCatalogView> m_catalogView;
     std::unique_ptr<CatalogToolCommands> m_catalogTools; // its dialogs close before the session goes
     std::unique_ptr<EntryOpener> m_entryOpener;
     std::unique_ptr<FolderCommands> m_folderCommands;

@@ -98,7 +98,7 @@ void TestCatalogTools::findInAllFoldersLeadsToTheEntry()
                      {fileEntry("/b/notes.txt", "holiday plans"), fileEntry("/b/zzz")},
                      {urlEntry("https://HOLIDAY.example/"), fileEntry("/c/x")}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.FindInAllFoldersClick();
     FindInAllFoldersDialog *dialog = tools.findDialog();
     QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
@@ -183,7 +183,7 @@ void TestCatalogTools::findKeepsUpWithTyping()
         many.append(fileEntry("/data/file-" + QByteArray::number(i) + ".txt"));
     writeCatalog(f, {many, {fileEntry("/x/file-7.txt")}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.FindInAllFoldersClick();
     FindInAllFoldersDialog *dialog = tools.findDialog();
     // Typing starts a search after a pause; each key replaces the search before it.
@@ -205,7 +205,7 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
                      {urlEntry("http://example.com/a"), fileEntry("/g")}});
     TMain &w = f.open();
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Folder1"));
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.AllDuplicatesClick();
     DuplicatesDialog *dialog = tools.duplicatesDialog();
     QVERIFY(dialog && dialog->isVisible());
@@ -265,7 +265,7 @@ void TestCatalogTools::duplicatesInTheSelectedFolder()
     writeCatalog(f,
                  {{fileEntry("/f"), fileEntry("/f"), fileEntry("/h")}, {fileEntry("/h"), fileEntry("/h")}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.FolderDuplicatesClick();
     DuplicatesDialog *dialog = tools.duplicatesDialog();
     QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1); // "/h" in Folder2 is another folder's
@@ -340,7 +340,7 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
              urlEntry(server.url("/missing")), urlEntry(server.url("/silent")), urlEntry("mailto:a@b.org")},
             {urlEntry(server.url("/error"))}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.setCheckOptions({6, 500, 5});
     QHash<QByteArray, LinkCheckResult::Status> marks; // by the path of the row marked
     connect(&tools, &CatalogToolCommands::entryStatusFound, this,
@@ -400,7 +400,7 @@ void TestCatalogTools::checkCancelled()
         silent.append(urlEntry(server.url("/silent")));
     writeCatalog(f, {silent});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.CheckFolderEntriesClick();
     LinkCheckDialog *dialog = tools.checkDialog();
     QTRY_COMPARE(server.open, 5); // six at a time, one kept for other servers
