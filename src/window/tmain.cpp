@@ -96,10 +96,7 @@ TMain::~TMain()
 
 void TMain::startCatalog()
 {
-    const WorkDirResolution resolved =
-        m_services.workDirectory.isEmpty()
-            ? ResolveWorkDir(*m_services.registry, m_services.programDir, m_services.dataHome)
-            : resolveWorkDirectoryAt(m_services.workDirectory, true);
+    const WorkDirResolution &resolved = m_services.catalog;
     m_session->setPaths(resolved.paths);
     m_session->openChoices(m_services.registry);
     if (!resolved.usable) {

@@ -17,6 +17,7 @@
 #include "mainlist.h"
 #include "shownfolder.h"
 #include "undocommands.h"
+#include "workdirectory.h"
 
 #include <QMainWindow>
 
@@ -54,12 +55,11 @@ public:
         SystemIcons *icons = nullptr;
         SettingsStore *registry = nullptr;
         QString programDir;                  // ends with "/"
-        QString dataHome;                    // where the default catalog goes
-        QString workDirectory;               // a catalog chosen for this run only; empty: the stored one
+        WorkDirResolution catalog;           // where the catalog is, resolved once for the run
         std::function<bool()> trayAvailable; // whether the desktop has a tray; null: ask the desktop
     };
 
-    // Builds the window, finds the work directory and loads the catalog.
+    // Builds the window and loads the catalog.
     // Throws CatalogLoadError when the folder tree file cannot be loaded.
     explicit TMain(const Services &services, QWidget *parent = nullptr);
     ~TMain() override;

@@ -96,9 +96,10 @@ public:
                           serializeContents({MFile{MFile::UrlKind, "https://example.com/", {}, {}}}));
         writeContentsFile(paths.ContentsFilePath(MTree{"cat1.lsf"}).value(),
                           serializeContents(hangingEntries));
-        window = std::make_unique<TMain>(TMain::Services{&interaction, &shell, &icons, &registry,
-                                                         dir.filePath(QStringLiteral("prog")) + u'/',
-                                                         dir.filePath(QStringLiteral("data"))});
+        const QString programDir = dir.filePath(QStringLiteral("prog")) + u'/';
+        window = std::make_unique<TMain>(TMain::Services{
+            &interaction, &shell, &icons, &registry, programDir,
+            resolveRunWorkDirectory(registry, programDir, dir.filePath(QStringLiteral("data")))});
         window->show();
     }
 
