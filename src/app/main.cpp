@@ -61,11 +61,11 @@ int runWindow(const TMain::Services &services, const CommandLineOptions &options
     try {
         TMain window(services);
         instance.setHandler([&window](const ForwardedCommandLine &later) {
-            return ShowForwardedStart(window, later.arguments, later.currentDir);
+            return showForwardedStart(window, later.arguments, later.currentDir);
         });
         // A later start that is still waiting then hears that nothing more was done.
         const auto windowGone = qScopeGuard([&instance] { instance.setHandler({}); });
-        ApplyStartOptions(window, options);
+        applyStartOptions(window, options);
         window.show();
         std::unique_ptr<DailyBackups> backups;
         if (plan.makeDailyBackup) {
@@ -102,9 +102,8 @@ int main(int argc, char **argv)
     const CommandLineOptions options = parseCommandLine(arguments);
     const QString programDir = ResolveProgramDir(QCoreApplication::applicationDirPath());
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const TMain::Services services{
-        &interaction, shell.get(), &icons,
-        &registry,    programDir,  resolveRunWorkDirectory(registry, programDir, dataHome, options.workDir)};
+    TMain::Services services{&interaction, shell.get(), &icons, &registry, programDir};
+    services.catalog = resolveRunWorkDirectory(registry, programDir, dataHome, options.workDir);
     // The lock is taken before the window reads or writes anything.
     SingleInstance instance(services.catalog.paths.WorkDirectory);
     const StartPlan plan = settleStart(instance, services.catalog, options.restoreBackupDate,

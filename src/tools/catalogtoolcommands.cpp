@@ -44,7 +44,7 @@ void CatalogToolCommands::reveal(const CatalogEntryRef &entry)
     m_window->activateWindow();
 }
 
-void CatalogToolCommands::FindInAllFoldersClick()
+void CatalogToolCommands::findInAllFoldersClick()
 {
     if (!m_find) {
         m_find = new FindInAllFoldersDialog(m_catalog, m_window);
@@ -55,13 +55,13 @@ void CatalogToolCommands::FindInAllFoldersClick()
     m_find->queryField()->selectAll();
 }
 
-void CatalogToolCommands::CheckFolderEntriesClick()
+void CatalogToolCommands::checkFolderEntriesClick()
 {
     if (const std::optional<QList<CatalogEntryRef>> shown = m_catalog.shownEntries())
         startCheck(*shown);
 }
 
-void CatalogToolCommands::CheckAllEntriesClick()
+void CatalogToolCommands::checkAllEntriesClick()
 {
     const CatalogSnapshot catalog = m_catalog.snapshot();
     QList<CatalogEntryRef> entries;
@@ -88,12 +88,12 @@ void CatalogToolCommands::startCheck(const QList<CatalogEntryRef> &entries)
     showAndRaise(m_check);
 }
 
-void CatalogToolCommands::FolderDuplicatesClick()
+void CatalogToolCommands::folderDuplicatesClick()
 {
     showDuplicates(false);
 }
 
-void CatalogToolCommands::AllDuplicatesClick()
+void CatalogToolCommands::allDuplicatesClick()
 {
     showDuplicates(true);
 }

@@ -25,11 +25,11 @@ public:
     ~CatalogToolCommands() override;
     Q_DISABLE_COPY_MOVE(CatalogToolCommands)
 
-    void FindInAllFoldersClick();
-    void CheckFolderEntriesClick();
-    void CheckAllEntriesClick();
-    void FolderDuplicatesClick();
-    void AllDuplicatesClick();
+    void findInAllFoldersClick();
+    void checkFolderEntriesClick();
+    void checkAllEntriesClick();
+    void folderDuplicatesClick();
+    void allDuplicatesClick();
 
     FindInAllFoldersDialog *findDialog() const;
     LinkCheckDialog *checkDialog() const;

@@ -18,7 +18,12 @@
 
 namespace {
 
+constexpr QSize InitialSize(900, 480); // room for the five columns of a group
+
 enum Column { NameColumn, FolderColumn, ProgramColumn, DescriptionColumn, PathColumn };
+// The columns before the path, wide enough for usual texts; the path takes the rest.
+constexpr std::pair<int, int> ColumnWidths[] = {
+    {NameColumn, 220}, {FolderColumn, 120}, {ProgramColumn, 140}, {DescriptionColumn, 200}};
 constexpr int EntryRole = Qt::UserRole; // the entry's index into m_entries; groups have none
 
 } // namespace
@@ -43,10 +48,8 @@ DuplicatesDialog::DuplicatesDialog(CatalogView &catalog, Interaction &interactio
     m_groups->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Program"),
                                QStringLiteral("Description"), QStringLiteral("Path")});
     m_groups->setUniformRowHeights(true);
-    m_groups->header()->resizeSection(NameColumn, 220);
-    m_groups->header()->resizeSection(FolderColumn, 120);
-    m_groups->header()->resizeSection(ProgramColumn, 140);
-    m_groups->header()->resizeSection(DescriptionColumn, 200);
+    for (const auto &[column, width] : ColumnWidths)
+        m_groups->header()->resizeSection(column, width);
     m_delete->setObjectName(QStringLiteral("DeleteCopies"));
     // Enter in the list must never start a deletion, even one that asks first.
     m_delete->setAutoDefault(false);
@@ -67,7 +70,7 @@ DuplicatesDialog::DuplicatesDialog(CatalogView &catalog, Interaction &interactio
     layout->addWidget(m_groups, 1);
     layout->addWidget(m_status);
     layout->addWidget(buttons);
-    resize(900, 480);
+    resize(InitialSize);
 
     (scope == DuplicateScope::WithinFolder ? m_inFolder : m_inCatalog)->setChecked(true);
     connect(m_inFolder, &QRadioButton::toggled, this,

@@ -19,6 +19,8 @@
 
 namespace {
 
+constexpr QSize InitialSize(780, 420); // room for the problems' columns
+
 enum Column { NameColumn, FolderColumn, StatusColumn };
 constexpr int EntryRole = Qt::UserRole; // the index into the checked entries
 
@@ -66,7 +68,7 @@ LinkCheckDialog::LinkCheckDialog(CatalogView &catalog, Interaction &interaction,
     layout->addWidget(m_progress);
     layout->addWidget(m_problems, 1);
     layout->addWidget(buttons);
-    resize(780, 420);
+    resize(InitialSize);
 
     connect(m_cancel, &QPushButton::clicked, this, [this] {
         if (m_checker.isRunning())

@@ -9,7 +9,6 @@
 #include "maintree.h"
 
 #include <QAbstractItemView>
-#include <QPlainTextEdit>
 
 #include <numeric>
 
@@ -63,7 +62,7 @@ bool revealEntry(CatalogSession &session, const CatalogEntryRef &entry)
             MainList *list = session.controls().list;
             list->selectRows({row});
             list->scrollToRow(row);
-            session.controls().desc->setPlainText(session.choices().decode(entry.file.Description));
+            session.showDescription(entry.file);
             session.UpdateFileCounts();
             break;
         }
@@ -92,7 +91,7 @@ QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> 
         QList<MFile> found;
         for (qsizetype at : positions)
             found.append(rows[at]);
-        session.controls().desc->clear();
+        session.clearDescription();
         session.applyToShownFolder(EntryChange::removing(found)); // undone with the whole removal
     }
     return missing;

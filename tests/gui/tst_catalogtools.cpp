@@ -99,7 +99,7 @@ void TestCatalogTools::findInAllFoldersLeadsToTheEntry()
                      {urlEntry("https://HOLIDAY.example/"), fileEntry("/c/x")}});
     TMain &w = f.open();
     CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
-    tools.FindInAllFoldersClick();
+    tools.findInAllFoldersClick();
     FindInAllFoldersDialog *dialog = tools.findDialog();
     QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
     QAbstractItemModelTester tester(&dialog->results(),
@@ -147,7 +147,7 @@ void TestCatalogTools::findIsUsedFromTheKeyboard()
                  {{fileEntry("/a/plan-a.txt")}, {fileEntry("/b/plan-b.txt")}, {fileEntry("/c/plan-c.txt")}});
     TMain &w = f.open();
     showWindow(w);
-    w.catalogTools().FindInAllFoldersClick();
+    w.catalogTools().findInAllFoldersClick();
     FindInAllFoldersDialog *dialog = w.catalogTools().findDialog();
     dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dialog));
@@ -184,7 +184,7 @@ void TestCatalogTools::findKeepsUpWithTyping()
     writeCatalog(f, {many, {fileEntry("/x/file-7.txt")}});
     TMain &w = f.open();
     CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
-    tools.FindInAllFoldersClick();
+    tools.findInAllFoldersClick();
     FindInAllFoldersDialog *dialog = tools.findDialog();
     // Typing starts a search after a pause; each key replaces the search before it.
     QTest::keyClicks(dialog->queryField(), QStringLiteral("FILE-7"));
@@ -206,7 +206,7 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
     TMain &w = f.open();
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Folder1"));
     CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
-    tools.AllDuplicatesClick();
+    tools.allDuplicatesClick();
     DuplicatesDialog *dialog = tools.duplicatesDialog();
     QVERIFY(dialog && dialog->isVisible());
     QTreeWidget *groups = dialog->groupsView();
@@ -266,7 +266,7 @@ void TestCatalogTools::duplicatesInTheSelectedFolder()
                  {{fileEntry("/f"), fileEntry("/f"), fileEntry("/h")}, {fileEntry("/h"), fileEntry("/h")}});
     TMain &w = f.open();
     CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
-    tools.FolderDuplicatesClick();
+    tools.folderDuplicatesClick();
     DuplicatesDialog *dialog = tools.duplicatesDialog();
     QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1); // "/h" in Folder2 is another folder's
     f.interaction.yesNoAnswers = {true};
@@ -274,7 +274,7 @@ void TestCatalogTools::duplicatesInTheSelectedFolder()
     QCOMPARE(listed(w), QList<MFile>({fileEntry("/f"), fileEntry("/h")}));
     QCOMPARE(fileContents(f, 1), listed(w));
     QCOMPARE(fileContents(f, 2).size(), 2);
-    tools.AllDuplicatesClick(); // the same window, now across the catalog
+    tools.allDuplicatesClick(); // the same window, now across the catalog
     QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1);
     QCOMPARE(dialog->groupsView()->topLevelItem(0)->childCount(), 3);
 }
@@ -347,7 +347,7 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
             [&](int row, const LinkCheckResult &result) {
                 marks.insert(w.session().model().rowAt(row).file.Path, result.status);
             });
-    tools.CheckFolderEntriesClick();
+    tools.checkFolderEntriesClick();
     LinkCheckDialog *dialog = tools.checkDialog();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->cancelButton()->text(), QStringLiteral("Cancel"));
@@ -379,7 +379,7 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
     // All folders: the other folder's result is listed, and no row of the shown one is marked
     // for it.
     marks.clear();
-    tools.CheckAllEntriesClick();
+    tools.checkAllEntriesClick();
     QTRY_COMPARE(dialog->cancelButton()->text(), QStringLiteral("Close"));
     QCOMPARE(dialog->progressBar()->value(), 5);
     QCOMPARE(marks.size(), 4);
@@ -401,7 +401,7 @@ void TestCatalogTools::checkCancelled()
     writeCatalog(f, {silent});
     TMain &w = f.open();
     CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
-    tools.CheckFolderEntriesClick();
+    tools.checkFolderEntriesClick();
     LinkCheckDialog *dialog = tools.checkDialog();
     QTRY_COMPARE(server.open, 5); // six at a time, one kept for other servers
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);

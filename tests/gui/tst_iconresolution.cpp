@@ -2,6 +2,7 @@
 // The window never waits for a disk to show a folder: the icons of existing files are found
 // on worker threads and arrive later, even when the disk does not answer at all.
 #include "contentsfile.h"
+#include "entryicons.h"
 #include "entrylistmodel.h"
 #include "fakeshell.h"
 #include "folderitem.h"
@@ -181,7 +182,8 @@ private Q_SLOTS:
                  f.icons.IconIndexOfExtension(QStringLiteral("txt")));
         QCOMPARE(f.iconOfCaption(QStringLiteral("b.pdf")),
                  f.icons.IconIndexOfExtension(QStringLiteral("pdf")));
-        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")), f.window->session().UrlIconIndex());
+        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")),
+                 f.window->session().entryIcons().UrlIconIndex());
         QTRY_VERIFY(f.disk.calls() >= 1); // a worker is stuck on the disk now...
         bool timerFired = false;
         QTimer::singleShot(0, f.window.get(), [&timerFired] { timerFired = true; });
@@ -197,8 +199,9 @@ private Q_SLOTS:
         QVERIFY(own != f.icons.IconIndexOfExtension(QStringLiteral("txt")));
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("a.txt")), own);
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("b.pdf")), own);
-        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")), f.window->session().UrlIconIndex());
-        QTRY_VERIFY(!f.window->session().resolvingIcons());
+        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")),
+                 f.window->session().entryIcons().UrlIconIndex());
+        QTRY_VERIFY(!f.window->session().entryIcons().resolving());
         QVERIFY(!uiThreadWaited);
     }
 
@@ -215,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(f.model().count(), 1);
         const int urlIcon = f.model().rowAt(0).iconIndex;
         f.disk.open();
-        QTRY_VERIFY(!f.window->session().resolvingIcons());
+        QTRY_VERIFY(!f.window->session().entryIcons().resolving());
         QTest::qWait(100); // time for an answer that should not come
         QCOMPARE(f.model().rowAt(0).iconIndex, urlIcon);
         // The workers stop asking about the files of a folder that is no longer shown.
@@ -263,7 +266,7 @@ private Q_SLOTS:
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("new.txt")), f.iconOfHangingFiles());
         // A file that does not exist keeps its extension's icon.
         f.window->entryCommands().AddFiles(f.dir.filePath(QStringLiteral("missing.pdf")));
-        QTRY_VERIFY(!f.window->session().resolvingIcons());
+        QTRY_VERIFY(!f.window->session().entryIcons().resolving());
         QCOMPARE(f.iconOfCaption(QStringLiteral("missing.pdf")),
                  f.icons.IconIndexOfExtension(QStringLiteral("pdf")));
     }
