@@ -7,8 +7,7 @@
 #include <vector>
 
 // Node is what the caller builds (an item pointer, say); a default Node stands for the top.
-template <typename Node>
-class LevelParents
+template <typename Node> class LevelParents
 {
 public:
     // The parent of the next folder, at level: the last folder placed one level up, or a
