@@ -74,6 +74,12 @@ inline char *toString(const MFile &file)
                                     QString::fromLocal8Bit(file.Description.left(40))));
 }
 
+// The entries of one of the catalog's contents files as they are on disk now.
+inline QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &contentsFile = contentsName)
+{
+    return parseContents(f.readCatalogFile(contentsFile)).entries;
+}
+
 // Entries in the order of their records (path, then description), to compare a list with a file
 // whatever order either is in.
 inline QList<MFile> sortedByRecord(QList<MFile> files)

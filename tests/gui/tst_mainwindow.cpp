@@ -2,6 +2,8 @@
 // The main window driven as a user drives it, with the catalog files checked on disk.
 #include "contentsfile.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
+#include "entrywindowfixture.h"
 #include "filewritecounter.h"
 #include "foldertree.h"
 #include "maintree.h"
@@ -24,29 +26,12 @@
 namespace {
 const QByteArray emptyFolder("\0\0\0\0", 4);
 
-// A key typed on widget: its press, then its release, on which the window acts.
-void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    widget->setFocus();
-    QTest::keyClick(widget, key, modifiers);
-}
-
 QStringList topCaptions(const MainTree *tree)
 {
     QStringList captions;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         captions.append(tree->topLevelItem(i)->text(0));
     return captions;
-}
-
-QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &contentsFile)
-{
-    return parseContents(f.readCatalogFile(contentsFile)).entries;
-}
-
-MFile fileEntry(const char *path)
-{
-    return MFile{MFile::FileKind, path, {}, {}};
 }
 
 // F2 on the selected folder, as a user starts renaming it; the editor that then has the focus.

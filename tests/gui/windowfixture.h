@@ -18,6 +18,13 @@
 
 #include <memory>
 
+// A key typed on widget: its press, then its release, on which the window acts.
+inline void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    widget->setFocus();
+    QTest::keyClick(widget, key, modifiers);
+}
+
 // Types key on widget as a user's key reaches the window: shown, with widget focused, its
 // press and then its release, on which the window acts.
 inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
