@@ -30,9 +30,7 @@ struct Fixture : WindowFixture
 // A catalog of one folder "Hot Files" (cat0.lsf, selected) holding the given entries.
 inline TMain &openCatalogWith(WindowFixture &f, const QList<MFile> &entries)
 {
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
+    f.writeTreeFiles("Hot Files\r\n", "cat0.lsf\r\n", "\x02");
     f.writeCatalogFile(contentsName, serializeContents(entries));
     return f.open();
 }

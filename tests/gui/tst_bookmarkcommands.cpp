@@ -124,9 +124,7 @@ void TestBookmarkCommands::refusedImportsChangeNothing()
     const QString message = QStringLiteral("Line 20, column 1: Premature end of document.");
 
     WindowFixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Folder 0\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
+    f.writeTreeFiles("Folder 0\r\n", "cat0.lsf\r\n", "\x02");
     f.writeCatalogFile(QStringLiteral("cat0.lsf"),
                        serializeContents({urlEntry("https://kept.example/", "kept")}));
     TMain &w = f.open();
@@ -166,11 +164,9 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
 
     // A catalog with nesting, every kind of entry, programs and descriptions of several lines.
     WindowFixture source;
-    source.writeCatalogFile(QStringLiteral("tree.lsf"),
-                            "Hot Files\r\nWork\r\n\tProjects\r\n\t\tOld\r\n\tEmpty\r\n");
-    source.writeCatalogFile(QStringLiteral("itree.lsf"),
-                            "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\ncat4.lsf\r\n");
-    source.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x03\x01\x00\x00", 5));
+    source.writeTreeFiles("Hot Files\r\nWork\r\n\tProjects\r\n\t\tOld\r\n\tEmpty\r\n",
+                          "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\ncat4.lsf\r\n",
+                          QByteArray("\x00\x03\x01\x00\x00", 5));
     source.writeCatalogFile(
         QStringLiteral("cat0.lsf"),
         serializeContents({urlEntry("https://hot.example/?a=1&b=2", "Hot <news>\r\nline 2")}));

@@ -348,9 +348,7 @@ void TestEntryCommands::withoutAFolderNothingIsShownOrWritten()
         f.window->Delete1Click();
         f.interaction.questions.clear();
     } else {
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Plain\r\nLost\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
+        f.writeTreeFiles("Plain\r\nLost\r\n", "cat0.lsf\r\nNULL\r\n", QByteArray("\x00\x02", 2));
         f.writeCatalogFile(contentsName, serializeContents({urlEntry("https://example.com/")}));
         f.open();
     }
@@ -570,9 +568,7 @@ void TestEntryCommands::propertiesReencodeOnlyTheFieldsTheUserChanged()
     QFile fixture(QStringLiteral(LINKSHELF_TEST_DATA "/contents-windows-1252.lsf"));
     QVERIFY(fixture.open(QIODevice::ReadOnly));
     const QByteArray legacy = fixture.readAll();
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
+    f.writeTreeFiles("Hot Files\r\n", "cat0.lsf\r\n", "\x02");
     f.writeCatalogFile(contentsName, legacy);
     TMain &w = showWindow(f.open());
     QAbstractItemView *view = w.mainList()->currentView();

@@ -36,9 +36,7 @@ QByteArray int32(qint32 value)
 
 void writeOneFolderCatalog(WindowFixture &f, const QByteArray &contents)
 {
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Links\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02", 1));
+    f.writeTreeFiles("Links\r\n", "cat0.lsf\r\n", QByteArray("\x02", 1));
     f.writeCatalogFile(QStringLiteral("cat0.lsf"), contents);
 }
 
@@ -191,9 +189,7 @@ void TestHostileInput::aTreeNestedAThousandDeep()
         index += "cat" + QByteArray::number(level) + ".lsf\r\n";
         state += char(level == 999 ? 2 : 1);
     }
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), state);
+    f.writeTreeFiles(tree, index, state);
     TMain &w = f.open();
     QCOMPARE(w.mainTree()->foldersInPreOrder().size(), 1000);
     QCOMPARE(w.mainTree()->selectedFolder()->level(), 999);

@@ -174,9 +174,7 @@ private Q_SLOTS:
     void aRenameInPlaceChangesOnlyItsOwnFolder()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Alpha\r\nBeta\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+        f.writeTreeFiles("Alpha\r\nBeta\r\n", "cat0.lsf\r\ncat1.lsf\r\n", QByteArray("\x02\x00", 2));
         for (const char *name : {"cat0.lsf", "cat1.lsf"})
             f.writeCatalogFile(QLatin1String(name), emptyFolder);
         TMain &w = showWindow(f.open());
@@ -381,9 +379,7 @@ private Q_SLOTS:
     void foldersWithoutRecordsTakeNoEntries()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Plain\r\nLost\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
+        f.writeTreeFiles("Plain\r\nLost\r\n", "cat0.lsf\r\nNULL\r\n", QByteArray("\x00\x02", 2));
         TMain &w = f.open();
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Lost"));
         f.interaction.fileAnswers = {{QStringLiteral("/tmp/x")}};
@@ -397,9 +393,8 @@ private Q_SLOTS:
     void aStartSelectsOneFolderHoweverManyAreMarked()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\n\tA1\r\nB\r\nC\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "NULL\r\nNULL\r\nNULL\r\nNULL\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x03\x02\x02\x02", 4));
+        f.writeTreeFiles("A\r\n\tA1\r\nB\r\nC\r\n", "NULL\r\nNULL\r\nNULL\r\nNULL\r\n",
+                         QByteArray("\x03\x02\x02\x02", 4));
         FileWriteCounter treeSaves(f.workDir(), QStringLiteral("etree.lsf"));
         TMain &w = f.open();
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("C"));
@@ -413,9 +408,7 @@ private Q_SLOTS:
     void takingTheFocusSelectsNoFolder()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\nB\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x00", 2));
+        f.writeTreeFiles("A\r\nB\r\n", "cat0.lsf\r\ncat1.lsf\r\n", QByteArray("\x00\x00", 2));
         f.writeCatalogFile(QStringLiteral("cat0.lsf"), serializeContents({fileEntry("/a.txt")}));
         f.writeCatalogFile(QStringLiteral("cat1.lsf"), emptyFolder);
         FileWriteCounter treeSaves(f.workDir(), QStringLiteral("etree.lsf"));

@@ -145,9 +145,8 @@ void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
 void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
 {
     Fixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\n\tA1\r\n\tA2\r\nB\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x01\x00\x02\x00", 4));
+    f.writeTreeFiles("A\r\n\tA1\r\n\tA2\r\nB\r\n", "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n",
+                     QByteArray("\x01\x00\x02\x00", 4));
     for (int i = 0; i < 4; ++i)
         f.writeCatalogFile(QStringLiteral("cat%1.lsf").arg(i),
                            serializeContents({urlEntry(QByteArray::number(i))}));
@@ -224,9 +223,7 @@ void TestOutsideChanges::foldersSharingAFileGetOneEach()
 void TestOutsideChanges::importAndRenameApplyToTheTreeAsItIsNow()
 {
     Fixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\nloose\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+    f.writeTreeFiles("Hot Files\r\nloose\r\n", "cat0.lsf\r\nNULL\r\n", QByteArray("\x02\x00", 2));
     f.writeCatalogFile(contentsName, emptyContents());
     TMain &w = showWindow(f.open());
     const QString bookmarks = f.dir.filePath(QStringLiteral("Imported.html"));

@@ -93,9 +93,8 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
 {
     Fixture f;
     f.writeCatalogFile(contentsName, serializeContents({urlEntry("https://a/"), urlEntry("https://b/")}));
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00\x00\x00", 4));
+    f.writeTreeFiles("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n",
+                     "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n", QByteArray("\x02\x00\x00\x00", 4));
     for (const char *name : {"cat1.lsf", "cat2.lsf", "cat3.lsf"})
         f.writeCatalogFile(QString::fromLatin1(name), emptyContents());
     const QByteArray entriesFile = f.readCatalogFile(contentsName);

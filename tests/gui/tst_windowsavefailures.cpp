@@ -119,9 +119,7 @@ void TestWindowSaveFailures::aNewFolderWaitsForTheNextTreeSave()
 void TestWindowSaveFailures::aDeletedFolderKeepsItsFileUntilTheTreeIsSaved()
 {
     WindowFixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\nNews\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
+    f.writeTreeFiles("Hot Files\r\nNews\r\n", "cat0.lsf\r\ncat1.lsf\r\n", QByteArray("\x00\x02", 2));
     f.writeCatalogFile(QStringLiteral("cat0.lsf"), emptyFolder);
     const QByteArray news = serializeContents({MFile{MFile::UrlKind, "http://news.example", {}, {}}});
     f.writeCatalogFile(QStringLiteral("cat1.lsf"), news);

@@ -106,6 +106,15 @@ public:
         file.write(bytes);
     }
 
+    // The folder tree's three files: the names and their nesting, each folder's contents file
+    // and the states.
+    void writeTreeFiles(const QByteArray &tree, const QByteArray &index, const QByteArray &states) const
+    {
+        writeCatalogFile(QStringLiteral("tree.lsf"), tree);
+        writeCatalogFile(QStringLiteral("itree.lsf"), index);
+        writeCatalogFile(QStringLiteral("etree.lsf"), states);
+    }
+
     QTemporaryDir dir;
     SettingsStore registry;
     SettingsStore iniFile{dir.filePath(QStringLiteral("linkshelf.ini"))};
