@@ -6,6 +6,7 @@
 #include "contentsfile.h"
 #include "duplicatesdialog.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "findallfoldersdialog.h"
 #include "findresultsmodel.h"
@@ -27,16 +28,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-MFile fileEntry(const QByteArray &path, const QByteArray &description = {})
-{
-    return {MFile::FileKind, path, {}, description};
-}
-
-MFile urlEntry(const QByteArray &url)
-{
-    return {MFile::UrlKind, url, {}, {}};
-}
 
 // Writes a catalog of top-level folders (with one subfolder under the first), the first one
 // selected, before the window opens.

@@ -3,6 +3,7 @@
 // that end the run with a message.
 #include "commandline.h"
 #include "contentsfile.h"
+#include "entrymakers.h"
 #include "forwardedstart.h"
 #include "maintree.h"
 #include "singleinstance.h"
@@ -25,11 +26,6 @@ namespace {
 MFile file(const QByteArray &path)
 {
     return MFile{MFile::FileKind, path, {}, {}};
-}
-
-MFile url(const QByteArray &text)
-{
-    return MFile{MFile::UrlKind, text, {}, {}};
 }
 
 } // namespace
@@ -82,7 +78,7 @@ void TestCommandLine::options_data()
         << QStringList{QStringLiteral("b.txt"), QStringLiteral("--add"), QStringLiteral("/abs/a.pdf"),
                        QStringLiteral("--add"), QStringLiteral("https://example.org/x?y=1")}
         << QString()
-        << QList<MFile>{file("/abs/a.pdf"), url("https://example.org/x?y=1"), file(m_cwd + "/b.txt")}
+        << QList<MFile>{file("/abs/a.pdf"), urlEntry("https://example.org/x?y=1"), file(m_cwd + "/b.txt")}
         << QString() << QString();
     QTest::newRow("file URLs as a desktop passes them")
         << QStringList{QStringLiteral("file:///home/u/My%20File%C3%A9.pdf"),
@@ -91,7 +87,8 @@ void TestCommandLine::options_data()
         << QString();
     QTest::newRow("URLs of other schemes")
         << QStringList{QStringLiteral("mailto:someone@example.org"), QStringLiteral("ftp://ftp.example.org/")}
-        << QString() << QList<MFile>{url("mailto:someone@example.org"), url("ftp://ftp.example.org/")}
+        << QString()
+        << QList<MFile>{urlEntry("mailto:someone@example.org"), urlEntry("ftp://ftp.example.org/")}
         << QString() << QString();
     QTest::newRow("an existing file whose name looks like a URL")
         << QStringList{QStringLiteral("mailto:notes.txt")} << QString()

@@ -18,6 +18,13 @@
 
 #include <memory>
 
+// A key typed on widget: its press, then its release, on which the window acts.
+inline void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    widget->setFocus();
+    QTest::keyClick(widget, key, modifiers);
+}
+
 // Types key on widget as a user's key reaches the window: shown, with widget focused, its
 // press and then its release, on which the window acts.
 inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
@@ -96,6 +103,15 @@ public:
         QFile file(catalogFile(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+
+    // The folder tree's three files: the names and their nesting, each folder's contents file
+    // and the states.
+    void writeTreeFiles(const QByteArray &tree, const QByteArray &index, const QByteArray &states) const
+    {
+        writeCatalogFile(QStringLiteral("tree.lsf"), tree);
+        writeCatalogFile(QStringLiteral("itree.lsf"), index);
+        writeCatalogFile(QStringLiteral("etree.lsf"), states);
     }
 
     QTemporaryDir dir;
