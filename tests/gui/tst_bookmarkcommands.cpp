@@ -81,7 +81,7 @@ void TestBookmarkCommands::importAddsASelectedTopLevelFolder()
     ScriptedChooser dialogs;
     dialogs.answers = {QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/firefox.html")};
     BookmarkCommands commands(w.session(), dialogs.chooser());
-    commands.ImportBookmarksClick();
+    commands.importBookmarksClick();
 
     QCOMPARE(dialogs.asked, QList<BookmarkCommands::FileRole>{BookmarkCommands::FileRole::Import});
     QVERIFY2(f.interaction.messages.isEmpty(), qPrintable(f.interaction.messages.join(u'\n')));
@@ -136,7 +136,7 @@ void TestBookmarkCommands::refusedImportsChangeNothing()
     file.write(bytes);
     file.close();
     BookmarkCommands commands(w.session(), {});
-    QCOMPARE(commands.ImportBookmarks(path), nullptr);
+    QCOMPARE(commands.importBookmarks(path), nullptr);
 
     QCOMPARE(
         f.interaction.messages,
@@ -189,9 +189,9 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
     dialogs.answers = {path};
     BookmarkCommands commands(w.session(), dialogs.chooser());
     if (selectedFolderOnly)
-        commands.ExportFolderBookmarksClick();
+        commands.exportFolderBookmarksClick();
     else
-        commands.ExportBookmarksClick();
+        commands.exportBookmarksClick();
     QVERIFY(source.interaction.messages.isEmpty());
     QCOMPARE(dialogs.asked, QList<BookmarkCommands::FileRole>{BookmarkCommands::FileRole::Export});
 
@@ -199,7 +199,7 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
     TMain &w2 = target.open();
     target.interaction.yesNoAnswers = {true}; // the programs are the user's own
     BookmarkCommands importer(w2.session(), {});
-    FolderItem *top = importer.ImportBookmarks(path);
+    FolderItem *top = importer.importBookmarks(path);
     QVERIFY2(top, qPrintable(target.interaction.messages.join(u'\n')));
     QCOMPARE(top->text(0), QFileInfo(fileName).completeBaseName());
 
@@ -220,14 +220,14 @@ void TestBookmarkCommands::exportShowsTheListAsTheUserSeesIt()
         {makeEntryRow(urlEntry("https://only.example/", "in the list"), TextEncoding())});
     BookmarkCommands commands(w.session(), {});
     const QString path = f.dir.filePath(QStringLiteral("out.html"));
-    QVERIFY(commands.ExportBookmarks(path, nullptr));
+    QVERIFY(commands.exportBookmarks(path, nullptr));
     const BookmarkReadResult read = readBookmarkFile(path);
     QVERIFY(read);
     QCOMPARE(read.root->subfolders.constFirst().entries,
              QList<MFile>{urlEntry("https://only.example/", "in the list")});
 
     // A file that cannot be written is told.
-    QVERIFY(!commands.ExportBookmarks(f.dir.filePath(QStringLiteral("no/such/folder/out.html")), nullptr));
+    QVERIFY(!commands.exportBookmarks(f.dir.filePath(QStringLiteral("no/such/folder/out.html")), nullptr));
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY(
         f.interaction.messages.constFirst().startsWith(QStringLiteral("The bookmarks were not exported.\n")));
@@ -284,7 +284,7 @@ void TestBookmarkCommands::importedProgramsNeedTheUsersYes()
     TMain &w = f.open();
     f.interaction.yesNoAnswers = {yes};
     BookmarkCommands commands(w.session(), {});
-    QVERIFY(commands.ImportBookmarks(QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.html")));
+    QVERIFY(commands.importBookmarks(QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.html")));
 
     const QString runs = QStringLiteral(
         "Pets / Cute cats: /usr/bin/python3 -cimport os;os.system('touch /tmp/linkshelf-owned')");
@@ -309,7 +309,7 @@ void TestBookmarkCommands::importAtStartLeavesProgramsOutUnlessKept()
                               QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.xbel")};
         if (keep)
             arguments.append(QStringLiteral("--keep-programs"));
-        ApplyStartOptions(w, parseCommandLine(arguments));
+        applyStartOptions(w, parseCommandLine(arguments));
         QVERIFY(f.interaction.riskQuestions.isEmpty());
         QCOMPARE(catalogOnDisk(f).subfolders.last().subfolders.value(0).entries.value(0).Program,
                  keep ? QByteArray("python3") : QByteArray());
@@ -327,9 +327,9 @@ void TestBookmarkCommands::cancelledDialogsDoNothing()
     const QMap<QString, QByteArray> before = snapshot(f.workDir());
     ScriptedChooser dialogs; // answers nothing: every dialog is cancelled
     BookmarkCommands commands(w.session(), dialogs.chooser());
-    commands.ImportBookmarksClick();
-    commands.ExportBookmarksClick();
-    commands.ExportFolderBookmarksClick();
+    commands.importBookmarksClick();
+    commands.exportBookmarksClick();
+    commands.exportFolderBookmarksClick();
     QCOMPARE(dialogs.asked.size(), 3);
     QVERIFY(f.interaction.messages.isEmpty());
     QCOMPARE(snapshot(f.workDir()), before);
@@ -337,7 +337,7 @@ void TestBookmarkCommands::cancelledDialogsDoNothing()
 
     // With no folder selected there is nothing to export a folder of.
     w.mainTree()->setCurrentItem(nullptr);
-    commands.ExportFolderBookmarksClick();
+    commands.exportFolderBookmarksClick();
     QCOMPARE(dialogs.asked.size(), 3);
     QCOMPARE(f.interaction.messages, QStringList{QStringLiteral("Select the folder to export first.")});
 }

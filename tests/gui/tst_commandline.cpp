@@ -212,7 +212,7 @@ void TestCommandLine::aFileUrlKeepsItsBytesIntoTheCatalog()
 {
     WindowFixture f;
     TMain &w = f.open();
-    AddCommandLineEntries(
+    addCommandLineEntries(
         w, parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("file:///x/caf%E9")}).add);
     QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries,
              QList<MFile>{file("/x/caf\xE9")});
@@ -228,7 +228,7 @@ void TestCommandLine::aRunningWindowCarriesOutImportAndExportAndSaysHowItWent()
     QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}),
              SingleInstance::Start::Primary);
     holder.setHandler([&w](const ForwardedCommandLine &later) {
-        return ShowForwardedStart(w, later.arguments, later.currentDir);
+        return showForwardedStart(w, later.arguments, later.currentDir);
     });
     const auto startAgain = [&f](const QStringList &arguments, QByteArray *said = nullptr) {
         QProcess program;

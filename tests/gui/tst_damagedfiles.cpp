@@ -136,7 +136,7 @@ private Q_SLOTS:
         QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("No copy could be kept")),
                  qPrintable(f.interaction.messages.first()));
         w.entryCommands().AddUrl(QStringLiteral("http://new.example"));
-        AddCommandLineEntries(w, {MFile{MFile::UrlKind, "http://handed.example", {}, {}}});
+        addCommandLineEntries(w, {MFile{MFile::UrlKind, "http://handed.example", {}, {}}});
         QCOMPARE(f.interaction.messages.size(), 3); // each refusal says why
         QCOMPARE(w.mainList()->model().count(), 2);
         QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), original);

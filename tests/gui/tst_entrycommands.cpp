@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The entry commands of the real main window, answered by a script, with the folder's
 // contents file checked on disk after each of them.
+#include "entryicons.h"
 #include "entrylistmodel.h"
 #include "entrymakers.h"
 #include "entrywindowfixture.h"
@@ -526,7 +527,7 @@ void TestEntryCommands::propertiesKeepTheKindOfAnEntry()
     // Edited into a file path, it is still a URL entry: caption and icon of a URL.
     QCOMPARE(entriesOnDisk(f), QList<MFile>{urlEntry("/home/me/notes.txt")});
     QCOMPARE(captionsInList(w), QStringList{QStringLiteral("/home/me/notes.txt")});
-    QCOMPARE(w.mainList()->model().rowAt(0).iconIndex, w.session().UrlIconIndex());
+    QCOMPARE(w.mainList()->model().rowAt(0).iconIndex, w.session().entryIcons().UrlIconIndex());
 
     // An entry of an unknown kind keeps its kind through the dialog too.
     MFile odd{7, "https://odd.example/", {}, {}};
@@ -664,7 +665,7 @@ void TestEntryCommands::aHandedOverStartIsOneCommand()
         arguments.append(QStringLiteral("handed %1.txt").arg(i));
         handed.append(fileEntry(QFile::encodeName(QStringLiteral("/elsewhere/handed %1.txt").arg(i))));
     }
-    ShowForwardedStart(w, arguments, QStringLiteral("/elsewhere"));
+    showForwardedStart(w, arguments, QStringLiteral("/elsewhere"));
     QCOMPARE(writes.takeCount(), 1);
     QCOMPARE(sortedByPath(entriesOnDisk(f)), sortedByPath(handed));
     QCOMPARE(entriesOnDisk(f), entriesInList(w));

@@ -233,7 +233,7 @@ void TestOutsideChanges::importAndRenameApplyToTheTreeAsItIsNow()
     file.close();
 
     writeTreeOutside(f, "Hot Files\r\nloose\r\nTheirs\r\n", "cat0.lsf\r\nNULL\r\nNULL\r\n");
-    BookmarkCommands(w.session(), {}).ImportBookmarks(bookmarks);
+    BookmarkCommands(w.session(), {}).importBookmarks(bookmarks);
     QCOMPARE(namesOf(foldersOnDisk(f)), (QList<QByteArray>{"Hot Files", "loose", "Theirs", "Imported"}));
 
     w.mainTree()->setCurrentItem(w.mainTree()->topFolder(1));

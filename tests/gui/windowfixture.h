@@ -81,12 +81,11 @@ public:
     TMain::Services services()
     {
         Interaction *dialogs = realDialogs ? static_cast<Interaction *>(realDialogs.get()) : &interaction;
-        return {dialogs,
-                &shell,
-                &icons,
-                &registry,
-                dir.filePath(QStringLiteral("prog")) + u'/',
-                dir.filePath(QStringLiteral("data"))};
+        const QString programDir = dir.filePath(QStringLiteral("prog")) + u'/';
+        return {
+            dialogs,    &shell,
+            &icons,     &registry,
+            programDir, resolveRunWorkDirectory(registry, programDir, dir.filePath(QStringLiteral("data")))};
     }
 
     QString workDir() const { return dir.filePath(QStringLiteral("tree")); }

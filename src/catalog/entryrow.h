@@ -19,6 +19,10 @@ struct EntryRow
 // entry's Path (after its last "/" or "\\", so catalogs made on Windows still show names).
 QString entryCaption(const MFile &file, const TextEncoding &encoding);
 
+// The description as the description pane and the properties dialog show it: its stored CR LF
+// line breaks become single ones, as a text field keeps them.
+QString descriptionText(const QByteArray &description, const TextEncoding &encoding);
+
 // The description as the list's column shows it: line breaks become blanks.
 QString descriptionColumnText(const QByteArray &description, const TextEncoding &encoding);
 

@@ -12,6 +12,13 @@ QString entryCaption(const MFile &file, const TextEncoding &encoding)
     return path.mid(cut + 1);
 }
 
+QString descriptionText(const QByteArray &description, const TextEncoding &encoding)
+{
+    QString text = encoding.decode(description);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
 QString descriptionColumnText(const QByteArray &description, const TextEncoding &encoding)
 {
     if (!description.contains('\n') && !description.contains('\r'))
