@@ -121,7 +121,7 @@ int run()
         timeCommand(empty, writes, writesDrop, runs, [&] { w.entryCommands().DropFiles(urls); });
     const QStringList handedOver = QStringList{QStringLiteral("linkshelf")} + largeFiles;
     const double handOver = timeCommand(empty, writes, writesHandOver, runs,
-                                        [&] { ShowForwardedStart(w, handedOver, files.path()); });
+                                        [&] { showForwardedStart(w, handedOver, files.path()); });
     // A folder that already holds entries: the new ones fall between the old ones.
     const Setup full{empty.contentsFile, w, serializeContents(catalog.entries(small, 3))};
     const double t3 = timeCommand(full, writes, writesFull, runs, addDirectory(dir1));

@@ -155,9 +155,10 @@ public:
     TMain &open()
     {
         window.reset();
-        window = std::make_unique<TMain>(TMain::Services{&interaction, &shell, &icons, &registry,
-                                                         dir.filePath(QStringLiteral("prog")) + u'/',
-                                                         dir.filePath(QStringLiteral("data"))});
+        const QString programDir = dir.filePath(QStringLiteral("prog")) + u'/';
+        window = std::make_unique<TMain>(TMain::Services{
+            &interaction, &shell, &icons, &registry, programDir,
+            resolveRunWorkDirectory(registry, programDir, dir.filePath(QStringLiteral("data")))});
         return *window;
     }
 

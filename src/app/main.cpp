@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Linkshelf's entry point: the application, the desktop services, the catalog's lock and
 // daily backup, and the main window.
-#include "atomicfile.h"
-#include "backups.h"
 #include "catalogstart.h"
 #include "commandline.h"
 #include "dailybackups.h"
@@ -21,31 +19,9 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
-
-// "--restore-backup DATE" (or "--restore-backup=DATE"), taken out of arguments; none when
-// absent. An empty date when the option has no value.
-std::optional<QString> takeRestoreBackupOption(QStringList &arguments)
-{
-    const QString option = QStringLiteral("--restore-backup");
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i].startsWith(option + u'=')) {
-            const QString date = arguments.takeAt(i).mid(option.size() + 1);
-            return date;
-        }
-        if (arguments[i] == option) {
-            arguments.removeAt(i);
-            return i < arguments.size() ? arguments.takeAt(i) : QString();
-        }
-    }
-    return std::nullopt;
-}
-
-void complain(const QString &text)
-{
-    std::fprintf(stderr, "linkshelf: %s\n", qPrintable(text));
-}
 
 // Options that only print (--help, --version, a mistake) are answered before the window
 // system is asked for, so they work over ssh and in scripts. Returns the exit code then.
@@ -58,14 +34,12 @@ std::optional<int> answerPrintingOptions(int argc, char **argv)
     QList<QByteArray> raw;
     for (int i = 0; i < argc; ++i) // what Qt left of argv: its own options are taken out
         raw.append(QByteArray(argv[i]));
-    ProgramArguments decoded = programArguments(raw);
+    const ProgramArguments decoded = programArguments(raw);
     if (!decoded.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(decoded.error));
         return 2;
     }
-    QStringList &arguments = decoded.arguments;
-    takeRestoreBackupOption(arguments);
-    const CommandLineOptions options = parseCommandLine(arguments);
+    const CommandLineOptions options = parseCommandLine(decoded.arguments);
     switch (options.action) {
     case CommandLineOptions::Action::Run:
         return std::nullopt;
@@ -75,6 +49,40 @@ std::optional<int> answerPrintingOptions(int argc, char **argv)
     default:
         std::fprintf(stdout, "%s\n", qPrintable(options.message));
         return 0;
+    }
+}
+
+// The window on the settled catalog, until the user closes it. The daily backup starts once
+// the window has loaded the catalog (settling an interrupted save) and is up: the snapshot
+// takes its own thread and never holds up the first paint.
+int runWindow(const TMain::Services &services, const CommandLineOptions &options, const StartPlan &plan,
+              SingleInstance &instance)
+{
+    try {
+        TMain window(services);
+        instance.setHandler([&window](const ForwardedCommandLine &later) {
+            return showForwardedStart(window, later.arguments, later.currentDir);
+        });
+        // A later start that is still waiting then hears that nothing more was done.
+        const auto windowGone = qScopeGuard([&instance] { instance.setHandler({}); });
+        applyStartOptions(window, options);
+        window.show();
+        std::unique_ptr<DailyBackups> backups;
+        if (plan.makeDailyBackup) {
+            Interaction &interaction = *services.interaction;
+            backups = std::make_unique<DailyBackups>(
+                services.catalog.paths.WorkDirectory, [&interaction](const QString &why) {
+                    tellTerminal(why);
+                    interaction.showMessage(
+                        QStringLiteral("Today's backup of the catalog could not be made.\n%1").arg(why));
+                });
+            backups->start();
+        }
+        return QApplication::exec();
+    } catch (const std::exception &e) {
+        // A catalog that cannot be loaded ends the program before it could damage it.
+        LinkshelfApplication::showException(QString::fromLocal8Bit(e.what()));
+        return 1;
     }
 }
 
@@ -90,73 +98,17 @@ int main(int argc, char **argv)
     const std::unique_ptr<Shell> shell = Shell::createDesktopShell();
     SystemIcons icons;
     DesktopInteraction interaction(nullptr, iniFile, *shell);
-    TMain::Services services{&interaction,
-                             shell.get(),
-                             &icons,
-                             &registry,
-                             ResolveProgramDir(QCoreApplication::applicationDirPath()),
-                             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)};
-
-    QStringList arguments = QCoreApplication::arguments();
-    const std::optional<QString> restoreDate = takeRestoreBackupOption(arguments);
+    const QStringList arguments = QCoreApplication::arguments();
     const CommandLineOptions options = parseCommandLine(arguments);
-    services.workDirectory = options.workDir;
-
-    // The lock is taken before the window reads or writes anything. A directory made here
-    // for it still counts as a new catalog when the window resolves it again.
-    const WorkDirResolution where = options.workDir.isEmpty()
-                                        ? ResolveWorkDir(registry, services.programDir, services.dataHome)
-                                        : resolveWorkDirectoryAt(options.workDir, true);
-    const QString workDirectory = where.paths.WorkDirectory;
-    SingleInstance instance(workDirectory);
-    const CatalogStart settled = where.usable ? settleCatalogLock(instance, {QDir::currentPath(), arguments},
-                                                                  interaction, restoreDate.has_value())
-                                              : CatalogStart{};
-    if (!settled.message.isEmpty()) {
-        complain(settled.message);
-        if (!settled.toldInRunningWindow)
-            interaction.showMessage(settled.message);
-    }
-    if (settled.exitCode)
-        return *settled.exitCode;
-    const SingleInstance::Start start = settled.start;
-    if (start == SingleInstance::Start::Primary)
-        removeAbandonedTemporaryFiles(workDirectory); // no other writer can be busy with them
-
-    if (restoreDate) {
-        const SaveResult restored = restoreBackup(workDirectory, *restoreDate);
-        if (!restored) {
-            complain(restored.errorString);
-            interaction.showMessage(
-                QStringLiteral("The backup was not restored.\n%1").arg(restored.errorString));
-            return 1;
-        }
-    }
-
-    try {
-        TMain window(services);
-        instance.setHandler([&window](const ForwardedCommandLine &later) {
-            return ShowForwardedStart(window, later.arguments, later.currentDir);
-        });
-        // A later start that is still waiting then hears that nothing more was done.
-        const auto windowGone = qScopeGuard([&instance] { instance.setHandler({}); });
-        ApplyStartOptions(window, options);
-        window.show();
-        // After the window has loaded the catalog (settling an interrupted save) and is up:
-        // the snapshot takes its own thread and never holds up the first paint.
-        std::unique_ptr<DailyBackups> backups;
-        if (start == SingleInstance::Start::Primary) {
-            backups = std::make_unique<DailyBackups>(workDirectory, [&interaction](const QString &why) {
-                complain(why);
-                interaction.showMessage(
-                    QStringLiteral("Today's backup of the catalog could not be made.\n%1").arg(why));
-            });
-            backups->start();
-        }
-        return app.exec();
-    } catch (const std::exception &e) {
-        // A catalog that cannot be loaded ends the program before it could damage it.
-        LinkshelfApplication::showException(QString::fromLocal8Bit(e.what()));
-        return 1;
-    }
+    const QString programDir = ResolveProgramDir(QCoreApplication::applicationDirPath());
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    TMain::Services services{&interaction, shell.get(), &icons, &registry, programDir};
+    services.catalog = resolveRunWorkDirectory(registry, programDir, dataHome, options.workDir);
+    // The lock is taken before the window reads or writes anything.
+    SingleInstance instance(services.catalog.paths.WorkDirectory);
+    const StartPlan plan = settleStart(instance, services.catalog, options.restoreBackupDate,
+                                       {QDir::currentPath(), arguments}, interaction);
+    if (plan.exitCode)
+        return *plan.exitCode;
+    return runWindow(services, options, plan, instance);
 }

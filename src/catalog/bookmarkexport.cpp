@@ -4,6 +4,7 @@
 #include "bookmarkexport.h"
 
 #include "bookmarkmapping.h"
+#include "htmlreferences.h"
 
 namespace {
 
@@ -52,13 +53,8 @@ QString attribute(const QString &s)
     return escaped(s, true);
 }
 
-bool isHtmlSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-// The reader drops the blanks and line breaks around a <DD>'s text, which are the file's
-// layout; the description's own are written as references so that they stay.
+// The reader drops the blanks and line breaks around a <DD>'s text (its own isHtmlSpace), which
+// are the file's layout; the description's own are written as references so that they stay.
 QString htmlDescription(const QString &description)
 {
     qsizetype begin = 0;

@@ -16,28 +16,39 @@ bool IsContentsNameFree(const QList<QByteArray> &takenNames, QByteArrayView name
                         [name](const QByteArray &taken) { return QByteArrayView(taken) == name; });
 }
 
-// A set keeps a full catalog of 2,000 folders from costing 2,000 scans of 2,000 names.
-std::optional<QByteArray> firstFreeContentsName(const QList<QByteArray> &takenNames)
+namespace {
+
+QByteArray contentsName(int n)
+{
+    return QByteArrayLiteral("cat") + QByteArray::number(n) + QByteArrayLiteral(".lsf");
+}
+
+// The names from cat0.lsf up that no taken name equals, at most limit of them. A set keeps a
+// full catalog of 2,000 folders from costing 2,000 scans of 2,000 names.
+QList<QByteArray> freeContentsNames(const QList<QByteArray> &takenNames, qsizetype limit = MaxContentsFiles)
 {
     const QSet<QByteArray> taken(takenNames.cbegin(), takenNames.cend());
-    for (int n = 0; n < MaxContentsFiles; ++n) {
-        QByteArray candidate = QByteArrayLiteral("cat") + QByteArray::number(n) + QByteArrayLiteral(".lsf");
-        if (!taken.contains(candidate))
-            return candidate;
-    }
-    return std::nullopt;
+    QList<QByteArray> free;
+    for (int n = 0; n < MaxContentsFiles && free.size() < limit; ++n)
+        if (QByteArray candidate = contentsName(n); !taken.contains(candidate))
+            free.append(std::move(candidate));
+    return free;
+}
+
+} // namespace
+
+std::optional<QByteArray> firstFreeContentsName(const QList<QByteArray> &takenNames)
+{
+    const QList<QByteArray> free = freeContentsNames(takenNames, 1);
+    if (free.isEmpty())
+        return std::nullopt;
+    return free.constFirst();
 }
 
 std::optional<QByteArray> randomFreeContentsName(const QList<QByteArray> &takenNames,
                                                  QRandomGenerator &random)
 {
-    const QSet<QByteArray> taken(takenNames.cbegin(), takenNames.cend());
-    QList<QByteArray> free;
-    for (int n = 0; n < MaxContentsFiles; ++n) {
-        QByteArray candidate = QByteArrayLiteral("cat") + QByteArray::number(n) + QByteArrayLiteral(".lsf");
-        if (!taken.contains(candidate))
-            free.append(std::move(candidate));
-    }
+    const QList<QByteArray> free = freeContentsNames(takenNames);
     if (free.isEmpty())
         return std::nullopt;
     return free.at(qsizetype(random.bounded(quint32(free.size()))));

@@ -135,8 +135,9 @@ ContentsRecords ContentsRecords::parse(QByteArray bytes, ScanStatus &status)
     return records;
 }
 
-ContentsRecords::ScanStatus ContentsRecords::scan(
-    QByteArrayView bytes, const std::function<void(qint32 kind, const QByteArrayView (&texts)[3])> &record)
+ContentsRecords::ScanStatus
+ContentsRecords::scan(QByteArrayView bytes,
+                      const std::function<void(qint32 kind, const QByteArrayView (&texts)[3])> &record)
 {
     qsizetype expected = 0;
     return scanRecords(bytes, expected, record);
@@ -181,7 +182,8 @@ bool ContentsRecords::allUtf8() const
 }
 
 // The exact size is known up front, so the whole file is one allocation filled in place.
-QByteArray ContentsRecords::serialized(qsizetype count, const std::function<qsizetype(qsizetype)> &recordAt) const
+QByteArray ContentsRecords::serialized(qsizetype count,
+                                       const std::function<qsizetype(qsizetype)> &recordAt) const
 {
     qsizetype size = 4;
     for (qsizetype i = 0; i < count; ++i) {

@@ -31,7 +31,8 @@ public:
     // are kept. A text ends at its first zero byte.
     static ContentsRecords parse(QByteArray bytes, ScanStatus &status);
     // The same scan over bytes that stay the caller's, handing out each record's texts.
-    static ScanStatus scan(QByteArrayView bytes, const std::function<void(qint32 kind, const QByteArrayView (&texts)[3])> &record);
+    static ScanStatus scan(QByteArrayView bytes,
+                           const std::function<void(qint32 kind, const QByteArrayView (&texts)[3])> &record);
 
     qsizetype size() const { return qsizetype(m_records.size()); }
     qint32 kind(qsizetype record) const { return m_records[size_t(record)].kind; }

@@ -99,3 +99,10 @@ WorkDirResolution resolveWorkDirectoryAt(const QString &workDirectory, bool with
     }
     return resolution;
 }
+
+WorkDirResolution resolveRunWorkDirectory(SettingsStore &store, const QString &programDir,
+                                          const QString &dataHome, const QString &chosen)
+{
+    return chosen.isEmpty() ? ResolveWorkDir(store, programDir, dataHome)
+                            : resolveWorkDirectoryAt(chosen, true);
+}

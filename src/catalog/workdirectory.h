@@ -32,3 +32,8 @@ WorkDirResolution ResolveWorkDir(SettingsStore &store, const QString &programDir
 // The catalog in workDirectory, chosen for one run (not stored): created when missing, with
 // its missing parents when withParents.
 WorkDirResolution resolveWorkDirectoryAt(const QString &workDirectory, bool withParents);
+
+// The catalog of one run: the one chosen for it (chosen not empty; its missing parents are
+// created), else the stored one (ResolveWorkDir). Resolved once, before the catalog is locked.
+WorkDirResolution resolveRunWorkDirectory(SettingsStore &store, const QString &programDir,
+                                          const QString &dataHome, const QString &chosen = QString());

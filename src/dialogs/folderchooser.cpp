@@ -13,8 +13,10 @@
 #include <algorithm>
 
 namespace {
+
+constexpr QSize InitialSize(320, 380); // a tree of a dozen folders without scrolling
 constexpr int IndexRole = Qt::UserRole;
-}
+} // namespace
 
 TFolderChooser::TFolderChooser(const QString &caption, const QList<FolderChoice> &folders, int current,
                                QWidget *parent)
@@ -46,7 +48,7 @@ TFolderChooser::TFolderChooser(const QString &caption, const QList<FolderChoice>
     fillTree(folders, current);
     enableOk();
     m_tree->setFocus();
-    resize(320, 380);
+    resize(InitialSize);
 }
 
 void TFolderChooser::fillTree(const QList<FolderChoice> &folders, int current)

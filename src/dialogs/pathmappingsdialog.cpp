@@ -9,6 +9,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace {
+constexpr QSize InitialSize(620, 320); // room for two paths side by side
+} // namespace
+
 PathMappingsDialog::PathMappingsDialog(const Rules &rules, QWidget *parent)
     : QDialog(parent)
 {
@@ -53,7 +57,7 @@ PathMappingsDialog::PathMappingsDialog(const Rules &rules, QWidget *parent)
     layout->addWidget(intro);
     layout->addWidget(m_table);
     layout->addWidget(buttons);
-    resize(620, 320);
+    resize(InitialSize);
 }
 
 void PathMappingsDialog::addRow(const QString &stored, const QString &opensAs)

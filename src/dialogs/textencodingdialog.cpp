@@ -8,6 +8,10 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+namespace {
+constexpr QSize InitialSize(520, 380); // room for the list of code pages and a sample
+} // namespace
+
 TextEncodingDialog::TextEncodingDialog(const QList<QString> &names, const QString &current, Preview preview,
                                        QWidget *parent)
     : QDialog(parent)
@@ -43,7 +47,7 @@ TextEncodingDialog::TextEncodingDialog(const QList<QString> &names, const QStrin
     layout->addLayout(form);
     layout->addWidget(m_sample);
     layout->addWidget(buttons);
-    resize(520, 380);
+    resize(InitialSize);
     showPreview();
 }
 

@@ -12,6 +12,7 @@
 #include "entrylistmodel.h"
 #include "folderitem.h"
 #include "interaction.h"
+#include "levelparents.h"
 #include "maintree.h"
 
 #include <QDir>
@@ -69,21 +70,21 @@ BookmarkCommands::BookmarkCommands(CatalogSession &session, FileChooser chooser)
     , m_chooser(std::move(chooser))
 {}
 
-void BookmarkCommands::ImportBookmarksClick()
+void BookmarkCommands::importBookmarksClick()
 {
     const QString path = m_chooser(FileRole::Import);
     if (!path.isEmpty())
-        ImportBookmarks(path);
+        importBookmarks(path);
 }
 
-void BookmarkCommands::ExportBookmarksClick()
+void BookmarkCommands::exportBookmarksClick()
 {
     const QString path = m_chooser(FileRole::Export);
     if (!path.isEmpty())
-        ExportBookmarks(path, nullptr);
+        exportBookmarks(path, nullptr);
 }
 
-void BookmarkCommands::ExportFolderBookmarksClick()
+void BookmarkCommands::exportFolderBookmarksClick()
 {
     FolderItem *folder = m_session.controls().tree->selectedFolder();
     if (!folder) {
@@ -92,10 +93,10 @@ void BookmarkCommands::ExportFolderBookmarksClick()
     }
     const QString path = m_chooser(FileRole::Export);
     if (!path.isEmpty())
-        ExportBookmarks(path, folder);
+        exportBookmarks(path, folder);
 }
 
-FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs programs)
+FolderItem *BookmarkCommands::importBookmarks(const QString &path, Programs programs)
 {
     if (!m_session.treeTakesChanges())
         return nullptr;
@@ -106,7 +107,7 @@ FolderItem *BookmarkCommands::ImportBookmarks(const QString &path, Programs prog
         refuseImport(source, read.error);
         return nullptr;
     }
-    return ImportBookmarkTree(*read.root, source, programs);
+    return importBookmarkTree(*read.root, source, programs);
 }
 
 void BookmarkCommands::refuseImport(const ImportSource &source, const QString &why)
@@ -115,16 +116,13 @@ void BookmarkCommands::refuseImport(const ImportSource &source, const QString &w
         QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2").arg(source.where, why));
 }
 
-FolderItem *BookmarkCommands::ImportBookmarkTree(BookmarkFolder imported, const ImportSource &source,
+FolderItem *BookmarkCommands::importBookmarkTree(BookmarkFolder imported, const ImportSource &source,
                                                  Programs programs)
 {
     if (!m_session.treeTakesChanges())
         return nullptr;
     MainTree *tree = m_session.controls().tree;
-    QList<QByteArray> taken;
-    for (const FolderItem *folder : tree->foldersInPreOrder())
-        if (folder->record)
-            taken.append(folder->record->FileName);
+    const QList<QByteArray> taken = tree->contentsFileNames();
     const QList<BookmarkWithProgram> withPrograms = bookmarksWithPrograms(imported);
     const bool dropPrograms = !withPrograms.isEmpty() && !keepPrograms(source.name, withPrograms, programs);
     if (dropPrograms)
@@ -147,17 +145,15 @@ FolderItem *BookmarkCommands::ImportBookmarkTree(BookmarkFolder imported, const 
     // The plan lists the folders in pre-order; the stack holds the new folder's ancestors.
     // Each is added as a change of its own, which the write applies to the tree files as
     // they are on disk: folders added or renamed elsewhere meanwhile stay.
-    std::vector<std::pair<FolderItem *, FolderRef>> ancestors;
+    LevelParents<std::pair<FolderItem *, FolderRef>> ancestors;
     QList<FolderChange> changes;
     {
         const QSignalBlocker blocker(tree); // written below, with the changes
         for (const FolderRecord &record : planned.plan->folders) {
-            ancestors.resize(size_t(record.Level));
-            FolderItem *parent = ancestors.empty() ? nullptr : ancestors.back().first;
-            const FolderRef parentRef = ancestors.empty() ? FolderRef{} : ancestors.back().second;
+            const auto [parent, parentRef] = ancestors.parentAt(record.Level);
             changes.append(FolderChange::adding(parentRef, record.Name, *record.Record));
             FolderItem *item = tree->appendFolder(parent, record.Name, record.Record);
-            ancestors.emplace_back(item, FolderRef{record.Record, FolderPath(parentRef.path) << record.Name});
+            ancestors.place({item, FolderRef{record.Record, FolderPath(parentRef.path) << record.Name}});
         }
     }
     m_session.SaveFolderTree(changes);
@@ -205,7 +201,7 @@ bool BookmarkCommands::keepPrograms(const QString &name, const QList<BookmarkWit
     return m_session.interaction().confirmRisk(programQuestion(name, found), programList(found));
 }
 
-bool BookmarkCommands::ExportBookmarks(const QString &path, FolderItem *folder)
+bool BookmarkCommands::exportBookmarks(const QString &path, FolderItem *folder)
 {
     MainTree *tree = m_session.controls().tree;
     const QList<FolderItem *> items = tree->foldersInPreOrder();

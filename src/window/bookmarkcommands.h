@@ -28,9 +28,9 @@ public:
     Q_DISABLE_COPY_MOVE(BookmarkCommands)
 
     // The menu items: each asks for the file, then runs the command below.
-    void ImportBookmarksClick();
-    void ExportBookmarksClick();       // the whole catalog
-    void ExportFolderBookmarksClick(); // the selected folder and its subfolders
+    void importBookmarksClick();
+    void exportBookmarksClick();       // the whole catalog
+    void exportFolderBookmarksClick(); // the selected folder and its subfolders
 
     // Adds the file's bookmarks as a new top-level folder named after the file, one subfolder
     // per bookmark folder, and selects it. A file that cannot be read or is damaged, a catalog
@@ -38,7 +38,7 @@ public:
     // leave the catalog unchanged and are told in a message; null is then returned.
     // Bookmarks that name a program keep it only when programs says so or the user agrees;
     // when they are dropped without asking, a notice says how many.
-    FolderItem *ImportBookmarks(const QString &path, Programs programs = Programs::Ask);
+    FolderItem *importBookmarks(const QString &path, Programs programs = Programs::Ask);
 
     // Where imported bookmarks came from, as the messages and the new folder name it.
     struct ImportSource
@@ -47,14 +47,14 @@ public:
         QString name;      // in the notices: the file's name, or the browser profile
         QString topFolder; // the new top-level folder's name, before encoding
     };
-    // The part of ImportBookmarks after the file was read, for bookmarks read from elsewhere
+    // The part of importBookmarks after the file was read, for bookmarks read from elsewhere
     // (a browser's own files): the same checks, the same new folders, the same messages.
-    FolderItem *ImportBookmarkTree(BookmarkFolder imported, const ImportSource &source,
+    FolderItem *importBookmarkTree(BookmarkFolder imported, const ImportSource &source,
                                    Programs programs = Programs::Ask);
     // Writes folder and its subfolders (all folders when folder is null) to path, as XBEL for
     // ".xbel" and ".xml" and as Netscape bookmark HTML for any other name. False, after a
     // message, when the file could not be written.
-    bool ExportBookmarks(const QString &path, FolderItem *folder);
+    bool exportBookmarks(const QString &path, FolderItem *folder);
 
     // Open and save dialogs for the two roles, which start where the last choice was made and
     // give an exported file the extension of the chosen format when it has none.

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr QSize InitialSize(520, 300); // room for a few profiles with their paths
+
 QString lineOf(const BrowserImport::Found &found)
 {
     const QString caption = found.profile.caption();
@@ -52,7 +54,7 @@ QList<qsizetype> chooseInDialog(QWidget *parent, const QList<BrowserImport::Foun
     layout->addWidget(label);
     layout->addWidget(list);
     layout->addWidget(buttons);
-    dialog.resize(520, 300);
+    dialog.resize(InitialSize);
     QList<qsizetype> chosen;
     if (dialog.exec() != QDialog::Accepted)
         return chosen;
@@ -72,7 +74,7 @@ BrowserImport::BrowserImport(BookmarkCommands &bookmarks, Interaction &interacti
     , m_finder(std::move(finder))
 {}
 
-void BrowserImport::ImportFromBrowserClick()
+void BrowserImport::importFromBrowserClick()
 {
     QList<Found> found;
     for (const BrowserProfile &profile : m_finder())
@@ -87,7 +89,7 @@ void BrowserImport::ImportFromBrowserClick()
         const Found &profile = found[index];
         const QString caption = QStringLiteral("%1 (%2)").arg(profile.profile.browser, profile.profile.name);
         // A browser's bookmarks name no program, so there is nothing to ask about them.
-        m_bookmarks.ImportBookmarkTree(*profile.read.root, {caption, caption, caption},
+        m_bookmarks.importBookmarkTree(*profile.read.root, {caption, caption, caption},
                                        BookmarkCommands::Programs::Drop);
     }
 }

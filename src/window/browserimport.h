@@ -34,7 +34,7 @@ public:
     // The menu item. Every profile is read once, before the list shows, so that the list can
     // count its bookmarks and name a file it cannot read; the chosen ones are imported from
     // what was read then.
-    void ImportFromBrowserClick();
+    void importFromBrowserClick();
 
     // The real list: a dialog with a check box per profile; a profile that cannot be read
     // is shown with the reason and cannot be chosen.

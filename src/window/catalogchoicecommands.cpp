@@ -46,7 +46,7 @@ CatalogChoiceCommands::CatalogChoiceCommands(CatalogSession &session, QWidget *d
     , m_dialogParent(dialogParent)
 {}
 
-void CatalogChoiceCommands::TextEncodingClick()
+void CatalogChoiceCommands::textEncodingClick()
 {
     const QList<QByteArray> texts = previewTexts(m_session);
     TextEncodingDialog dialog(
@@ -66,7 +66,7 @@ void CatalogChoiceCommands::TextEncodingClick()
         m_session.setTextEncoding(*chosen, true);
 }
 
-void CatalogChoiceCommands::PathMappingsClick()
+void CatalogChoiceCommands::pathMappingsClick()
 {
     PathMappingsDialog::Rules rules;
     for (const PathMapping &mapping : m_session.choices().pathMappings())

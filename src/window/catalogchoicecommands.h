@@ -20,8 +20,8 @@ public:
     CatalogChoiceCommands(CatalogSession &session, QWidget *dialogParent);
     Q_DISABLE_COPY_MOVE(CatalogChoiceCommands)
 
-    void TextEncodingClick();
-    void PathMappingsClick();
+    void textEncodingClick();
+    void pathMappingsClick();
     // Once per catalog: when its paths were written on Windows and homeDirectory has a folder
     // that matches them, offers the mapping from the Windows user folder to it.
     void suggestPathMapping(const QString &homeDirectory);

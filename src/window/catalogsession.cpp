@@ -4,7 +4,7 @@
 #include "contentsfile.h"
 #include "contentsnames.h"
 #include "damagednotice.h"
-#include "entryiconresolver.h"
+#include "entryicons.h"
 #include "entrylistmodel.h"
 #include "entryremoval.h"
 #include "filecounters.h"
@@ -54,26 +54,9 @@ CatalogSession::CatalogSession(CatalogControls controls, Interaction &interactio
     , m_interaction(interaction)
     , m_shell(shell)
     , m_icons(icons)
-    , m_iconResolver(std::make_unique<EntryIconResolver>(icons.iconKeyOfPath()))
+    , m_entryIcons(std::make_unique<EntryIcons>(controls.list->model(), icons, m_choices))
     , m_counters(std::make_unique<FileCounters>(*controls.list, *controls.numFiles, *controls.selFiles))
-{
-    // A row's icon from its type is looked up when a view first shows the row.
-    model().setIconOfRecord([this](qint32 kind, QByteArrayView path, QByteArrayView program) {
-        return entryIconIndex(kind, path, program);
-    });
-    // Rows that commands add get the icons of their files the same way as a folder's rows.
-    QObject::connect(&model(), &EntryListModel::rowsAdded, m_iconResolver.get(),
-                     [this](const QList<int> &rows) { resolveIcons(rows); });
-    QObject::connect(m_iconResolver.get(), &EntryIconResolver::answered, m_iconResolver.get(),
-                     [this](const std::vector<EntryIconResolver::Answer> &answers) {
-                         std::vector<std::pair<quint32, int>> icons;
-                         icons.reserve(answers.size());
-                         for (const EntryIconResolver::Answer &answer : answers)
-                             if (!answer.key.isEmpty()) // not an existing file: its extension's icon stays
-                                 icons.emplace_back(answer.id, m_icons.iconIndexOfKey(answer.key));
-                         model().setIconIndexes(icons);
-                     });
-}
+{}
 
 CatalogSession::~CatalogSession() = default;
 
@@ -82,75 +65,14 @@ EntryListModel &CatalogSession::model() const
     return m_controls.list->model();
 }
 
-void CatalogSession::computeUrlIconIndex()
+void CatalogSession::showDescription(const MFile &file)
 {
-    m_urlIconIndex = m_icons.IconIndexOfExtension(QStringLiteral("htm"));
+    m_controls.desc->setPlainText(descriptionText(file.Description, m_choices.textEncoding()));
 }
 
-int CatalogSession::EntryIconIndex(const MFile &file)
+void CatalogSession::clearDescription()
 {
-    return entryIconIndex(file.Kind, file.Path, file.Program);
-}
-
-int CatalogSession::entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView program)
-{
-    if (!program.isEmpty())
-        return extensionIconIndex(program);
-    if (kind != MFile::FileKind)
-        return m_urlIconIndex;
-    return extensionIconIndex(path);
-}
-
-bool CatalogSession::resolvingIcons() const
-{
-    return m_iconResolver->busy();
-}
-
-// What SystemIcons::IconIndexOfPath gives a path that names no existing file, looked up
-// from the bytes without making a string: a folder of 100k entries has a handful of types.
-int CatalogSession::extensionIconIndex(QByteArrayView path)
-{
-    const qsizetype dot = path.lastIndexOf('.');
-    const qsizetype separator = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
-    const qsizetype start = dot > separator ? dot + 1 : path.size();
-    const QByteArray extension = QByteArray::fromRawData(path.data() + start, path.size() - start);
-    if (const auto known = m_iconOfExtension.constFind(extension); known != m_iconOfExtension.cend())
-        return *known;
-    const QByteArray owned(extension.constData(), extension.size()); // the key outlives path
-    const int index = m_icons.IconIndexOfExtension(m_choices.decode(owned));
-    m_iconOfExtension.insert(owned, index);
-    return index;
-}
-
-void CatalogSession::resolveIcons(const QList<int> &rows)
-{
-    std::vector<EntryIconResolver::Request> requests;
-    requests.reserve(size_t(rows.size()));
-    for (int row : rows) {
-        const QByteArrayView program = model().textAt(row, ContentsRecords::ProgramField);
-        if (!program.isEmpty())
-            requests.push_back({model().idAt(row), m_choices.systemPath(program.toByteArray())});
-        else if (model().kindAt(row) == MFile::FileKind)
-            requests.push_back(
-                {model().idAt(row),
-                 m_choices.systemPath(model().textAt(row, ContentsRecords::PathField).toByteArray())});
-    }
-    m_iconResolver->resolve(std::move(requests));
-}
-
-void CatalogSession::resolveAllIcons()
-{
-    QList<int> rows(model().count());
-    std::iota(rows.begin(), rows.end(), 0); // top first: the rows the user sees come first
-    resolveIcons(rows);
-}
-
-EntryRow CatalogSession::rowWithIcon(MFile file)
-{
-    const int icon = EntryIconIndex(file);
-    EntryRow row = makeEntryRow(std::move(file), m_choices.textEncoding());
-    row.iconIndex = icon;
-    return row;
+    m_controls.desc->clear();
 }
 
 FolderItem *CatalogSession::folderTakingEntries() const
@@ -239,11 +161,11 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     ContentsRecords records;
     if (folder->record)
         records = readFolderRecords(*folder);
-    m_controls.desc->clear();
-    m_unwritten = {};            // as before any change reached the disk: the list shows the file
-    m_iconResolver->cancelAll(); // the ids of the rows that were shown are given out again
+    clearDescription();
+    m_unwritten = {};          // as before any change reached the disk: the list shows the file
+    m_entryIcons->cancelAll(); // the ids of the rows that were shown are given out again
     model().resetRecords(std::move(records));
-    resolveAllIcons();
+    m_entryIcons->resolveAll();
     UpdateFileCounts();
 }
 
@@ -353,7 +275,7 @@ void CatalogSession::applyToList(const EntryChange &change)
     for (const auto &[before, after] : change.replaced)
         for (int row = 0; row < model().count(); ++row)
             if (model().rowAt(row).file == before) {
-                model().replaceRow(row, rowWithIcon(after));
+                model().replaceRow(row, m_entryIcons->rowWithIcon(after));
                 break;
             }
     if (!change.removed.isEmpty()) {
@@ -370,7 +292,7 @@ void CatalogSession::applyToList(const EntryChange &change)
     std::vector<EntryRow> rows;
     rows.reserve(size_t(change.added.size()));
     for (const MFile &file : change.added)
-        rows.push_back(rowWithIcon(file));
+        rows.push_back(m_entryIcons->rowWithIcon(file));
     model().insertSorted(std::move(rows));
 }
 
@@ -383,10 +305,10 @@ void CatalogSession::showEntriesKeepingPlace(const QList<MFile> &entries)
     std::vector<EntryRow> rows;
     rows.reserve(size_t(entries.size()));
     for (const MFile &file : entries)
-        rows.push_back(rowWithIcon(file));
-    m_iconResolver->cancelAll();
+        rows.push_back(m_entryIcons->rowWithIcon(file));
+    m_entryIcons->cancelAll();
     model().resetRows(std::move(rows));
-    resolveAllIcons();
+    m_entryIcons->resolveAll();
     QList<MFile> files;
     files.reserve(model().count());
     for (int row = 0; row < model().count(); ++row)
@@ -400,7 +322,7 @@ void CatalogSession::showEntriesKeepingPlace(const QList<MFile> &entries)
         if (const qsizetype at = files.indexOf(*topFile); at >= 0)
             list.scrollRowToTop(int(at));
     if (positions.isEmpty())
-        m_controls.desc->clear();
+        clearDescription();
 }
 
 bool CatalogSession::reloadShownFolderIfChanged()
@@ -702,17 +624,17 @@ void CatalogSession::setTextEncoding(const TextEncoding &encoding, bool settled)
     std::vector<EntryRow> rows;
     rows.reserve(size_t(model().count()));
     for (int row = 0; row < model().count(); ++row)
-        rows.push_back(rowWithIcon(model().rowAt(row).file));
-    m_iconResolver->cancelAll();
+        rows.push_back(m_entryIcons->rowWithIcon(model().rowAt(row).file));
+    m_entryIcons->cancelAll();
     model().resetRows(std::move(rows));
-    resolveAllIcons();
-    m_controls.desc->clear();
+    m_entryIcons->resolveAll();
+    clearDescription();
 }
 
 void CatalogSession::setPathMappings(const QList<PathMapping> &mappings)
 {
     m_choices.setPathMappings(mappings);
-    resolveAllIcons(); // an entry that now leads to a file shows that file's icon
+    m_entryIcons->resolveAll(); // an entry that now leads to a file shows that file's icon
 }
 
 bool CatalogSession::settleEncodingFrom(const QList<QByteArray> &texts)
@@ -730,8 +652,8 @@ bool CatalogSession::settleEncoding(bool textsAreUtf8)
 
 void CatalogSession::FreeListRecords()
 {
-    m_controls.desc->clear();
-    m_iconResolver->cancelAll();
+    clearDescription();
+    m_entryIcons->cancelAll();
     model().resetRows({});
 }
 

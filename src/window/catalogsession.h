@@ -26,7 +26,7 @@
 #include <stdexcept>
 #include <vector>
 
-class EntryIconResolver;
+class EntryIcons;
 class EntryListModel;
 class FileCounters;
 class FolderItem;
@@ -82,17 +82,12 @@ public:
     bool mappingSuggested() const { return m_choices.mappingSuggested(); }
     void setMappingSuggested() { m_choices.setMappingSuggested(); }
 
-    // The icon of "htm" files, shown by URL entries without a program; computed once.
-    void computeUrlIconIndex();
-    int UrlIconIndex() const { return m_urlIconIndex; }
-    // The icon an entry shows at once, found without touching the disk: the URL icon, or the
-    // icon of the extension of its program or path. Once the list holds the entry, the icon
-    // of an existing file replaces it from a worker thread (see resolveIcons).
-    int EntryIconIndex(const MFile &file);
-    // A list row for a record, with the icon it shows at once.
-    EntryRow rowWithIcon(MFile file);
-    // True while icons of existing files are still being looked for.
-    bool resolvingIcons() const;
+    // The icons of the list's entries.
+    EntryIcons &entryIcons() { return *m_entryIcons; }
+
+    // The description pane: the entry's description as it is edited, or nothing.
+    void showDescription(const MFile &file);
+    void clearDescription();
 
     // The selected folder when it has a record, else null: entry commands act only there.
     FolderItem *folderTakingEntries() const;
@@ -210,11 +205,6 @@ private:
     // False when the load left no tree to show.
     bool acceptTreeLoad(const FolderTreeLoad &load);
     void keepTreeFilesAside(const QString &headline, bool alwaysTell);
-    int extensionIconIndex(QByteArrayView path);
-    int entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView program);
-    // Asks the workers for the icons of the given rows' existing files.
-    void resolveIcons(const QList<int> &rows);
-    void resolveAllIcons();
     // Until an encoding is settled, texts that are not UTF-8 settle the catalog on the code
     // page of the user's language. True when that changed the encoding.
     bool settleEncodingFrom(const QList<QByteArray> &texts);
@@ -226,9 +216,7 @@ private:
     SystemIcons &m_icons;
     CatalogPaths m_paths;
     CatalogChoices m_choices;
-    int m_urlIconIndex = -1;
-    QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
-    std::unique_ptr<EntryIconResolver> m_iconResolver;
+    std::unique_ptr<EntryIcons> m_entryIcons;
     std::unique_ptr<FileCounters> m_counters; // follow every change of the list by themselves
     bool m_saveFailureShown = false;
     ReadOnlyFiles m_readOnlyFiles;

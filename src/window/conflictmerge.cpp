@@ -78,16 +78,6 @@ FolderItem *folderAt(MainTree &tree, const FolderPath &path)
     return found;
 }
 
-// The contents files that the tree's folders name.
-QList<QByteArray> contentsFilesHeld(const MainTree &tree)
-{
-    QList<QByteArray> held;
-    for (const FolderItem *folder : tree.foldersInPreOrder())
-        if (folder->record)
-            held.append(folder->record->FileName);
-    return held;
-}
-
 // The folders of a tree file's copy that the tree lacks, by path of names, with the contents
 // files its index copy names when that copy is there and the file is no other folder's.
 int mergeTreeCopy(CatalogSession &session, const QString &copyPath, const QString &indexCopyPath)
@@ -99,7 +89,7 @@ int mergeTreeCopy(CatalogSession &session, const QString &copyPath, const QStrin
     if (const std::optional<QByteArray> index = readWholeFile(indexCopyPath))
         applyIndexText(theirs, *index);
     MainTree &tree = *session.controls().tree;
-    QList<QByteArray> held = contentsFilesHeld(tree);
+    QList<QByteArray> held = tree.contentsFileNames();
     int added = 0;
     const QList<FolderPath> paths = folderPaths(theirs);
     for (qsizetype i = 0; i < theirs.size(); ++i) {
@@ -135,7 +125,7 @@ int mergeIndexCopy(CatalogSession &session, const QString &copyPath)
     QList<FolderRecord> named(countIndexLines(*text));
     applyIndexText(named, *text);
     MainTree &tree = *session.controls().tree;
-    QList<QByteArray> held = contentsFilesHeld(tree);
+    QList<QByteArray> held = tree.contentsFileNames();
     int added = 0;
     for (const FolderRecord &folder : std::as_const(named)) {
         if (!folder.Record || held.contains(folder.Record->FileName))

@@ -15,20 +15,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 
 namespace {
 // A file of this computer is stored by the bytes of its name, in any catalog, so that it opens.
 MFile fileEntry(const QString &path)
 {
     return MFile{MFile::FileKind, QFile::encodeName(path), {}, {}};
-}
-
-QString textForEditing(const QByteArray &text, const TextEncoding &encoding)
-{
-    QString s = encoding.decode(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
 }
 
 QString withCrLf(const QString &text)
@@ -111,7 +103,7 @@ MFile EntryCommands::urlEntry(const QString &url) const
     return MFile{MFile::UrlKind, m_session.choices().textEncoding().encode(url).bytes, {}, {}};
 }
 
-bool EntryCommands::AddEntries(const QList<MFile> &entries)
+bool EntryCommands::addEntries(const QList<MFile> &entries)
 {
     if (entries.isEmpty() || !m_session.selectedFolderTakesChanges())
         return false;
@@ -176,7 +168,7 @@ void EntryCommands::Delete2Click()
             QStringLiteral("Do you really want to delete all selected files ?")))
         return;
     const QList<MFile> files = m_session.model().filesAt(rows);
-    m_session.controls().desc->clear();
+    m_session.clearDescription();
     m_session.applyToShownFolder(EntryChange::removing(files),
                                  entriesStepName(QStringLiteral("Delete"), files.size()));
 }
@@ -197,7 +189,7 @@ void EntryCommands::Properties1Click()
     MFile file = before;
     const TextEncoding &encoding = m_session.choices().textEncoding();
     const EntryProperties shown{encoding.decode(file.Path), encoding.decode(file.Program),
-                                textForEditing(file.Description, encoding)};
+                                descriptionText(file.Description, encoding)};
     EntryProperties values = shown;
     if (!m_session.interaction().editProperties(values, m_fileDialogInitialDir, textRefusal(encoding)) ||
         !m_session.selectedFolderTakesChanges())
@@ -209,7 +201,7 @@ void EntryCommands::Properties1Click()
     const QString description = withLfLineBreaks(values.Description);
     if (description != withLfLineBreaks(shown.Description))
         file.Description = encoding.encode(withCrLf(description.left(MaxEntryTextLength))).bytes;
-    m_session.controls().desc->setPlainText(textForEditing(file.Description, encoding));
+    m_session.showDescription(file);
     if (!m_session.applyToShownFolder(EntryChange::replacing(before, file),
                                       QStringLiteral("Change properties")))
         return;
@@ -280,6 +272,5 @@ int EntryCommands::rowOfRecord(const MFile &file) const
 void EntryCommands::showDescriptionOfFirstSelected()
 {
     const int row = m_session.controls().list->firstSelectedRow();
-    m_session.controls().desc->setPlainText(
-        textForEditing(m_session.model().rowAt(row).file.Description, m_session.choices().textEncoding()));
+    m_session.showDescription(m_session.model().rowAt(row).file);
 }

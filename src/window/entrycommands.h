@@ -34,7 +34,7 @@ public:
     // are kept byte for byte, as no text carries a name that is not valid UTF-8. False when
     // nothing was added: no entries, or the selected folder takes none (none is selected, or
     // it is read-only).
-    bool AddEntries(const QList<MFile> &entries);
+    bool addEntries(const QList<MFile> &entries);
     // Adds every file of a chosen directory (hidden ones too, no subdirectories) at once.
     void AddDirectory();
     // Adds what the file manager or a browser dropped: local files as file entries, other

@@ -83,10 +83,7 @@ FolderItem *FolderCommands::CreateFolder(FolderItem *parent, const QString &name
 
 std::optional<QByteArray> FolderCommands::freeContentsName()
 {
-    QList<QByteArray> held;
-    for (const FolderItem *folder : m_session.controls().tree->foldersInPreOrder())
-        if (folder->record)
-            held.append(folder->record->FileName);
+    const QList<QByteArray> held = m_session.controls().tree->contentsFileNames();
     const QList<QByteArray> taken = takenContentsNames(m_session.paths().WorkDirectory, held);
     // Another machine may add a folder to a shared catalog at the same moment, before either
     // file has reached the other: a drawn name is unlikely to be the one it takes. The first
@@ -177,7 +174,7 @@ void FolderCommands::MainTreeDragDrop(FolderItem *target, const QList<MFile> &en
     CopyEntriesToFolder(target, entries);
 }
 
-void FolderCommands::CopyToFolder()
+void FolderCommands::copyToFolder()
 {
     const QList<int> rows = m_session.controls().list->selectedRows();
     if (rows.isEmpty())

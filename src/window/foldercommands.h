@@ -42,7 +42,7 @@ public:
     void MainTreeDragDrop(FolderItem *target, const QList<MFile> &entries);
     // Copies the selected entries to a folder chosen in the folder chooser, as a drop of them
     // onto that folder does: the way to copy from the keyboard.
-    void CopyToFolder();
+    void copyToFolder();
 
 private:
     // A contents file name that a new folder may take; none, and the user told, when

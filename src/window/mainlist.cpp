@@ -16,6 +16,18 @@
 #include <utility>
 
 namespace {
+
+// Rows laid out per pass of the icon views: a big folder shows its first rows without a pause.
+constexpr int LayoutBatchRows = 2000;
+// The icon styles' cells, wide enough for a usual file name beside (or under) its icon.
+constexpr int LargeIconSide = 32;
+constexpr int SmallIconSide = 16;
+constexpr int LargeCellWidth = 112;
+constexpr int LargeCellSpacing = 16; // below the two lines of a large icon's name
+constexpr int ListCellWidth = 240;
+constexpr int SmallIconsCellWidth = 180;
+constexpr int SmallCellSpacing = 4;
+constexpr QSize ItemMargin(6, 4); // between an item and the edges of its cell
 constexpr int FileNameWidth = 200;
 constexpr int DescriptionWidth = 600;
 
@@ -87,7 +99,7 @@ void MainList::buildIconView()
     m_iconView->setResizeMode(QListView::Adjust);
     m_iconView->setUniformItemSizes(true);
     m_iconView->setLayoutMode(QListView::Batched); // big folders lay out without a pause
-    m_iconView->setBatchSize(2000);
+    m_iconView->setBatchSize(LayoutBatchRows);
     watch(m_iconView);
 }
 
@@ -213,13 +225,15 @@ void MainList::setViewStyle(ViewStyle style)
     m_iconView->setFlow(style == ViewStyle::List ? QListView::TopToBottom : QListView::LeftToRight);
     m_iconView->setWrapping(true);
     m_iconView->setWordWrap(large);
-    m_iconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
+    m_iconView->setIconSize(large ? QSize(LargeIconSide, LargeIconSide)
+                                  : QSize(SmallIconSide, SmallIconSide));
     const int line = fontMetrics().height();
     m_iconView->setTextElideMode(Qt::ElideMiddle); // long file names keep their extension
-    const QSize cell = large ? QSize(112, 32 + 2 * line + 16)
-                             : QSize(style == ViewStyle::List ? 240 : 180, std::max(line, 16) + 4);
+    const QSize cell = large ? QSize(LargeCellWidth, LargeIconSide + 2 * line + LargeCellSpacing)
+                             : QSize(style == ViewStyle::List ? ListCellWidth : SmallIconsCellWidth,
+                                     std::max(line, SmallIconSide) + SmallCellSpacing);
     m_iconView->setGridSize(cell);
-    static_cast<FixedSizeDelegate *>(m_iconView->itemDelegate())->setItemSize(cell - QSize(6, 4));
+    static_cast<FixedSizeDelegate *>(m_iconView->itemDelegate())->setItemSize(cell - ItemMargin);
     m_iconView->setMovement(QListView::Static);
     setCurrentWidget(m_iconView);
 }

@@ -39,7 +39,6 @@ public:
     // Shows only the entries that match text (name, path or description, ignoring case);
     // an empty text shows them all. Rows given to and taken from the list stay the model's.
     void setFilterText(const QString &text);
-    QString filterText() const { return m_filterText; }
     void scrollToRow(int row);
     // The row shown at the top of the view (-1 when none), and scrolling a row to the top:
     // a list read again keeps its place by the entry at the top, not by a pixel offset.

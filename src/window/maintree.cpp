@@ -3,6 +3,7 @@
 
 #include "entrylistmodel.h"
 #include "foldername.h"
+#include "levelparents.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int DragExpandDelayMs = 800; // a folder held under a drag this long opens
 
 // Calls visit(index, level) for every node in pre-order, taking each index from its parent's
 // by row. QTreeWidget finds an item's own index by searching its parent's children, so asking
@@ -77,7 +80,7 @@ MainTree::MainTree(QWidget *parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setAutoExpandDelay(800);
+    setAutoExpandDelay(DragExpandDelayMs);
     setUniformRowHeights(true);
     setAccessibleName(QStringLiteral("Folders"));
     setItemDelegate(new FolderNameDelegate(this));
@@ -102,6 +105,15 @@ MainTree::MainTree(QWidget *parent)
 FolderItem *MainTree::selectedFolder() const
 {
     return static_cast<FolderItem *>(currentItem());
+}
+
+QList<QByteArray> MainTree::contentsFileNames() const
+{
+    QList<QByteArray> names;
+    for (const FolderItem *folder : foldersInPreOrder())
+        if (folder->record)
+            names.append(folder->record->FileName);
+    return names;
 }
 
 QList<FolderItem *> MainTree::foldersInPreOrder() const
@@ -145,18 +157,16 @@ QList<FolderItem *> MainTree::replaceFolders(const QList<FolderRecord> &folders)
     clear();
     QList<FolderItem *> created;
     created.reserve(folders.size());
-    std::vector<FolderItem *> ancestors; // ancestors[L] is the last folder made at level L
+    LevelParents<FolderItem *> parents;
     QList<QTreeWidgetItem *> topLevel;
     for (const FolderRecord &record : folders) {
         auto *item = new FolderItem(record.Name, record.Record, m_encoding);
         item->setIcon(0, record.Expanded ? m_openFolder : m_closedFolder);
-        const size_t level = std::min(size_t(std::max(record.Level, 0)), ancestors.size());
-        if (level == 0)
-            topLevel.append(item);
+        if (FolderItem *parent = parents.parentAt(record.Level))
+            parent->addChild(item);
         else
-            ancestors[level - 1]->addChild(item);
-        ancestors.resize(level);
-        ancestors.push_back(item);
+            topLevel.append(item);
+        parents.place(item);
         created.append(item);
     }
     addTopLevelItems(topLevel);

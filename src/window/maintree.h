@@ -23,6 +23,8 @@ public:
 
     FolderItem *selectedFolder() const;
     QList<FolderItem *> foldersInPreOrder() const;
+    // The contents file names that the folders hold, in pre-order.
+    QList<QByteArray> contentsFileNames() const;
     FolderItem *topFolder(int index) const;
 
     // The tree as the tree files store it, in pre-order.
@@ -48,7 +50,6 @@ public:
     bool editingName() const { return state() == QAbstractItemView::EditingState; }
 
     void setAutoSort(bool on);
-    bool autoSort() const { return m_autoSort; }
 
 Q_SIGNALS:
     void folderSelected(FolderItem *folder); // the selection has moved (may be none)

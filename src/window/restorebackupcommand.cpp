@@ -5,7 +5,7 @@
 #include "catalogsession.h"
 #include "interaction.h"
 
-bool RestoreBackupCommand(CatalogSession &session)
+bool restoreBackupCommand(CatalogSession &session)
 {
     Interaction &interaction = session.interaction();
     const QString workDirectory = session.paths().WorkDirectory;

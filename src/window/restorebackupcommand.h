@@ -8,4 +8,4 @@ class CatalogSession;
 // Asks for the date of a snapshot (the prompt lists the ones kept), restores it and reloads
 // the tree and the selected folder's entries. A failure is told and changes nothing shown.
 // Returns true when a snapshot was restored.
-bool RestoreBackupCommand(CatalogSession &session);
+bool restoreBackupCommand(CatalogSession &session);

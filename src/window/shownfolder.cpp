@@ -9,7 +9,6 @@
 #include "maintree.h"
 
 #include <QAbstractItemView>
-#include <QPlainTextEdit>
 
 #include <numeric>
 
@@ -63,7 +62,7 @@ bool revealEntry(CatalogSession &session, const CatalogEntryRef &entry)
             MainList *list = session.controls().list;
             list->selectRows({row});
             list->scrollToRow(row);
-            session.controls().desc->setPlainText(session.choices().decode(entry.file.Description));
+            session.showDescription(entry.file);
             session.UpdateFileCounts();
             break;
         }
@@ -92,7 +91,7 @@ QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> 
         QList<MFile> found;
         for (qsizetype at : positions)
             found.append(rows[at]);
-        session.controls().desc->clear();
+        session.clearDescription();
         session.applyToShownFolder(EntryChange::removing(found)); // undone with the whole removal
     }
     return missing;
@@ -117,12 +116,12 @@ EntryRemovalHooks shownFolderRemovalHooks(CatalogSession &session)
     return hooks;
 }
 
-QList<CatalogEntryRef> shownFolderEntries(const CatalogSession &session)
+std::optional<QList<CatalogEntryRef>> shownFolderEntries(const CatalogSession &session)
 {
-    QList<CatalogEntryRef> entries;
     const FolderItem *folder = session.folderTakingEntries();
     if (!folder)
-        return entries;
+        return std::nullopt;
+    QList<CatalogEntryRef> entries;
     const QList<FolderItem *> folders = session.controls().tree->foldersInPreOrder();
     const int index = int(folders.indexOf(const_cast<FolderItem *>(folder)));
     const CatalogSnapshot snapshot = catalogSnapshot(session);
@@ -174,3 +173,8 @@ QList<int> ShownEntryRows::rowsOf(const CatalogEntryRef &entry)
         return {};
     return m_rowsOfRecord.value(recordKey(entry.file));
 }
+
+SessionCatalogView::SessionCatalogView(CatalogSession &session)
+    : m_session(session)
+    , m_shownRows(session)
+{}

@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the catalog-wide commands (find, check, duplicates) need from the window: the folders
-// as the tree holds them, the folder the list shows, and changes to that list made through
-// the list itself, never by writing its file behind the window's back.
+// The catalog as the window shows it, for the catalog-wide tools: the folders as the tree
+// holds them, the folder the list shows, and changes to that list made through the list
+// itself, never by writing its file behind the window's back.
 #pragma once
 
-#include "catalogentries.h"
-#include "catalogpaths.h"
-#include "entryremoval.h"
-#include "pathmapping.h"
-#include "textencoding.h"
+#include "catalogview.h"
 
 #include <QHash>
 #include <QList>
@@ -17,15 +13,6 @@
 class CatalogSession;
 class FolderItem;
 
-// The catalog as the window has it now.
-struct CatalogSnapshot
-{
-    CatalogPaths paths;
-    QList<CatalogFolder> folders;     // every folder with a record, in the tree's pre-order
-    QByteArray shownContentsFileName; // the folder the list shows; empty when none
-    TextEncoding encoding;            // the catalog's texts are decoded with it
-    QList<PathMapping> pathMappings;  // its paths from other systems open by them
-};
 CatalogSnapshot catalogSnapshot(const CatalogSession &session);
 
 // The folder of a found entry: the one at its position in the tree when that one still has
@@ -45,8 +32,9 @@ QList<qsizetype> removeShownEntries(CatalogSession &session, const QList<MFile> 
 // a damaged file aside (telling the user) before it is rewritten.
 EntryRemovalHooks shownFolderRemovalHooks(CatalogSession &session);
 
-// The shown folder's entries as references (entryIndex is the row).
-QList<CatalogEntryRef> shownFolderEntries(const CatalogSession &session);
+// The shown folder's entries as references (entryIndex is the row); none when no folder
+// takes entries.
+std::optional<QList<CatalogEntryRef>> shownFolderEntries(const CatalogSession &session);
 
 // Finds the rows of the shown list that hold an entry's record, for marks that arrive while a
 // check runs. The lookup is built once per state of the list, not once per entry.
@@ -67,4 +55,25 @@ private:
     QHash<QByteArray, QList<int>> m_rowsOfRecord;
     QByteArray m_folder; // the contents file the table was built for
     bool m_valid = false;
+};
+
+// The window's session seen by the tools.
+class SessionCatalogView final : public CatalogView
+{
+public:
+    explicit SessionCatalogView(CatalogSession &session);
+    Q_DISABLE_COPY_MOVE(SessionCatalogView)
+
+    CatalogSnapshot snapshot() const override { return catalogSnapshot(m_session); }
+    bool reveal(const CatalogEntryRef &entry) override { return revealEntry(m_session, entry); }
+    EntryRemovalHooks removalHooks() override { return shownFolderRemovalHooks(m_session); }
+    std::optional<QList<CatalogEntryRef>> shownEntries() const override
+    {
+        return shownFolderEntries(m_session);
+    }
+    QList<int> shownRowsOf(const CatalogEntryRef &entry) override { return m_shownRows.rowsOf(entry); }
+
+private:
+    CatalogSession &m_session;
+    ShownEntryRows m_shownRows;
 };

@@ -2,6 +2,7 @@
 #include "tmain.h"
 
 #include "conflictmerge.h"
+#include "entryicons.h"
 #include "entrylistmodel.h"
 #include "findbar.h"
 #include "interaction.h"
@@ -51,9 +52,10 @@ TMain::TMain(const Services &services, QWidget *parent)
     m_session = std::make_unique<CatalogSession>(
         CatalogControls{m_mainTree, m_mainList, m_desc, m_numFiles, m_selFiles}, m_interaction,
         *services.shell, *services.icons);
-    m_catalogTools = std::make_unique<CatalogToolCommands>(*m_session, this);
+    m_catalogView = std::make_unique<SessionCatalogView>(*m_session);
+    m_catalogTools = std::make_unique<CatalogToolCommands>(*m_catalogView, m_interaction, this);
     m_catalogChoices = std::make_unique<CatalogChoiceCommands>(*m_session, this);
-    m_entryOpener = std::make_unique<EntryOpener>(*m_session, [this] { PathMappings1Click(); });
+    m_entryOpener = std::make_unique<EntryOpener>(*m_session, [this] { pathMappingsItemClick(); });
     m_folderCommands = std::make_unique<FolderCommands>(*m_session);
     m_entryCommands = std::make_unique<EntryCommands>(*m_session, *m_entryOpener, m_fileDialogInitialDir);
     m_entryCommands->setOneClickCheck(m_oneClickCheck);
@@ -95,39 +97,36 @@ TMain::~TMain()
 
 void TMain::startCatalog()
 {
-    const WorkDirResolution resolved =
-        m_services.workDirectory.isEmpty()
-            ? ResolveWorkDir(*m_services.registry, m_services.programDir, m_services.dataHome)
-            : resolveWorkDirectoryAt(m_services.workDirectory, true);
+    const WorkDirResolution &resolved = m_services.catalog;
     m_session->setPaths(resolved.paths);
     m_session->openChoices(m_services.registry);
     if (!resolved.usable) {
         m_interaction.showMessage(
             QStringLiteral("The catalog folder could not be created, so nothing can be saved.\n%1")
                 .arg(resolved.errorString));
-        m_session->computeUrlIconIndex();
+        m_session->entryIcons().computeUrlIconIndex();
         return;
     }
     if (resolved.newCatalog)
         m_folderCommands->CreateFolder(nullptr, QStringLiteral("Hot Files"));
-    m_session->computeUrlIconIndex();
+    m_session->entryIcons().computeUrlIconIndex();
     m_session->LoadFolderTree();
     if (m_treeSortCheck->isChecked())
         m_mainTree->setAutoSort(true);
     m_catalogChoices->suggestPathMapping(QDir::homePath());
 }
 
-void TMain::TextEncoding1Click()
+void TMain::textEncodingItemClick()
 {
-    m_catalogChoices->TextEncodingClick();
+    m_catalogChoices->textEncodingClick();
 }
 
-void TMain::PathMappings1Click()
+void TMain::pathMappingsItemClick()
 {
-    m_catalogChoices->PathMappingsClick();
+    m_catalogChoices->pathMappingsClick();
 }
 
-void TMain::ShowSiteIcons1Click()
+void TMain::showSiteIconsItemClick()
 {
     const bool on = !m_showSiteIcons->isChecked();
     if (on && !m_siteIconsExplained) {
@@ -169,7 +168,7 @@ void TMain::connectTree()
     connect(m_mainTree, &MainTree::folderClicked, this, [this] {
         const int row = m_mainList->firstSelectedRow();
         if (row < 0)
-            m_desc->clear();
+            m_session->clearDescription();
         else
             m_entryCommands->MainListChange();
     });
@@ -196,7 +195,7 @@ void TMain::connectList()
             [this](const QPoint &at) { m_filePopup->popup(at); });
     connect(m_findBar, &FindBar::filterChanged, m_mainList, &MainList::setFilterText);
     connect(m_findBar, &FindBar::findInAllFoldersRequested, this,
-            [this] { m_catalogTools->FindInAllFoldersClick(); });
+            [this] { m_catalogTools->findInAllFoldersClick(); });
     connect(m_catalogTools.get(), &CatalogToolCommands::entryStatusFound, this,
             [this](int row, const LinkCheckResult &result) {
                 m_model->setMark(row, linkStatusIcon(result, style()), linkStatusText(result));
@@ -378,29 +377,29 @@ void TMain::AboutButClick()
 {
     m_interaction.showAbout();
 }
-void TMain::ImportBookmarks1Click()
+void TMain::importBookmarksItemClick()
 {
-    m_bookmarkCommands->ImportBookmarksClick();
+    m_bookmarkCommands->importBookmarksClick();
 }
-void TMain::ImportFromBrowser1Click()
+void TMain::importFromBrowserItemClick()
 {
-    m_browserImport->ImportFromBrowserClick();
+    m_browserImport->importFromBrowserClick();
 }
-void TMain::ExportBookmarks1Click()
+void TMain::exportBookmarksItemClick()
 {
-    m_bookmarkCommands->ExportBookmarksClick();
+    m_bookmarkCommands->exportBookmarksClick();
 }
-void TMain::ExportFolderBookmarks1Click()
+void TMain::exportFolderBookmarksItemClick()
 {
-    m_bookmarkCommands->ExportFolderBookmarksClick();
+    m_bookmarkCommands->exportFolderBookmarksClick();
 }
-void TMain::RestoreBackup1Click()
+void TMain::restoreBackupItemClick()
 {
-    RestoreBackupCommand(*m_session);
+    restoreBackupCommand(*m_session);
 }
-void TMain::CopyToFolder1Click()
+void TMain::copyToFolderItemClick()
 {
-    m_folderCommands->CopyToFolder();
+    m_folderCommands->copyToFolder();
 }
 
 void TMain::sortList(int column, Qt::SortOrder order)

@@ -15,7 +15,9 @@
 #include "holdinginteraction.h"
 #include "keypresspairing.h"
 #include "mainlist.h"
+#include "shownfolder.h"
 #include "undocommands.h"
+#include "workdirectory.h"
 
 #include <QMainWindow>
 
@@ -53,12 +55,11 @@ public:
         SystemIcons *icons = nullptr;
         SettingsStore *registry = nullptr;
         QString programDir;                  // ends with "/"
-        QString dataHome;                    // where the default catalog goes
-        QString workDirectory;               // a catalog chosen for this run only; empty: the stored one
+        WorkDirResolution catalog;           // where the catalog is, resolved once for the run
         std::function<bool()> trayAvailable; // whether the desktop has a tray; null: ask the desktop
     };
 
-    // Builds the window, finds the work directory and loads the catalog.
+    // Builds the window and loads the catalog.
     // Throws CatalogLoadError when the folder tree file cannot be loaded.
     explicit TMain(const Services &services, QWidget *parent = nullptr);
     ~TMain() override;
@@ -72,43 +73,46 @@ public:
     EntryOpener &entryOpener() { return *m_entryOpener; }
     BookmarkCommands &bookmarkCommands() { return *m_bookmarkCommands; }
     CatalogToolCommands &catalogTools() { return *m_catalogTools; }
+    CatalogView &catalogView() { return *m_catalogView; }
     QString helpPagePath() const;
     // The dialogs of the commands, whose notices can be held back (see HoldingInteraction).
     HoldingInteraction &interaction() { return m_interaction; }
 
     // Handlers that toolbar buttons, menu items and pop-up items share.
-    void AddRootBtnClick();
-    void Addsubfolder1Click();
-    void Delete1Click();
-    void ExitAltF41Click();
-    void RxSpeedButton1Click();
-    void RxSpeedButton2Click();
-    void RxSpeedButton3Click();
-    void GridButtonClick();
-    void ArrangeButClick();
-    void Addfile1Click();
-    void AddDirButClick();
-    void RxSpeedButton6Click();
-    void PasteURLlink1Click();
-    void Delete2Click();
-    void Properties1Click();
-    void HTMLhelp1Click();
-    void AboutButClick();
-    void HideOptsClick();
-    void HideInfoClick();
-    void HideOptsButClick();
-    void HideInfoButClick();
-    void TreeSortCheckClick();
-    void MainListDblClick();
-    void ImportBookmarks1Click();
-    void ImportFromBrowser1Click();
-    void ExportBookmarks1Click();
-    void ExportFolderBookmarks1Click();
-    void RestoreBackup1Click();
-    void CopyToFolder1Click();
-    void TextEncoding1Click();
-    void PathMappings1Click();
-    void ShowSiteIcons1Click();
+    void AddRootBtnClick();    // Add folder button, Folder > Add a new folder (F7), tree pop-up Add folder
+    void Addsubfolder1Click(); // Add subfolder button, Folder > Add subfolder, tree pop-up Add subfolder
+    void
+    Delete1Click(); // Delete selected folder button, Folder > Delete, tree pop-up Delete, Del in the tree
+    void ExitAltF41Click();     // Folder > Exit
+    void RxSpeedButton1Click(); // Large Icons button and View item
+    void RxSpeedButton2Click(); // Small Icons button and View item
+    void RxSpeedButton3Click(); // List button and View item
+    void GridButtonClick();     // Grid button, View > Report
+    void ArrangeButClick();     // Arrange Icons button and View item
+    void Addfile1Click();       // Add file button, File > Insert files (Ins), list pop-up Add file
+    void AddDirButClick();      // Add directory button, File > Insert Directory
+    void RxSpeedButton6Click(); // Add URL button, File > Insert URL link (Shift-Ins)
+    void PasteURLlink1Click();  // Paste URL link button, File > Paste URL link, list pop-up Paste URL link
+    void Delete2Click();        // Delete file or link button, File > Delete, list pop-up Delete
+    void Properties1Click();    // File or link properties button, File > Properties, list pop-up Properties
+    void HTMLhelp1Click();      // HTML Help button, Help > HTML help
+    void AboutButClick();       // About button, Help > About
+    void HideOptsClick();       // View > Hide Options toolbar
+    void HideInfoClick();       // View > Hide Info toolbar
+    void HideOptsButClick();    // the Options toolbar's close button
+    void HideInfoButClick();    // the Information toolbar's close button
+    void TreeSortCheckClick();  // the Auto sort tree check box
+    void MainListDblClick();    // a double click in the list, list pop-up Open
+    // The menu items added to the classic window's.
+    void importBookmarksItemClick();
+    void importFromBrowserItemClick();
+    void exportBookmarksItemClick();
+    void exportFolderBookmarksItemClick();
+    void restoreBackupItemClick();
+    void copyToFolderItemClick();
+    void textEncodingItemClick();
+    void pathMappingsItemClick();
+    void showSiteIconsItemClick();
     // Brings the window back from the tray or the taskbar as it was, maximised or not.
     void ShowFromTray();
 
@@ -183,6 +187,7 @@ private:
     TrayIcon *m_progTrayIcon = nullptr;
 
     std::unique_ptr<CatalogSession> m_session;
+    std::unique_ptr<SessionCatalogView> m_catalogView;
     std::unique_ptr<CatalogToolCommands> m_catalogTools; // its dialogs close before the session goes
     std::unique_ptr<EntryOpener> m_entryOpener;
     std::unique_ptr<FolderCommands> m_folderCommands;

@@ -26,6 +26,23 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The classic window's measures, in pixels: the window without its menu bar, the tree beside
+// the list, the list above the description, the toolbar buttons and the captions.
+constexpr int ClientWidth = 578;
+constexpr int ClientHeight = 400;
+constexpr int TreeWidth = 185;
+constexpr int ListWidth = 390;
+constexpr int ListHeight = 300;
+constexpr int DescriptionHeight = 66;
+constexpr QSize ToolButtonSize(25, 25);
+constexpr QSize ToolGlyphSize(18, 18);
+constexpr int CloseButtonWidth = 25;
+constexpr int OptionsCloseHeight = 22;
+constexpr int InfoCloseHeight = 18;
+constexpr int CaptionMinWidth = 55;
+constexpr int CounterMinWidth = 33;
+
 QIcon glyph(const QString &name)
 {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
@@ -40,7 +57,7 @@ QToolButton *closeButton(const char *name, const QString &hint, int height)
     bold.setBold(true);
     button->setFont(bold);
     button->setAutoRaise(true);
-    button->setFixedSize(25, height);
+    button->setFixedSize(CloseButtonWidth, height);
     button->setToolTip(hint);
     button->setAccessibleName(hint);
     button->setFocusPolicy(Qt::NoFocus); // the menu item of the same name does it from the keyboard
@@ -51,7 +68,7 @@ QLabel *panelCaption(const char *name, const QString &text)
 {
     auto *label = new QLabel(text);
     label->setObjectName(QLatin1String(name));
-    label->setMinimumWidth(55);
+    label->setMinimumWidth(CaptionMinWidth);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -60,7 +77,7 @@ QLabel *counter(const char *name)
 {
     auto *label = new QLabel(QStringLiteral("0"));
     label->setObjectName(QLatin1String(name));
-    label->setMinimumWidth(33); // and wider for a count that needs it: no digit is ever cut
+    label->setMinimumWidth(CounterMinWidth); // and wider for a count that needs it: no digit is ever cut
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -94,7 +111,7 @@ void TMain::createControls()
     m_splitter1->addWidget(m_mainTree);
     m_splitter1->addWidget(listPane);
     m_splitter1->setStretchFactor(1, 1);
-    m_splitter1->setSizes({185, 390});
+    m_splitter1->setSizes({TreeWidth, ListWidth});
 
     m_groupBox1 = new QGroupBox(QStringLiteral("Description"));
     m_groupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -119,7 +136,7 @@ void TMain::createControls()
     m_splitter2->addWidget(m_splitter1);
     m_splitter2->addWidget(m_groupBox1);
     m_splitter2->setStretchFactor(0, 1);
-    m_splitter2->setSizes({300, 66});
+    m_splitter2->setSizes({ListHeight, DescriptionHeight});
     // The style draws no focus on a list or a text pane, and the tree's selection looks the
     // same whether the tree has the focus or not: a frame in the highlight colour shows
     // which of the three the keys go to.
@@ -127,7 +144,7 @@ void TMain::createControls()
         "QAbstractItemView, QPlainTextEdit { border: 1px solid palette(mid); }"
         "QAbstractItemView:focus, QPlainTextEdit:focus { border: 1px solid palette(highlight); }"));
     setCentralWidget(m_splitter2);
-    resize(578, 400 + menuBar()->sizeHint().height());
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 }
 
 QToolButton *TMain::toolButton(QToolBar *bar, const char *name, const QString &hint, const QString &icon,
@@ -140,8 +157,8 @@ QToolButton *TMain::toolButton(QToolBar *bar, const char *name, const QString &h
     button->setAccessibleName(hint);
     button->setAccessibleDescription(hint);
     button->setAutoRaise(true);
-    button->setFixedSize(25, 25);
-    button->setIconSize({18, 18});
+    button->setFixedSize(ToolButtonSize);
+    button->setIconSize(ToolGlyphSize);
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QToolButton::clicked, this, handler);
@@ -221,7 +238,8 @@ QToolBar *TMain::createOptionsToolBar()
     for (QCheckBox *check : {m_oneClickCheck, m_trayCheck, m_treeSortCheck})
         layout->addWidget(check);
     bar->addWidget(panel2);
-    QToolButton *hide = closeButton("HideOptsBut", QStringLiteral("Hide Options toolbar"), 22);
+    QToolButton *hide =
+        closeButton("HideOptsBut", QStringLiteral("Hide Options toolbar"), OptionsCloseHeight);
     connect(hide, &QToolButton::clicked, this, &TMain::HideOptsButClick);
     bar->addWidget(hide);
     return bar;
@@ -255,7 +273,8 @@ QToolBar *TMain::createInfoToolBar()
     layout->addWidget(m_selFiles);
     layout->addWidget(label("Label2", QStringLiteral("files")));
     bar->addWidget(panel1);
-    QToolButton *hide = closeButton("HideInfoBut", QStringLiteral("Hide Information toolbar"), 18);
+    QToolButton *hide =
+        closeButton("HideInfoBut", QStringLiteral("Hide Information toolbar"), InfoCloseHeight);
     connect(hide, &QToolButton::clicked, this, &TMain::HideInfoButClick);
     bar->addWidget(hide);
     return bar;
@@ -332,7 +351,7 @@ void TMain::createViewMenu(QMenu *view)
     m_hideOpts = checkItem(view, "HideOpts", QStringLiteral("Hide &Options toolbar"), &TMain::HideOptsClick);
     m_hideInfo = checkItem(view, "HideInfo", QStringLiteral("Hide I&nfo toolbar"), &TMain::HideInfoClick);
     m_showSiteIcons =
-        checkItem(view, "ShowSiteIcons1", QStringLiteral("Show si&te icons"), &TMain::ShowSiteIcons1Click);
+        checkItem(view, "ShowSiteIcons1", QStringLiteral("Show si&te icons"), &TMain::showSiteIconsItemClick);
 }
 
 // The order that a click on the report's headers sets, from the keyboard: the check marks
@@ -377,21 +396,23 @@ void TMain::createFileMenu(QMenu *file)
     menuItem(file, "PasteURLlink2", QStringLiteral("&Paste URL link"), &TMain::PasteURLlink1Click);
     menuItem(file, "DeleteDel2", QStringLiteral("&Delete (Del)"), &TMain::Delete2Click);
     menuItem(file, "Properties2", QStringLiteral("Pr&operties..."), &TMain::Properties1Click);
-    menuItem(file, "CopyToFolder2", QStringLiteral("&Copy to folder..."), &TMain::CopyToFolder1Click);
+    menuItem(file, "CopyToFolder2", QStringLiteral("&Copy to folder..."), &TMain::copyToFolderItemClick);
     file->addSeparator();
-    menuItem(file, "ImportBookmarks1", QStringLiteral("&Import bookmarks..."), &TMain::ImportBookmarks1Click);
+    menuItem(file, "ImportBookmarks1", QStringLiteral("&Import bookmarks..."),
+             &TMain::importBookmarksItemClick);
     menuItem(file, "ImportFromBrowser1", QStringLiteral("Import from brow&ser..."),
-             &TMain::ImportFromBrowser1Click);
-    menuItem(file, "ExportBookmarks1", QStringLiteral("E&xport bookmarks..."), &TMain::ExportBookmarks1Click);
+             &TMain::importFromBrowserItemClick);
+    menuItem(file, "ExportBookmarks1", QStringLiteral("E&xport bookmarks..."),
+             &TMain::exportBookmarksItemClick);
     menuItem(file, "ExportFolderBookmarks1", QStringLiteral("Export folder as &bookmarks..."),
-             &TMain::ExportFolderBookmarks1Click);
-    menuItem(file, "RestoreBackup1", QStringLiteral("Restore bac&kup..."), &TMain::RestoreBackup1Click);
+             &TMain::exportFolderBookmarksItemClick);
+    menuItem(file, "RestoreBackup1", QStringLiteral("Restore bac&kup..."), &TMain::restoreBackupItemClick);
 }
 
 void TMain::createCatalogMenu(QMenu *catalog)
 {
-    menuItem(catalog, "TextEncoding1", QStringLiteral("Text &encoding..."), &TMain::TextEncoding1Click);
-    menuItem(catalog, "PathMappings1", QStringLiteral("&Path mappings..."), &TMain::PathMappings1Click);
+    menuItem(catalog, "TextEncoding1", QStringLiteral("Text &encoding..."), &TMain::textEncodingItemClick);
+    menuItem(catalog, "PathMappings1", QStringLiteral("&Path mappings..."), &TMain::pathMappingsItemClick);
 }
 
 void TMain::createHelpMenu(QMenu *help)
@@ -423,17 +444,17 @@ void TMain::createToolsMenu()
     CatalogToolCommands *commands = m_catalogTools.get();
     item("Find1", QStringLiteral("&Find in this folder"), QKeySequence::Find, [this] { m_findBar->open(); });
     item("FindInAllFolders1", QStringLiteral("Find in &all folders..."),
-         QKeySequence(QStringLiteral("Ctrl+Shift+F")), [commands] { commands->FindInAllFoldersClick(); });
+         QKeySequence(QStringLiteral("Ctrl+Shift+F")), [commands] { commands->findInAllFoldersClick(); });
     tools->addSeparator();
     item("CheckEntries1", QStringLiteral("&Check entries in this folder..."),
-         QKeySequence(QStringLiteral("Ctrl+Shift+K")), [commands] { commands->CheckFolderEntriesClick(); });
+         QKeySequence(QStringLiteral("Ctrl+Shift+K")), [commands] { commands->checkFolderEntriesClick(); });
     item("CheckAllEntries1", QStringLiteral("Check entries in all f&olders..."), {},
-         [commands] { commands->CheckAllEntriesClick(); });
+         [commands] { commands->checkAllEntriesClick(); });
     tools->addSeparator();
     item("FindDuplicates1", QStringLiteral("Find &duplicates in this folder..."),
-         QKeySequence(QStringLiteral("Ctrl+Shift+D")), [commands] { commands->FolderDuplicatesClick(); });
+         QKeySequence(QStringLiteral("Ctrl+Shift+D")), [commands] { commands->folderDuplicatesClick(); });
     item("FindAllDuplicates1", QStringLiteral("Find duplicates in all fo&lders..."), {},
-         [commands] { commands->AllDuplicatesClick(); });
+         [commands] { commands->allDuplicatesClick(); });
 }
 
 // Tab and Shift+Tab go round the tree, the list and the description pane (then the options),
@@ -490,5 +511,6 @@ void TMain::createPopups()
     menuItem(m_filePopup, "Addfile1", QStringLiteral("&Add file..."), &TMain::Addfile1Click);
     menuItem(m_filePopup, "Properties1", QStringLiteral("&Properties..."), &TMain::Properties1Click);
     menuItem(m_filePopup, "PasteURLlink1", QStringLiteral("Paste &URL link"), &TMain::PasteURLlink1Click);
-    menuItem(m_filePopup, "CopyToFolder1", QStringLiteral("&Copy to folder..."), &TMain::CopyToFolder1Click);
+    menuItem(m_filePopup, "CopyToFolder1", QStringLiteral("&Copy to folder..."),
+             &TMain::copyToFolderItemClick);
 }

@@ -18,11 +18,11 @@ void UndoCommands::fillMenu(QMenu *edit)
     m_undo = edit->addAction(QString());
     m_undo->setObjectName(QStringLiteral("Undo1"));
     m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QObject::connect(m_undo, &QAction::triggered, edit, [this] { Undo(); });
+    QObject::connect(m_undo, &QAction::triggered, edit, [this] { undo(); });
     m_redo = edit->addAction(QString());
     m_redo->setObjectName(QStringLiteral("Redo1"));
     m_redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    QObject::connect(m_redo, &QAction::triggered, edit, [this] { Redo(); });
+    QObject::connect(m_redo, &QAction::triggered, edit, [this] { redo(); });
     QObject::connect(&m_session.history(), &ChangeHistory::changed, edit, [this] { updateActions(); });
     updateActions();
 }
@@ -38,12 +38,12 @@ void UndoCommands::updateActions()
                                       : QStringLiteral("&Redo"));
 }
 
-void UndoCommands::Undo()
+void UndoCommands::undo()
 {
     takeStep(Direction::Back);
 }
 
-void UndoCommands::Redo()
+void UndoCommands::redo()
 {
     takeStep(Direction::Forward);
 }

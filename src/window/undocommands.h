@@ -17,8 +17,8 @@ public:
     // Fills the Edit menu: its items name the step they undo and redo, and are disabled when
     // there is none.
     void fillMenu(QMenu *edit);
-    void Undo();
-    void Redo();
+    void undo();
+    void redo();
 
 private:
     enum class Direction { Back, Forward };

@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Helpers shared by the bookmark tests: short record makers and a readable dump of a folder
-// tree, so that a failed comparison shows where two trees part.
+// Helpers shared by the bookmark tests: a folder maker, the bookmark files of tests/data, and
+// a readable dump of a folder tree, so that a failed comparison shows where two trees part.
 #pragma once
 
 #include "bookmarkfolder.h"
+#include "testfiles.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 #include <QMetaType>
-
-inline MFile urlEntry(const QByteArray &path, const QByteArray &description, const QByteArray &program = {})
-{
-    return MFile{MFile::UrlKind, path, program, description};
-}
-
-inline MFile fileEntry(const QByteArray &path, const QByteArray &description, const QByteArray &program = {})
-{
-    return MFile{MFile::FileKind, path, program, description};
-}
 
 inline BookmarkFolder folder(const QByteArray &name, QList<MFile> entries,
                              QList<BookmarkFolder> subfolders = {})
@@ -47,8 +38,7 @@ inline QByteArray dump(const BookmarkFolder &f)
 
 inline QByteArray fixture(const char *name)
 {
-    QFile file(QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testData(("bookmarks/" + QByteArray(name)).constData());
 }
 
 Q_DECLARE_METATYPE(BookmarkFolder)

@@ -12,6 +12,7 @@
 #include "foldertree.h"
 #include "nohardlinkswriter.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,11 +116,6 @@ QByteArray read(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 // A catalog of two folders, with the things beside it that are not catalog files.

@@ -6,6 +6,7 @@
 #include "bookmarkimport.h"
 #include "bookmarkmapping.h"
 #include "bookmarktestsupport.h"
+#include "entrymakers.h"
 #include "testenvironment.h"
 
 #include <QTest>

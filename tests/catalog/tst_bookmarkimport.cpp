@@ -4,6 +4,7 @@
 #include "bookmarkimport.h"
 #include "bookmarkmapping.h"
 #include "bookmarktestsupport.h"
+#include "entrymakers.h"
 #include "testenvironment.h"
 
 #include <QTemporaryDir>

@@ -5,6 +5,7 @@
 #include "conflictcopies.h"
 #include "contentsfile.h"
 #include "entrychange.h"
+#include "entrymakers.h"
 #include "filefingerprint.h"
 #include "folderchange.h"
 #include "testenvironment.h"
@@ -17,11 +18,6 @@
 #include <algorithm>
 
 namespace {
-
-MFile url(const char *path, const char *description = "")
-{
-    return MFile{MFile::UrlKind, path, {}, description};
-}
 
 QList<MFile> sorted(QList<MFile> files)
 {
@@ -50,27 +46,28 @@ private Q_SLOTS:
 // its entries by record, wherever they moved, and loses nothing of theirs.
 void TestCatalogChanges::appliesByRecordToWhatIsThere()
 {
-    const QList<MFile> onDisk{url("x"), url("a"), url("c"), url("a"), url("d")};
+    const QList<MFile> onDisk{urlEntry("x"), urlEntry("a"), urlEntry("c"), urlEntry("a"), urlEntry("d")};
     EntryChange change;
-    change.added = {url("n1"), url("n2")};
-    change.removed = {url("a"), url("b")}; // "b" is gone already
-    change.replaced = {{url("c"), url("c", "edited")}, {url("b"), url("b", "edited")}};
+    change.added = {urlEntry("n1"), urlEntry("n2")};
+    change.removed = {urlEntry("a"), urlEntry("b")}; // "b" is gone already
+    change.replaced = {{urlEntry("c"), urlEntry("c", "edited")}, {urlEntry("b"), urlEntry("b", "edited")}};
     const EntryChangeOutcome outcome = applyEntryChange(onDisk, change);
     // One "a" of two goes; the edit of the deleted "b" is kept, as a new entry before the adds.
-    const QList<MFile> expected{url("x"),           url("c", "edited"), url("a"), url("d"),
-                                url("b", "edited"), url("n1"),          url("n2")};
+    const QList<MFile> expected{urlEntry("x"), urlEntry("c", "edited"), urlEntry("a"),
+                                urlEntry("d"), urlEntry("b", "edited"), urlEntry("n1"),
+                                urlEntry("n2")};
     QCOMPARE(outcome.entries, expected);
-    QCOMPARE(outcome.keptAsNew, QList<MFile>{url("b", "edited")});
-    QCOMPARE(outcome.alreadyGone, QList<MFile>{url("b")});
+    QCOMPARE(outcome.keptAsNew, QList<MFile>{urlEntry("b", "edited")});
+    QCOMPARE(outcome.alreadyGone, QList<MFile>{urlEntry("b")});
 }
 
 void TestCatalogChanges::invertedChangeTakesItBack()
 {
-    const QList<MFile> before{url("a"), url("b"), url("c")};
+    const QList<MFile> before{urlEntry("a"), urlEntry("b"), urlEntry("c")};
     EntryChange change;
-    change.added = {url("n")};
-    change.removed = {url("a")};
-    change.replaced = {{url("b"), url("b", "edited")}};
+    change.added = {urlEntry("n")};
+    change.removed = {urlEntry("a")};
+    change.replaced = {{urlEntry("b"), urlEntry("b", "edited")}};
     const QList<MFile> after = applyEntryChange(before, change).entries;
     QCOMPARE(sorted(applyEntryChange(after, change.inverted()).entries), sorted(before));
     QCOMPARE(change.inverted().inverted(), change);
@@ -141,7 +138,7 @@ void TestCatalogChanges::folderEditsTakeBackWhatTheyDidWithTheFiles()
     const QList<FolderRecord> start{folder(0, "A", "cat0.lsf"), folder(1, "B", "cat1.lsf"),
                                     folder(2, "B2", "cat3.lsf"), folder(0, "C", "cat2.lsf")};
     QVERIFY(saveFolderTree(paths, start));
-    const QByteArray entriesOfA = serializeContents({url("https://a/")});
+    const QByteArray entriesOfA = serializeContents({urlEntry("https://a/")});
     for (const char *file : {"cat1.lsf", "cat2.lsf", "cat3.lsf"})
         QVERIFY(writeContentsFile(*paths.ContentsFilePath(MTree{file}), emptyContents()));
     QVERIFY(writeContentsFile(*paths.ContentsFilePath(MTree{"cat0.lsf"}), entriesOfA));
@@ -164,7 +161,7 @@ void TestCatalogChanges::folderEditsTakeBackWhatTheyDidWithTheFiles()
     QVERIFY(restored.saved);
     QCOMPARE(restored.changedElsewhere, 0);
     QCOMPARE(names(), (QList<QByteArray>{"A", ">B", ">>B2", "C"})); // back in its place
-    QCOMPARE(readContentsFile(fileOfA).entries, QList<MFile>{url("https://a/")});
+    QCOMPARE(readContentsFile(fileOfA).entries, QList<MFile>{urlEntry("https://a/")});
     QCOMPARE(restored.folderToShow, MTree{"cat0.lsf"});
     QCOMPARE(applyCatalogEdit(paths, restored.inverse).saved.ok, true);
     QCOMPARE(names(), QList<QByteArray>{"C"});
@@ -192,7 +189,7 @@ void TestCatalogChanges::fingerprintSeesWhatTheStampMisses()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("cat0.lsf"));
-    const QByteArray ours = serializeContents({url("aaaa")});
+    const QByteArray ours = serializeContents({urlEntry("aaaa")});
     const QDateTime time = QDateTime::fromSecsSinceEpoch(1700000000);
     const auto writeAt = [&](const QByteArray &bytes) {
         QFile file(path);
@@ -205,7 +202,7 @@ void TestCatalogChanges::fingerprintSeesWhatTheStampMisses()
     const FileFingerprint written = fingerprintAfterWrite(path, ours);
     QCOMPARE(readContentsFile(path).fingerprint, written); // read as it was written
 
-    writeAt(serializeContents({url("bbbb")})); // the same size, the same time
+    writeAt(serializeContents({urlEntry("bbbb")})); // the same size, the same time
     QVERIFY(stampUnchanged(path, written));
     QVERIFY(!readContentsFile(path).fingerprint.sameBytes(written));
 

@@ -3,24 +3,14 @@
 // checked against a plain reference, batches, cancelling, and the worker-thread search.
 #include "catalogbuilder.h"
 #include "catalogsearch.h"
+#include "entrymakers.h"
 #include "testenvironment.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-MFile fileEntry(const QByteArray &path, const QByteArray &description = {})
-{
-    return {MFile::FileKind, path, {}, description};
-}
-
-MFile urlEntry(const QByteArray &url, const QByteArray &description = {})
-{
-    return {MFile::UrlKind, url, {}, description};
-}
 
 // What the user means by a match, written the slow and obvious way.
 bool referenceMatch(const MFile &file, const QString &query)
@@ -63,9 +53,7 @@ private Q_SLOTS:
     void searchMatchesReference();
     void batchesAndProgress();
     void cancelledSearchStops();
-    void workerSearch();
     void newSearchDropsOldResults();
-    void benchmarkCatalog();
 };
 
 void TestCatalogSearch::folderPaths()
@@ -233,29 +221,8 @@ void TestCatalogSearch::cancelledSearchStops()
     QCOMPARE(batches, 1);
 }
 
-void TestCatalogSearch::workerSearch()
-{
-    QTemporaryDir dir;
-    CatalogBuilder catalog(dir.path());
-    for (int i = 0; i < 30; ++i)
-        catalog.addFolder(0, "F" + QByteArray::number(i), generatedEntries(300, i));
-    catalog.save();
-
-    CatalogSearch search;
-    QList<CatalogEntryRef> hits;
-    connect(&search, &CatalogSearch::hitsFound, this,
-            [&](const QList<CatalogEntryRef> &batch) { hits.append(batch); });
-    QSignalSpy finished(&search, &CatalogSearch::finished);
-    QSignalSpy progress(&search, &CatalogSearch::progressChanged);
-    search.start(catalog.paths, catalog.catalog(), QStringLiteral("holiday"));
-    QVERIFY(search.isRunning());
-    QVERIFY(finished.wait(10000));
-    QVERIFY(!search.isRunning());
-    QCOMPARE(hits, referenceSearch(catalog, QStringLiteral("holiday")));
-    QCOMPARE(progress.last().at(0).toInt(), 30);
-    QCOMPARE(progress.last().at(1).toInt(), 30);
-}
-
+// A search on the worker runs to its end with its progress; a new one drops the old one's
+// results, even those already posted.
 void TestCatalogSearch::newSearchDropsOldResults()
 {
     QTemporaryDir dir;
@@ -269,52 +236,34 @@ void TestCatalogSearch::newSearchDropsOldResults()
     connect(&search, &CatalogSearch::hitsFound, this,
             [&](const QList<CatalogEntryRef> &batch) { hits.append(batch); });
     QSignalSpy finished(&search, &CatalogSearch::finished);
+    QSignalSpy progress(&search, &CatalogSearch::progressChanged);
+    QSignalSpy firstHits(&search, &CatalogSearch::hitsFound);
     search.start(catalog.paths, catalog.catalog(), QStringLiteral("pdf"));
-    QThread::msleep(20); // let the first one post batches that are still queued
+    QVERIFY(firstHits.wait(20000)); // the first one goes on posting batches meanwhile
+    hits.clear();
     search.start(catalog.paths, catalog.catalog(), QStringLiteral("recipe"));
+    QVERIFY(search.isRunning());
     QVERIFY(finished.wait(20000));
+    QVERIFY(!search.isRunning());
     QCOMPARE(finished.size(), 1);
     QCOMPARE(hits, referenceSearch(catalog, QStringLiteral("recipe")));
+    QCOMPARE(progress.last().at(0).toInt(), 20);
+    QCOMPARE(progress.last().at(1).toInt(), 20);
 
-    // A cancelled search says nothing more, and the object can go while a worker runs.
+    // A cancelled search says nothing more, for as long as the same search takes on another
+    // object. And the object can go while a worker runs.
     hits.clear();
     search.start(catalog.paths, catalog.catalog(), QStringLiteral("pdf"));
     search.cancel();
-    QTest::qWait(50);
+    CatalogSearch witness;
+    QSignalSpy witnessDone(&witness, &CatalogSearch::finished);
+    witness.start(catalog.paths, catalog.catalog(), QStringLiteral("pdf"));
+    QVERIFY(witnessDone.wait(20000));
     QVERIFY(hits.isEmpty());
     QCOMPARE(finished.size(), 1);
     auto gone = std::make_unique<CatalogSearch>();
     gone->start(catalog.paths, catalog.catalog(), QStringLiteral("pdf"));
     gone.reset();
-}
-
-// Not a timed test: prints the figure for the benchmark catalog (2,000 folders, one of them
-// with 100,000 entries), from files the system has cached.
-void TestCatalogSearch::benchmarkCatalog()
-{
-    QTemporaryDir dir;
-    CatalogBuilder catalog(dir.path());
-    for (int i = 0; i < 2000; ++i)
-        catalog.addFolder(i == 0 ? 0 : 1 + (i % 2), "Folder " + QByteArray::number(i),
-                          generatedEntries(i == 1000 ? 100000 : 10, i));
-    catalog.save();
-    const QList<CatalogFolder> folders = catalog.catalog();
-    for (const QString &query :
-         {QStringLiteral("holiday"), QStringLiteral("zzz-absent"), QStringLiteral("\u00e9t\u00e9")}) {
-        qsizetype count = 0;
-        std::atomic<bool> cancel = false;
-        double best = 1e9;
-        for (int run = 0; run < 3; ++run) {
-            count = 0;
-            QElapsedTimer timer;
-            timer.start();
-            searchCatalog(catalog.paths, folders, query, {}, cancel,
-                          {[&](QList<CatalogEntryRef> &&b) { count += b.size(); }, {}});
-            best = std::min(best, timer.nsecsElapsed() / 1e6);
-        }
-        qInfo("search \"%s\": %lld matches in %.1f ms (2,000 folders, 120,000 entries)", qPrintable(query),
-              qlonglong(count), best);
-    }
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestCatalogSearch)

@@ -2,6 +2,7 @@
 // The contents file against hand-built fixtures, damaged files and the file I/O around it.
 #include "contentsfile.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,14 +29,6 @@ QByteArray entry(const QByteArray &path, const QByteArray &program, const QByteA
                  qint32 kind)
 {
     return text(path) + text(program) + text(description) + le32(kind);
-}
-
-QByteArray fixture(const char *name)
-{
-    QFile file(QStringLiteral(LINKSHELF_TEST_DATA "/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll();
 }
 
 QList<QByteArray> pathsOf(const QList<MFile> &entries)
@@ -74,17 +67,17 @@ void TestContentsFile::fixtures_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<MFile>>("entries");
 
-    QTest::newRow("no entries") << fixture("contents-empty.lsf") << QList<MFile>{};
+    QTest::newRow("no entries") << testData("contents-empty.lsf") << QList<MFile>{};
     QTest::newRow("file entry of 16 bytes plus its path")
-        << fixture("contents-file-entry.lsf")
+        << testData("contents-file-entry.lsf")
         << QList<MFile>{{MFile::FileKind, "/home/ana/notes.txt", {}, {}}};
     QTest::newRow("description of two lines joined by CR LF")
-        << fixture("contents-multiline.lsf")
+        << testData("contents-multiline.lsf")
         << QList<MFile>{{MFile::UrlKind, "https://example.org/", {}, "first line\r\nsecond line"}};
     QTest::newRow("kind 2 kept as 2")
-        << fixture("contents-kind2.lsf")
+        << testData("contents-kind2.lsf")
         << QList<MFile>{{2, "/tmp/a.txt", {}, {}}, {0, "/tmp/b.txt", "/bin/vim", "note"}};
-    QTest::newRow("texts that are not UTF-8") << fixture("contents-non-utf8.lsf")
+    QTest::newRow("texts that are not UTF-8") << testData("contents-non-utf8.lsf")
                                               << QList<MFile>{{0, "/srv/caf\xe9/\xff.txt",
                                                                "/opt/\xc3\x28"
                                                                "b",

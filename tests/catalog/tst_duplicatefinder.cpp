@@ -3,25 +3,15 @@
 // chosen entries from several contents files, the shown folder through the window only.
 #include "catalogbuilder.h"
 #include "duplicatefinder.h"
+#include "entrymakers.h"
 #include "entryremoval.h"
 #include "failingfilewriter.h"
 #include "testenvironment.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-MFile fileEntry(const QByteArray &path, const QByteArray &description = {})
-{
-    return {MFile::FileKind, path, {}, description};
-}
-
-MFile urlEntry(const QByteArray &url, const QByteArray &description = {})
-{
-    return {MFile::UrlKind, url, {}, description};
-}
 
 // "folder:entry" of each member, groups separated by "|".
 QString describe(const QList<DuplicateGroup> &groups)

@@ -4,6 +4,7 @@
 #include "foldername.h"
 #include "foldertree.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,27 +14,6 @@
 namespace {
 
 const QByteArray NoRecordMark = QByteArrayLiteral("<none>");
-
-QByteArray fixture(const char *name)
-{
-    QFile file(QStringLiteral(LINKSHELF_TEST_DATA "/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QList<FolderRecord> folders(const QList<int> &levels)
 {
@@ -89,7 +69,7 @@ void TestFolderTree::treeReaderRules_data()
     const Names example{"Hot Files", "News", "Daily", "Tools"};
     const Levels exampleLevels{0, 1, 2, 0};
 
-    QTest::newRow("example, CR LF") << fixture("tree-example.lsf") << exampleLevels << example << QString();
+    QTest::newRow("example, CR LF") << testData("tree-example.lsf") << exampleLevels << example << QString();
     QTest::newRow("LF alone") << QByteArray("Hot Files\n\tNews\n\t\tDaily\nTools\n") << exampleLevels
                               << example << QString();
     QTest::newRow("CR alone") << QByteArray("Hot Files\r\tNews\r\t\tDaily\rTools\r") << exampleLevels
@@ -173,7 +153,7 @@ void TestFolderTree::indexLines_data()
     using Records = QList<QByteArray>;
     const QByteArray longName = QByteArray(600, 'x') + ".lsf";
     const QByteArray none = NoRecordMark;
-    QTest::newRow("fixture") << fixture("itree-example.lsf")
+    QTest::newRow("fixture") << testData("itree-example.lsf")
                              << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"} << 0;
     QTest::newRow("LF and CR alone") << QByteArray("cat0.lsf\nNULL\rcat1.lsf\r\ncat2.lsf")
                                      << Records{"cat0.lsf", none, "cat1.lsf", "cat2.lsf"} << 0;
@@ -222,7 +202,7 @@ void TestFolderTree::stateBytes_data()
     QTest::addColumn<QList<bool>>("selected");
 
     using Flags = QList<bool>;
-    QTest::newRow("fixture") << fixture("etree-example.lsf") << Flags{true, true, false, false}
+    QTest::newRow("fixture") << testData("etree-example.lsf") << Flags{true, true, false, false}
                              << Flags{false, false, true, false};
     QTest::newRow("both bits") << QByteArray("\x03\x00\x00\x00", 4) << Flags{true, false, false, false}
                                << Flags{true, false, false, false};
@@ -258,9 +238,9 @@ void TestFolderTree::stateBytes()
 void TestFolderTree::writerMatchesFixtures()
 {
     const FolderTreeBytes bytes = serializeFolderTree(exampleTree());
-    QCOMPARE(bytes.tree, fixture("tree-example.lsf"));
-    QCOMPARE(bytes.index, fixture("itree-example.lsf"));
-    QCOMPARE(bytes.state, fixture("etree-example.lsf"));
+    QCOMPARE(bytes.tree, testData("tree-example.lsf"));
+    QCOMPARE(bytes.index, testData("itree-example.lsf"));
+    QCOMPARE(bytes.state, testData("etree-example.lsf"));
 }
 
 void TestFolderTree::writerEdgeCases_data()
@@ -300,9 +280,9 @@ void TestFolderTree::loadFixtures()
 {
     QTemporaryDir dir;
     const CatalogPaths paths = CatalogPaths::forWorkDirectory(dir.path());
-    writeFile(paths.TreeFilePath, fixture("tree-example.lsf"));
-    writeFile(paths.ITreeFilePath, fixture("itree-example.lsf"));
-    writeFile(paths.ETreeFilePath, fixture("etree-example.lsf"));
+    writeFile(paths.TreeFilePath, testData("tree-example.lsf"));
+    writeFile(paths.ITreeFilePath, testData("itree-example.lsf"));
+    writeFile(paths.ETreeFilePath, testData("etree-example.lsf"));
 
     const FolderTreeLoad load = loadFolderTree(paths);
     QCOMPARE(load.status, FolderTreeLoad::Loaded);
@@ -318,15 +298,15 @@ void TestFolderTree::loadWithMissingFiles()
     const CatalogPaths paths = CatalogPaths::forWorkDirectory(dir.path());
     QCOMPARE(loadFolderTree(paths).status, FolderTreeLoad::TreeFileMissing);
 
-    writeFile(paths.TreeFilePath, fixture("tree-example.lsf"));
-    writeFile(paths.ETreeFilePath, fixture("etree-example.lsf"));
+    writeFile(paths.TreeFilePath, testData("tree-example.lsf"));
+    writeFile(paths.ETreeFilePath, testData("etree-example.lsf"));
     FolderTreeLoad load = loadFolderTree(paths);
     QCOMPARE(load.status, FolderTreeLoad::Loaded);
     QVERIFY(!load.indexRead && !load.stateRead);
-    QCOMPARE(load.folders, parseTreeText(fixture("tree-example.lsf")).folders);
+    QCOMPARE(load.folders, parseTreeText(testData("tree-example.lsf")).folders);
 
     QVERIFY(QFile::remove(paths.ETreeFilePath));
-    writeFile(paths.ITreeFilePath, fixture("itree-example.lsf"));
+    writeFile(paths.ITreeFilePath, testData("itree-example.lsf"));
     load = loadFolderTree(paths);
     QVERIFY(load.indexRead && !load.stateRead);
     QList<FolderRecord> expected = exampleTree();
@@ -347,8 +327,8 @@ void TestFolderTree::loadStopsAtInvalidLevel()
     QTemporaryDir dir;
     const CatalogPaths paths = CatalogPaths::forWorkDirectory(dir.path());
     writeFile(paths.TreeFilePath, "Hot Files\r\n\tNews\r\n\t\t\tDaily\r\nTools\r\n");
-    writeFile(paths.ITreeFilePath, fixture("itree-example.lsf"));
-    writeFile(paths.ETreeFilePath, fixture("etree-example.lsf"));
+    writeFile(paths.ITreeFilePath, testData("itree-example.lsf"));
+    writeFile(paths.ETreeFilePath, testData("etree-example.lsf"));
 
     const FolderTreeLoad load = loadFolderTree(paths);
     QCOMPARE(load.status, FolderTreeLoad::InvalidLevel);
@@ -390,9 +370,9 @@ void TestFolderTree::saveIsOneUnit()
     const SaveResult result = saveFolderTree(paths, changed);
     QVERIFY(!result);
     QVERIFY2(result.errorString.contains(QStringLiteral("etree.lsf")), qPrintable(result.errorString));
-    QCOMPARE(readFile(paths.TreeFilePath), fixture("tree-example.lsf"));
-    QCOMPARE(readFile(paths.ITreeFilePath), fixture("itree-example.lsf"));
-    QCOMPARE(readFile(paths.ETreeFilePath), fixture("etree-example.lsf"));
+    QCOMPARE(readFile(paths.TreeFilePath), testData("tree-example.lsf"));
+    QCOMPARE(readFile(paths.ITreeFilePath), testData("itree-example.lsf"));
+    QCOMPARE(readFile(paths.ETreeFilePath), testData("etree-example.lsf"));
 }
 
 void TestFolderTree::folderNames_data()

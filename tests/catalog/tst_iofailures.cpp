@@ -6,6 +6,7 @@
 #include "failingfilewriter.h"
 #include "foldertree.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,17 +17,6 @@ using Fault = FailingFileWriter::Fault;
 Q_DECLARE_METATYPE(FailingFileWriter::Fault)
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 FolderRecord folder(int level, const char *name, const char *file, bool expanded = false,
                     bool selected = false)

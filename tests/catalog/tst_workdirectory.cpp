@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString WorkDirKey = QStringLiteral("SOFTWARE\\Quorvane\\Linkshelf");
@@ -47,12 +49,8 @@ private Q_SLOTS:
     void programDir();
     void portableTreeWinsAsDefault();
     void noValueWritesAndCreatesTheDefault();
-    void emptyValueCountsAsNone();
-    void existingDirectoryIsUsedAsIs();
-    void missingDirectoryWithParentIsCreated();
-    void missingParentMakesItUnusable();
-    void fileInTheWayMakesItUnusable();
-    void trailingSlashIsKept();
+    void storedValue_data();
+    void storedValue();
 };
 
 void TestWorkDirectory::programDir_data()
@@ -109,78 +107,53 @@ void TestWorkDirectory::noValueWritesAndCreatesTheDefault()
     QCOMPARE(again.paths.WorkDirectory, expected);
 }
 
-void TestWorkDirectory::emptyValueCountsAsNone()
+// A stored value the user set: used as it is, created one level deep only (a mistyped parent
+// is not created), and unusable when that fails. An empty value counts as none.
+void TestWorkDirectory::storedValue_data()
 {
-    Setup s;
-    s.storeWorkDir(QString());
-    const WorkDirResolution resolution = s.resolve();
-    QCOMPARE(resolution.paths.WorkDirectory, s.dataHome + QStringLiteral("/Linkshelf/tree"));
-    QCOMPARE(s.storedWorkDir(), std::optional<QString>(resolution.paths.WorkDirectory));
+    QTest::addColumn<QString>("stored"); // below the test's folder; empty: an empty value
+    QTest::addColumn<QString>("before"); // what is at that path before: "dir", "file" or nothing
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<bool>("newCatalog");
+
+    QTest::newRow("empty value counts as none") << QString() << QString() << true << true;
+    QTest::newRow("existing directory used as is") << u"existing"_s << u"dir"_s << true << false;
+    QTest::newRow("missing directory with parent is created") << u"links"_s << QString() << true << true;
+    QTest::newRow("trailing slash is kept") << u"slash/"_s << QString() << true << true;
+    QTest::newRow("missing parent makes it unusable") << u"nowhere/links"_s << QString() << false << true;
+    QTest::newRow("file in the way makes it unusable") << u"afile"_s << u"file"_s << false << true;
 }
 
-void TestWorkDirectory::existingDirectoryIsUsedAsIs()
+void TestWorkDirectory::storedValue()
 {
-    Setup s;
-    const QString work = s.path("existing");
-    QVERIFY(QDir().mkdir(work));
-    s.storeWorkDir(work);
-    const WorkDirResolution resolution = s.resolve();
-    QVERIFY(resolution.usable && !resolution.newCatalog);
-    QCOMPARE(resolution.paths.WorkDirectory, work);
-    QVERIFY(!QFileInfo::exists(s.dataHome));
-}
+    QFETCH(QString, stored);
+    QFETCH(QString, before);
+    QFETCH(bool, usable);
+    QFETCH(bool, newCatalog);
 
-void TestWorkDirectory::missingDirectoryWithParentIsCreated()
-{
     Setup s;
-    const QString work = s.path("links");
-    s.storeWorkDir(work);
+    const QString work = stored.isEmpty() ? s.dataHome + u"/Linkshelf/tree"_s : s.dir.filePath(stored);
+    if (before == u"dir"_s)
+        QVERIFY(QDir().mkdir(work));
+    if (before == u"file"_s)
+        QVERIFY(QFile(work).open(QIODevice::WriteOnly));
+    s.storeWorkDir(stored.isEmpty() ? QString() : work);
+
     const WorkDirResolution resolution = s.resolve();
-    QVERIFY(resolution.usable);
-    QVERIFY(resolution.newCatalog);
+    QCOMPARE(resolution.usable, usable);
+    QCOMPARE(resolution.newCatalog, newCatalog);
     QCOMPARE(resolution.paths.WorkDirectory, work);
-    QVERIFY(QFileInfo(work).isDir());
     QCOMPARE(s.storedWorkDir(), std::optional<QString>(work));
-}
-
-// A value the user set gets one level only: a mistyped parent is not created.
-void TestWorkDirectory::missingParentMakesItUnusable()
-{
-    Setup s;
-    const QString work = s.path("nowhere/links");
-    s.storeWorkDir(work);
-    const WorkDirResolution resolution = s.resolve();
-    QVERIFY(!resolution.usable);
-    QVERIFY(resolution.newCatalog);
-    QVERIFY2(resolution.errorString.contains(work), qPrintable(resolution.errorString));
+    QCOMPARE(QFileInfo::exists(s.dataHome), stored.isEmpty());
     QVERIFY(!QFileInfo::exists(s.path("nowhere")));
-    QCOMPARE(s.storedWorkDir(), std::optional<QString>(work));
-}
-
-void TestWorkDirectory::fileInTheWayMakesItUnusable()
-{
-    Setup s;
-    const QString work = s.path("afile");
-    QVERIFY(QFile(work).open(QIODevice::WriteOnly));
-    s.storeWorkDir(work);
-    const WorkDirResolution resolution = s.resolve();
-    QVERIFY(!resolution.usable);
-    QVERIFY(!resolution.errorString.isEmpty());
-    QVERIFY(QFileInfo(work).isFile());
-}
-
-void TestWorkDirectory::trailingSlashIsKept()
-{
-    Setup s;
-    const QString work = s.path("slash") + QLatin1Char('/');
-    s.storeWorkDir(work);
-    const WorkDirResolution resolution = s.resolve();
-    QVERIFY(resolution.usable && resolution.newCatalog);
-    QCOMPARE(resolution.paths.WorkDirectory, work);
-    QCOMPARE(resolution.paths.TreeFilePath, work + QStringLiteral("/tree.lsf"));
-    QCOMPARE(resolution.paths.ContentsFilePath(MTree{"cat0.lsf"}).value(),
-             work + QStringLiteral("/cat0.lsf"));
-    QVERIFY(QFileInfo(work).isDir());
+    if (usable) {
+        QVERIFY(QFileInfo(work).isDir());
+        QCOMPARE(resolution.paths.TreeFilePath, work + u"/tree.lsf"_s);
+        QCOMPARE(resolution.paths.ContentsFilePath(MTree{"cat0.lsf"}).value(), work + u"/cat0.lsf"_s);
+    } else {
+        QVERIFY2(resolution.errorString.contains(work), qPrintable(resolution.errorString));
+        QCOMPARE(QFileInfo(work).isFile(), before == u"file"_s);
+    }
 }
 
 LINKSHELF_TEST_CORE_MAIN(TestWorkDirectory)

@@ -65,9 +65,7 @@ void TestTwoWriters::everyAddStaysAndNoDeletionComesBack()
     std::mt19937 random(seed);
 
     Fixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\nOther\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+    f.writeTreeFiles("Hot Files\r\nOther\r\n", "cat0.lsf\r\ncat1.lsf\r\n", QByteArray("\x02\x00", 2));
     f.writeCatalogFile(QStringLiteral("cat0.lsf"), emptyContents());
     f.writeCatalogFile(QStringLiteral("cat1.lsf"), emptyContents());
     TMain &w = showWindow(f.open());

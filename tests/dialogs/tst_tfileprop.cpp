@@ -3,6 +3,7 @@
 // length limits, the browse buttons and the Start-menu browse, and the stored placement.
 #include "settingsstore.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "tfileprop.h"
 
 #include <QCheckBox>
@@ -51,14 +52,6 @@ void click(QAbstractButton *button)
 {
     // On the indicator, which a radio button takes as a hit whatever its width in the layout.
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 const EntryProperties WithProgram{QStringLiteral("/home/u/notes.txt"), QStringLiteral("/usr/bin/editor"),

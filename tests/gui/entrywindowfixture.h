@@ -30,9 +30,7 @@ struct Fixture : WindowFixture
 // A catalog of one folder "Hot Files" (cat0.lsf, selected) holding the given entries.
 inline TMain &openCatalogWith(WindowFixture &f, const QList<MFile> &entries)
 {
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
+    f.writeTreeFiles("Hot Files\r\n", "cat0.lsf\r\n", "\x02");
     f.writeCatalogFile(contentsName, serializeContents(entries));
     return f.open();
 }
@@ -72,6 +70,12 @@ inline char *toString(const MFile &file)
                                .arg(QString::fromLocal8Bit(file.Path.left(80)),
                                     QString::fromLocal8Bit(file.Program),
                                     QString::fromLocal8Bit(file.Description.left(40))));
+}
+
+// The entries of one of the catalog's contents files as they are on disk now.
+inline QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &contentsFile = contentsName)
+{
+    return parseContents(f.readCatalogFile(contentsFile)).entries;
 }
 
 // Entries in the order of their records (path, then description), to compare a list with a file

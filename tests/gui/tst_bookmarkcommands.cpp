@@ -9,11 +9,13 @@
 #include "commandline.h"
 #include "contentsfile.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "foldertree.h"
 #include "forwardedstart.h"
 #include "maintree.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "uiactions.h"
 
 #include <QFileDialog>
@@ -21,16 +23,6 @@
 #include <QMap>
 
 namespace {
-
-QMap<QString, QByteArray> snapshot(const QString &dir)
-{
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        QFile file(QDir(dir).filePath(name));
-        files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    }
-    return files;
-}
 
 QStringList captions(const QTreeWidgetItem *parent)
 {
@@ -71,7 +63,6 @@ class TestBookmarkCommands : public QObject
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void importAddsASelectedTopLevelFolder();
-    void refusedImportsChangeNothing_data();
     void refusedImportsChangeNothing();
     void exportThenImportIntoAnotherCatalog_data();
     void exportThenImportIntoAnotherCatalog();
@@ -90,7 +81,7 @@ void TestBookmarkCommands::importAddsASelectedTopLevelFolder()
     ScriptedChooser dialogs;
     dialogs.answers = {QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/firefox.html")};
     BookmarkCommands commands(w.session(), dialogs.chooser());
-    commands.ImportBookmarksClick();
+    commands.importBookmarksClick();
 
     QCOMPARE(dialogs.asked, QList<BookmarkCommands::FileRole>{BookmarkCommands::FileRole::Import});
     QVERIFY2(f.interaction.messages.isEmpty(), qPrintable(f.interaction.messages.join(u'\n')));
@@ -124,48 +115,16 @@ void TestBookmarkCommands::importAddsASelectedTopLevelFolder()
     QCOMPARE(dump(catalogOnDisk(f).subfolders.last()), dump(expected));
 }
 
-void TestBookmarkCommands::refusedImportsChangeNothing_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("folders"); // in the catalog before the import
-    QTest::addColumn<QString>("message");
-
-    const QByteArray kde = fixture("kde-bookmarks.xml");
-    QTest::newRow("XBEL cut short") << kde.left(kde.indexOf("<separator/>")) << 1
-                                    << QStringLiteral("Line 20, column 1: Premature end of document.");
-    QTest::newRow("wrong root") << QByteArray("<?xml version=\"1.0\"?>\n<opml/>") << 1
-                                << QStringLiteral(
-                                       "Line 2: this is not an XBEL bookmark file: its root element is "
-                                       "<opml>, not <xbel>.");
-    QTest::newRow("HTML nested too deep")
-        << QByteArray("<DL><p>").repeated(1000) << 1
-        << QStringLiteral("Its folders are nested more than 256 levels deep.");
-    QTest::newRow("not a bookmark file")
-        << QByteArray("PK\x03\x04 a zip file") << 1
-        << QStringLiteral("It holds no bookmark list (no <DL> element): it is not "
-                          "a bookmark file.");
-    QTest::newRow("contents file names run out")
-        << fixture("chromium.html") << 1996
-        << QStringLiteral(
-               "The bookmarks need 6 new folders, but the catalog has room for only 4 more (it keeps "
-               "at most 2000 folders). Nothing was imported.");
-}
-
+// Why a file is refused is the reader's and the catalog's to say (their tests hold the whole
+// table); the command shows that reason and leaves the window and the files as they were.
 void TestBookmarkCommands::refusedImportsChangeNothing()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, folders);
-    QFETCH(QString, message);
+    const QByteArray kde = fixture("kde-bookmarks.xml");
+    const QByteArray bytes = kde.left(kde.indexOf("<separator/>"));
+    const QString message = QStringLiteral("Line 20, column 1: Premature end of document.");
 
     WindowFixture f;
-    QByteArray tree, index;
-    for (int i = 0; i < folders; ++i) {
-        tree += "Folder " + QByteArray::number(i) + "\r\n";
-        index += "cat" + QByteArray::number(i) + ".lsf\r\n";
-    }
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray(1, '\x02') + QByteArray(folders - 1, '\0'));
+    f.writeTreeFiles("Folder 0\r\n", "cat0.lsf\r\n", "\x02");
     f.writeCatalogFile(QStringLiteral("cat0.lsf"),
                        serializeContents({urlEntry("https://kept.example/", "kept")}));
     TMain &w = f.open();
@@ -177,12 +136,12 @@ void TestBookmarkCommands::refusedImportsChangeNothing()
     file.write(bytes);
     file.close();
     BookmarkCommands commands(w.session(), {});
-    QCOMPARE(commands.ImportBookmarks(path), nullptr);
+    QCOMPARE(commands.importBookmarks(path), nullptr);
 
     QCOMPARE(
         f.interaction.messages,
         QStringList{QStringLiteral("The bookmarks of \"%1\" were not imported.\n%2").arg(path, message)});
-    QCOMPARE(w.mainTree()->topLevelItemCount(), folders);
+    QCOMPARE(w.mainTree()->topLevelItemCount(), 1);
     QCOMPARE(w.mainTree()->selectedFolder(), w.mainTree()->topFolder(0));
     QCOMPARE(w.mainList()->model().count(), 1);
     QCOMPARE(snapshot(f.workDir()), before);
@@ -205,11 +164,9 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
 
     // A catalog with nesting, every kind of entry, programs and descriptions of several lines.
     WindowFixture source;
-    source.writeCatalogFile(QStringLiteral("tree.lsf"),
-                            "Hot Files\r\nWork\r\n\tProjects\r\n\t\tOld\r\n\tEmpty\r\n");
-    source.writeCatalogFile(QStringLiteral("itree.lsf"),
-                            "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\ncat4.lsf\r\n");
-    source.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x03\x01\x00\x00", 5));
+    source.writeTreeFiles("Hot Files\r\nWork\r\n\tProjects\r\n\t\tOld\r\n\tEmpty\r\n",
+                          "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\ncat4.lsf\r\n",
+                          QByteArray("\x00\x03\x01\x00\x00", 5));
     source.writeCatalogFile(
         QStringLiteral("cat0.lsf"),
         serializeContents({urlEntry("https://hot.example/?a=1&b=2", "Hot <news>\r\nline 2")}));
@@ -232,9 +189,9 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
     dialogs.answers = {path};
     BookmarkCommands commands(w.session(), dialogs.chooser());
     if (selectedFolderOnly)
-        commands.ExportFolderBookmarksClick();
+        commands.exportFolderBookmarksClick();
     else
-        commands.ExportBookmarksClick();
+        commands.exportBookmarksClick();
     QVERIFY(source.interaction.messages.isEmpty());
     QCOMPARE(dialogs.asked, QList<BookmarkCommands::FileRole>{BookmarkCommands::FileRole::Export});
 
@@ -242,7 +199,7 @@ void TestBookmarkCommands::exportThenImportIntoAnotherCatalog()
     TMain &w2 = target.open();
     target.interaction.yesNoAnswers = {true}; // the programs are the user's own
     BookmarkCommands importer(w2.session(), {});
-    FolderItem *top = importer.ImportBookmarks(path);
+    FolderItem *top = importer.importBookmarks(path);
     QVERIFY2(top, qPrintable(target.interaction.messages.join(u'\n')));
     QCOMPARE(top->text(0), QFileInfo(fileName).completeBaseName());
 
@@ -263,14 +220,14 @@ void TestBookmarkCommands::exportShowsTheListAsTheUserSeesIt()
         {makeEntryRow(urlEntry("https://only.example/", "in the list"), TextEncoding())});
     BookmarkCommands commands(w.session(), {});
     const QString path = f.dir.filePath(QStringLiteral("out.html"));
-    QVERIFY(commands.ExportBookmarks(path, nullptr));
+    QVERIFY(commands.exportBookmarks(path, nullptr));
     const BookmarkReadResult read = readBookmarkFile(path);
     QVERIFY(read);
     QCOMPARE(read.root->subfolders.constFirst().entries,
              QList<MFile>{urlEntry("https://only.example/", "in the list")});
 
     // A file that cannot be written is told.
-    QVERIFY(!commands.ExportBookmarks(f.dir.filePath(QStringLiteral("no/such/folder/out.html")), nullptr));
+    QVERIFY(!commands.exportBookmarks(f.dir.filePath(QStringLiteral("no/such/folder/out.html")), nullptr));
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY(
         f.interaction.messages.constFirst().startsWith(QStringLiteral("The bookmarks were not exported.\n")));
@@ -327,7 +284,7 @@ void TestBookmarkCommands::importedProgramsNeedTheUsersYes()
     TMain &w = f.open();
     f.interaction.yesNoAnswers = {yes};
     BookmarkCommands commands(w.session(), {});
-    QVERIFY(commands.ImportBookmarks(QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.html")));
+    QVERIFY(commands.importBookmarks(QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.html")));
 
     const QString runs = QStringLiteral(
         "Pets / Cute cats: /usr/bin/python3 -cimport os;os.system('touch /tmp/linkshelf-owned')");
@@ -352,7 +309,7 @@ void TestBookmarkCommands::importAtStartLeavesProgramsOutUnlessKept()
                               QStringLiteral(LINKSHELF_TEST_DATA "/bookmarks/programs.xbel")};
         if (keep)
             arguments.append(QStringLiteral("--keep-programs"));
-        ApplyStartOptions(w, parseCommandLine(arguments));
+        applyStartOptions(w, parseCommandLine(arguments));
         QVERIFY(f.interaction.riskQuestions.isEmpty());
         QCOMPARE(catalogOnDisk(f).subfolders.last().subfolders.value(0).entries.value(0).Program,
                  keep ? QByteArray("python3") : QByteArray());
@@ -370,9 +327,9 @@ void TestBookmarkCommands::cancelledDialogsDoNothing()
     const QMap<QString, QByteArray> before = snapshot(f.workDir());
     ScriptedChooser dialogs; // answers nothing: every dialog is cancelled
     BookmarkCommands commands(w.session(), dialogs.chooser());
-    commands.ImportBookmarksClick();
-    commands.ExportBookmarksClick();
-    commands.ExportFolderBookmarksClick();
+    commands.importBookmarksClick();
+    commands.exportBookmarksClick();
+    commands.exportFolderBookmarksClick();
     QCOMPARE(dialogs.asked.size(), 3);
     QVERIFY(f.interaction.messages.isEmpty());
     QCOMPARE(snapshot(f.workDir()), before);
@@ -380,7 +337,7 @@ void TestBookmarkCommands::cancelledDialogsDoNothing()
 
     // With no folder selected there is nothing to export a folder of.
     w.mainTree()->setCurrentItem(nullptr);
-    commands.ExportFolderBookmarksClick();
+    commands.exportFolderBookmarksClick();
     QCOMPARE(dialogs.asked.size(), 3);
     QCOMPARE(f.interaction.messages, QStringList{QStringLiteral("Select the folder to export first.")});
 }

@@ -4,9 +4,11 @@
 // folders; damaged or foreign files listed with their reason and never imported.
 #include "../catalog/bookmarktestsupport.h"
 #include "catalogbookmarks.h"
+#include "entrymakers.h"
 #include "foldertree.h"
 #include "maintree.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "uiactions.h"
 #include "windowfixture.h"
 
@@ -29,14 +31,6 @@ QString firefoxDir()
 QString configDir()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 void addFirefoxProfile(const QString &name, const QString &folder)

@@ -6,6 +6,7 @@
 #include "contentsfile.h"
 #include "duplicatesdialog.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "findallfoldersdialog.h"
 #include "findresultsmodel.h"
@@ -27,16 +28,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-MFile fileEntry(const QByteArray &path, const QByteArray &description = {})
-{
-    return {MFile::FileKind, path, {}, description};
-}
-
-MFile urlEntry(const QByteArray &url)
-{
-    return {MFile::UrlKind, url, {}, {}};
-}
 
 // Writes a catalog of top-level folders (with one subfolder under the first), the first one
 // selected, before the window opens.
@@ -98,8 +89,8 @@ void TestCatalogTools::findInAllFoldersLeadsToTheEntry()
                      {fileEntry("/b/notes.txt", "holiday plans"), fileEntry("/b/zzz")},
                      {urlEntry("https://HOLIDAY.example/"), fileEntry("/c/x")}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
-    tools.FindInAllFoldersClick();
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
+    tools.findInAllFoldersClick();
     FindInAllFoldersDialog *dialog = tools.findDialog();
     QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
     QAbstractItemModelTester tester(&dialog->results(),
@@ -147,7 +138,7 @@ void TestCatalogTools::findIsUsedFromTheKeyboard()
                  {{fileEntry("/a/plan-a.txt")}, {fileEntry("/b/plan-b.txt")}, {fileEntry("/c/plan-c.txt")}});
     TMain &w = f.open();
     showWindow(w);
-    w.catalogTools().FindInAllFoldersClick();
+    w.catalogTools().findInAllFoldersClick();
     FindInAllFoldersDialog *dialog = w.catalogTools().findDialog();
     dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dialog));
@@ -183,8 +174,8 @@ void TestCatalogTools::findKeepsUpWithTyping()
         many.append(fileEntry("/data/file-" + QByteArray::number(i) + ".txt"));
     writeCatalog(f, {many, {fileEntry("/x/file-7.txt")}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
-    tools.FindInAllFoldersClick();
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
+    tools.findInAllFoldersClick();
     FindInAllFoldersDialog *dialog = tools.findDialog();
     // Typing starts a search after a pause; each key replaces the search before it.
     QTest::keyClicks(dialog->queryField(), QStringLiteral("FILE-7"));
@@ -205,8 +196,8 @@ void TestCatalogTools::duplicatesDeletedAfterAsking()
                      {urlEntry("http://example.com/a"), fileEntry("/g")}});
     TMain &w = f.open();
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Folder1"));
-    CatalogToolCommands tools(w.session(), &w);
-    tools.AllDuplicatesClick();
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
+    tools.allDuplicatesClick();
     DuplicatesDialog *dialog = tools.duplicatesDialog();
     QVERIFY(dialog && dialog->isVisible());
     QTreeWidget *groups = dialog->groupsView();
@@ -265,8 +256,8 @@ void TestCatalogTools::duplicatesInTheSelectedFolder()
     writeCatalog(f,
                  {{fileEntry("/f"), fileEntry("/f"), fileEntry("/h")}, {fileEntry("/h"), fileEntry("/h")}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
-    tools.FolderDuplicatesClick();
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
+    tools.folderDuplicatesClick();
     DuplicatesDialog *dialog = tools.duplicatesDialog();
     QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1); // "/h" in Folder2 is another folder's
     f.interaction.yesNoAnswers = {true};
@@ -274,7 +265,7 @@ void TestCatalogTools::duplicatesInTheSelectedFolder()
     QCOMPARE(listed(w), QList<MFile>({fileEntry("/f"), fileEntry("/h")}));
     QCOMPARE(fileContents(f, 1), listed(w));
     QCOMPARE(fileContents(f, 2).size(), 2);
-    tools.AllDuplicatesClick(); // the same window, now across the catalog
+    tools.allDuplicatesClick(); // the same window, now across the catalog
     QCOMPARE(dialog->groupsView()->topLevelItemCount(), 1);
     QCOMPARE(dialog->groupsView()->topLevelItem(0)->childCount(), 3);
 }
@@ -340,14 +331,14 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
              urlEntry(server.url("/missing")), urlEntry(server.url("/silent")), urlEntry("mailto:a@b.org")},
             {urlEntry(server.url("/error"))}});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
     tools.setCheckOptions({6, 500, 5});
     QHash<QByteArray, LinkCheckResult::Status> marks; // by the path of the row marked
     connect(&tools, &CatalogToolCommands::entryStatusFound, this,
             [&](int row, const LinkCheckResult &result) {
                 marks.insert(w.session().model().rowAt(row).file.Path, result.status);
             });
-    tools.CheckFolderEntriesClick();
+    tools.checkFolderEntriesClick();
     LinkCheckDialog *dialog = tools.checkDialog();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->cancelButton()->text(), QStringLiteral("Cancel"));
@@ -379,7 +370,7 @@ void TestCatalogTools::checkMarksRowsAndDeletesAfterAsking()
     // All folders: the other folder's result is listed, and no row of the shown one is marked
     // for it.
     marks.clear();
-    tools.CheckAllEntriesClick();
+    tools.checkAllEntriesClick();
     QTRY_COMPARE(dialog->cancelButton()->text(), QStringLiteral("Close"));
     QCOMPARE(dialog->progressBar()->value(), 5);
     QCOMPARE(marks.size(), 4);
@@ -400,8 +391,8 @@ void TestCatalogTools::checkCancelled()
         silent.append(urlEntry(server.url("/silent")));
     writeCatalog(f, {silent});
     TMain &w = f.open();
-    CatalogToolCommands tools(w.session(), &w);
-    tools.CheckFolderEntriesClick();
+    CatalogToolCommands tools(w.catalogView(), w.interaction(), &w);
+    tools.checkFolderEntriesClick();
     LinkCheckDialog *dialog = tools.checkDialog();
     QTRY_COMPARE(server.open, 5); // six at a time, one kept for other servers
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);

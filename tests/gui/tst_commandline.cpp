@@ -3,6 +3,7 @@
 // that end the run with a message.
 #include "commandline.h"
 #include "contentsfile.h"
+#include "entrymakers.h"
 #include "forwardedstart.h"
 #include "maintree.h"
 #include "singleinstance.h"
@@ -25,11 +26,6 @@ namespace {
 MFile file(const QByteArray &path)
 {
     return MFile{MFile::FileKind, path, {}, {}};
-}
-
-MFile url(const QByteArray &text)
-{
-    return MFile{MFile::UrlKind, text, {}, {}};
 }
 
 } // namespace
@@ -82,7 +78,7 @@ void TestCommandLine::options_data()
         << QStringList{QStringLiteral("b.txt"), QStringLiteral("--add"), QStringLiteral("/abs/a.pdf"),
                        QStringLiteral("--add"), QStringLiteral("https://example.org/x?y=1")}
         << QString()
-        << QList<MFile>{file("/abs/a.pdf"), url("https://example.org/x?y=1"), file(m_cwd + "/b.txt")}
+        << QList<MFile>{file("/abs/a.pdf"), urlEntry("https://example.org/x?y=1"), file(m_cwd + "/b.txt")}
         << QString() << QString();
     QTest::newRow("file URLs as a desktop passes them")
         << QStringList{QStringLiteral("file:///home/u/My%20File%C3%A9.pdf"),
@@ -91,7 +87,8 @@ void TestCommandLine::options_data()
         << QString();
     QTest::newRow("URLs of other schemes")
         << QStringList{QStringLiteral("mailto:someone@example.org"), QStringLiteral("ftp://ftp.example.org/")}
-        << QString() << QList<MFile>{url("mailto:someone@example.org"), url("ftp://ftp.example.org/")}
+        << QString()
+        << QList<MFile>{urlEntry("mailto:someone@example.org"), urlEntry("ftp://ftp.example.org/")}
         << QString() << QString();
     QTest::newRow("an existing file whose name looks like a URL")
         << QStringList{QStringLiteral("mailto:notes.txt")} << QString()
@@ -215,7 +212,7 @@ void TestCommandLine::aFileUrlKeepsItsBytesIntoTheCatalog()
 {
     WindowFixture f;
     TMain &w = f.open();
-    AddCommandLineEntries(
+    addCommandLineEntries(
         w, parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("file:///x/caf%E9")}).add);
     QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries,
              QList<MFile>{file("/x/caf\xE9")});
@@ -231,7 +228,7 @@ void TestCommandLine::aRunningWindowCarriesOutImportAndExportAndSaysHowItWent()
     QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}),
              SingleInstance::Start::Primary);
     holder.setHandler([&w](const ForwardedCommandLine &later) {
-        return ShowForwardedStart(w, later.arguments, later.currentDir);
+        return showForwardedStart(w, later.arguments, later.currentDir);
     });
     const auto startAgain = [&f](const QStringList &arguments, QByteArray *said = nullptr) {
         QProcess program;

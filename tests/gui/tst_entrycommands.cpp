@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The entry commands of the real main window, answered by a script, with the folder's
 // contents file checked on disk after each of them.
+#include "entryicons.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "filewritecounter.h"
 #include "forwardedstart.h"
 #include "maintree.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QClipboard>
@@ -22,24 +25,6 @@
 #include <functional>
 
 namespace {
-MFile fileEntry(const QString &path)
-{
-    return MFile{MFile::FileKind, path.toLocal8Bit(), {}, {}};
-}
-
-MFile urlEntry(const QString &url)
-{
-    return MFile{MFile::UrlKind, url.toLocal8Bit(), {}, {}};
-}
-
-QList<MFile> entriesOnDisk(const WindowFixture &f)
-{
-    const ContentsReadResult read = parseContents(f.readCatalogFile(contentsName));
-    if (read.damaged)
-        qWarning("the contents file on disk is damaged");
-    return read.entries;
-}
-
 QList<MFile> entriesInList(TMain &w)
 {
     QList<MFile> files;
@@ -60,26 +45,6 @@ QList<MFile> sortedByPath(QList<MFile> files)
 {
     std::sort(files.begin(), files.end(), [](const MFile &a, const MFile &b) { return a.Path < b.Path; });
     return files;
-}
-
-// Every file of the work directory with its bytes, to show that nothing at all was written.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(it.fileName(), file.readAll());
-    }
-    return files;
-}
-
-// A key typed on widget: its press, then its release, on which the window acts.
-void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    widget->setFocus();
-    QTest::keyClick(widget, key, modifiers);
 }
 
 void setClipboard(QMimeData *mime)
@@ -168,7 +133,7 @@ void TestEntryCommands::initTestCase()
 void TestEntryCommands::chosenFilesAreOneCommandInTheDialogsOrder()
 {
     Fixture f;
-    TMain &w = showWindow(openCatalogWith(f, {fileEntry(QStringLiteral("/old/same.txt"))}));
+    TMain &w = showWindow(openCatalogWith(f, {fileEntry("/old/same.txt")}));
     QAbstractItemModelTester tester(&w.mainList()->model(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     FileWriteCounter writes(f.workDir(), contentsName);
@@ -180,8 +145,9 @@ void TestEntryCommands::chosenFilesAreOneCommandInTheDialogsOrder()
     f.interaction.fileAnswers = {chosen};
     releaseKey(w.mainList()->currentView(), Qt::Key_Insert);
     QCOMPARE(f.interaction.fileDialogStarts.size(), 1);
-    const QList<MFile> expected{fileEntry(QStringLiteral("/old/same.txt")), fileEntry(chosen[0]),
-                                fileEntry(chosen[1]), fileEntry(chosen[2])};
+    const QList<MFile> expected{fileEntry("/old/same.txt"), fileEntry(QFile::encodeName(chosen[0])),
+                                fileEntry(QFile::encodeName(chosen[1])),
+                                fileEntry(QFile::encodeName(chosen[2]))};
     QCOMPARE(entriesOnDisk(f), expected);
     QCOMPARE(entriesInList(w), expected);
     QCOMPARE(writes.takeCount(), 1);
@@ -190,7 +156,7 @@ void TestEntryCommands::chosenFilesAreOneCommandInTheDialogsOrder()
     // The same file again is a second entry; Ctrl is not looked at.
     f.interaction.fileAnswers = {{chosen[0]}};
     releaseKey(w.mainTree(), Qt::Key_Insert, Qt::ControlModifier);
-    QCOMPARE(entriesOnDisk(f).count(fileEntry(chosen[0])), 2);
+    QCOMPARE(entriesOnDisk(f).count(fileEntry(QFile::encodeName(chosen[0]))), 2);
     QCOMPARE(writes.takeCount(), 1);
 
     // Cancelled: nothing changes, nothing is written.
@@ -218,9 +184,9 @@ void TestEntryCommands::directoryAddsItsFilesButNotItsSubdirectories()
     f.interaction.directoryAnswers = {chosen.path()};
     w.AddDirButClick();
     QCOMPARE(f.interaction.directoryDialogs, 1);
-    const QList<MFile> expected{fileEntry(dir.filePath(QStringLiteral(".hidden"))),
-                                fileEntry(dir.filePath(QStringLiteral("a.pdf"))),
-                                fileEntry(dir.filePath(QStringLiteral("b.txt")))};
+    const QList<MFile> expected{fileEntry(QFile::encodeName(dir.filePath(QStringLiteral(".hidden")))),
+                                fileEntry(QFile::encodeName(dir.filePath(QStringLiteral("a.pdf")))),
+                                fileEntry(QFile::encodeName(dir.filePath(QStringLiteral("b.txt"))))};
     QCOMPARE(sortedByPath(entriesOnDisk(f)), expected);
     QCOMPARE(entriesOnDisk(f), entriesInList(w)); // written in the order shown
     QCOMPARE(writes.takeCount(), 1);              // a whole directory is one command
@@ -249,11 +215,11 @@ void TestEntryCommands::urlPromptTakesWhatIsConfirmed()
     QCOMPARE(writes.takeCount(), 0);
 
     w.RxSpeedButton6Click(); // an empty text is an entry with an empty caption
-    QCOMPARE(entriesOnDisk(f), QList<MFile>{urlEntry(QString())});
+    QCOMPARE(entriesOnDisk(f), QList<MFile>{urlEntry({})});
     QCOMPARE(captionsInList(w), QStringList{QString()});
 
     releaseKey(w.mainTree(), Qt::Key_Insert, Qt::ShiftModifier | Qt::ControlModifier);
-    QCOMPARE(entriesOnDisk(f).last(), urlEntry(QStringLiteral("gopher://example.org/ x"))); // never checked
+    QCOMPARE(entriesOnDisk(f).last(), urlEntry("gopher://example.org/ x")); // never checked
     QCOMPARE(writes.takeCount(), 2);
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
@@ -308,7 +274,7 @@ void TestEntryCommands::pasteTakesOnlyLowerCaseLinksAtTheStart()
     QFETCH(QString, added);
 
     Fixture f;
-    const MFile existing = urlEntry(QStringLiteral("https://existing.example/"));
+    const MFile existing = urlEntry("https://existing.example/");
     TMain &w = openCatalogWith(f, {existing});
     FileWriteCounter writes(f.workDir(), contentsName);
     auto *mime = new QMimeData;
@@ -321,7 +287,7 @@ void TestEntryCommands::pasteTakesOnlyLowerCaseLinksAtTheStart()
         const QList<MFile> onDisk = entriesOnDisk(f);
         QCOMPARE(onDisk.size(), 2);
         QVERIFY(onDisk.contains(existing));
-        QVERIFY(onDisk.contains(urlEntry(added)));
+        QVERIFY(onDisk.contains(urlEntry(added.toLocal8Bit())));
         QVERIFY(captionsInList(w).contains(added));
         QCOMPARE(writes.takeCount(), 1);
     } else {
@@ -337,7 +303,7 @@ void TestEntryCommands::deleteAsksAndKeepsTheOthersInOrder()
     Fixture f;
     QList<MFile> five;
     for (const char *url : {"a", "b", "c", "d", "e"})
-        five.append(urlEntry(QString::fromLatin1(url)));
+        five.append(urlEntry(QString::fromLatin1(url).toLocal8Bit()));
     TMain &w = showWindow(openCatalogWith(f, five));
     FileWriteCounter writes(f.workDir(), contentsName);
     const QByteArray before = f.readCatalogFile(contentsName);
@@ -378,16 +344,13 @@ void TestEntryCommands::withoutAFolderNothingIsShownOrWritten()
 
     Fixture f;
     if (noFolderAtAll) {
-        openCatalogWith(f, {urlEntry(QStringLiteral("https://example.com/"))});
+        openCatalogWith(f, {urlEntry("https://example.com/")});
         f.interaction.yesNoAnswers = {true};
         f.window->Delete1Click();
         f.interaction.questions.clear();
     } else {
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Plain\r\nLost\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
-        f.writeCatalogFile(contentsName,
-                           serializeContents({urlEntry(QStringLiteral("https://example.com/"))}));
+        f.writeTreeFiles("Plain\r\nLost\r\n", "cat0.lsf\r\nNULL\r\n", QByteArray("\x00\x02", 2));
+        f.writeCatalogFile(contentsName, serializeContents({urlEntry("https://example.com/")}));
         f.open();
     }
     TMain &w = showWindow(*f.window);
@@ -432,9 +395,9 @@ void TestEntryCommands::withoutAFolderNothingIsShownOrWritten()
 void TestEntryCommands::enterOpensOnlyTheTopmostSelectedEntry()
 {
     Fixture f;
-    TMain &w = showWindow(openCatalogWith(
-        f, {urlEntry(QStringLiteral("https://a.example/")), urlEntry(QStringLiteral("https://b.example/")),
-            urlEntry(QStringLiteral("https://c.example/")), urlEntry(QStringLiteral("https://d.example/"))}));
+    TMain &w =
+        showWindow(openCatalogWith(f, {urlEntry("https://a.example/"), urlEntry("https://b.example/"),
+                                       urlEntry("https://c.example/"), urlEntry("https://d.example/")}));
     QWidget *view = w.mainList()->currentView();
 
     QTest::keyClick(view, Qt::Key_Return); // nothing selected: nothing opens
@@ -492,7 +455,7 @@ void TestEntryCommands::descriptionPaneFollowsTheSelection()
 void TestEntryCommands::propertiesNeedExactlyOneEntry()
 {
     Fixture f;
-    TMain &w = openCatalogWith(f, {urlEntry(QStringLiteral("a")), urlEntry(QStringLiteral("b"))});
+    TMain &w = openCatalogWith(f, {urlEntry("a"), urlEntry("b")});
     FileWriteCounter writes(f.workDir(), contentsName);
 
     w.Properties1Click();
@@ -512,7 +475,7 @@ void TestEntryCommands::propertiesStoreWhatTheDialogConfirms()
 {
     Fixture f;
     const MFile original{MFile::FileKind, "/docs/old.txt", "/usr/bin/viewer", "one\r\ntwo"};
-    TMain &w = openCatalogWith(f, {original, urlEntry(QStringLiteral("zzz"))});
+    TMain &w = openCatalogWith(f, {original, urlEntry("zzz")});
     QAbstractItemModelTester tester(&w.mainList()->model(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     FileWriteCounter writes(f.workDir(), contentsName);
@@ -538,7 +501,7 @@ void TestEntryCommands::propertiesStoreWhatTheDialogConfirms()
                         longDescription}};
     w.Properties1Click();
     const MFile edited{MFile::FileKind, "/docs/new name.odt", {}, "three\r\nfour"};
-    QCOMPARE(entriesOnDisk(f), (QList<MFile>{edited, urlEntry(QStringLiteral("zzz"))}));
+    QCOMPARE(entriesOnDisk(f), (QList<MFile>{edited, urlEntry("zzz")}));
     QCOMPARE(captionsInList(w).first(), QStringLiteral("new name.odt"));
     QCOMPARE(w.mainList()->model().rowAt(0).description, QStringLiteral("three four"));
     QCOMPARE(desc->toPlainText(), QStringLiteral("three\nfour"));
@@ -555,16 +518,16 @@ void TestEntryCommands::propertiesStoreWhatTheDialogConfirms()
 void TestEntryCommands::propertiesKeepTheKindOfAnEntry()
 {
     Fixture f;
-    const MFile url = urlEntry(QStringLiteral("https://example.com/"));
+    const MFile url = urlEntry("https://example.com/");
     TMain &w = openCatalogWith(f, {url});
     w.mainList()->selectRows({0});
     f.interaction.propertyAnswers = {
         EntryProperties{QStringLiteral("/home/me/notes.txt"), QString(), QString()}};
     w.Properties1Click();
     // Edited into a file path, it is still a URL entry: caption and icon of a URL.
-    QCOMPARE(entriesOnDisk(f), QList<MFile>{urlEntry(QStringLiteral("/home/me/notes.txt"))});
+    QCOMPARE(entriesOnDisk(f), QList<MFile>{urlEntry("/home/me/notes.txt")});
     QCOMPARE(captionsInList(w), QStringList{QStringLiteral("/home/me/notes.txt")});
-    QCOMPARE(w.mainList()->model().rowAt(0).iconIndex, w.session().UrlIconIndex());
+    QCOMPARE(w.mainList()->model().rowAt(0).iconIndex, w.session().entryIcons().UrlIconIndex());
 
     // An entry of an unknown kind keeps its kind through the dialog too.
     MFile odd{7, "https://odd.example/", {}, {}};
@@ -585,7 +548,7 @@ void TestEntryCommands::propertiesNeverCutAPathOrAProgram()
         longPath += u'/' + QString(99, u'p');
     const QString longProgram = longPath + QStringLiteral("/bin/tool");
     Fixture f;
-    TMain &w = openCatalogWith(f, {fileEntry(longPath)});
+    TMain &w = openCatalogWith(f, {fileEntry(QFile::encodeName(longPath))});
     w.mainList()->selectRows({0});
     f.interaction.propertyAnswers = {
         EntryProperties{longPath, longProgram, QStringLiteral("only this changed")}};
@@ -606,9 +569,7 @@ void TestEntryCommands::propertiesReencodeOnlyTheFieldsTheUserChanged()
     QFile fixture(QStringLiteral(LINKSHELF_TEST_DATA "/contents-windows-1252.lsf"));
     QVERIFY(fixture.open(QIODevice::ReadOnly));
     const QByteArray legacy = fixture.readAll();
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), "\x02");
+    f.writeTreeFiles("Hot Files\r\n", "cat0.lsf\r\n", "\x02");
     f.writeCatalogFile(contentsName, legacy);
     TMain &w = showWindow(f.open());
     QAbstractItemView *view = w.mainList()->currentView();
@@ -652,25 +613,26 @@ void TestEntryCommands::dropsFromOutsideAreOneCommand_data()
     longPath += QStringLiteral("/end.txt");
 
     QTest::newRow("two local files") << QByteArray(dirUrl + "/a%20b.txt\r\n" + dirUrl + "/c.txt\r\n")
-                                     << QList<MFile>{fileEntry(dir + QStringLiteral("/a b.txt")),
-                                                     fileEntry(dir + QStringLiteral("/c.txt"))};
-    QTest::newRow("a folder") << QByteArray(dirUrl + "\r\n") << QList<MFile>{fileEntry(dir)};
+                                     << QList<MFile>{
+                                            fileEntry(QFile::encodeName(dir + QStringLiteral("/a b.txt"))),
+                                            fileEntry(QFile::encodeName(dir + QStringLiteral("/c.txt")))};
+    QTest::newRow("a folder") << QByteArray(dirUrl + "\r\n")
+                              << QList<MFile>{fileEntry(QFile::encodeName(dir))};
     QTest::newRow("browser link") << QByteArray("https://example.com/page\r\n")
-                                  << QList<MFile>{urlEntry(QStringLiteral("https://example.com/page"))};
+                                  << QList<MFile>{urlEntry("https://example.com/page")};
     QTest::newRow("link kept as the browser wrote it")
         << QByteArray("https://example.com/find?q=a%20b&x=%C3%BC#top\r\n")
-        << QList<MFile>{urlEntry(QStringLiteral("https://example.com/find?q=a%20b&x=%C3%BC#top"))};
+        << QList<MFile>{urlEntry("https://example.com/find?q=a%20b&x=%C3%BC#top")};
     QTest::newRow("mixture") << QByteArray("# a comment line\r\nftp://ftp.example.org/pub/\r\n" + dirUrl +
                                            "/c.txt\r\nhttps://example.com/\r\n")
-                             << QList<MFile>{urlEntry(QStringLiteral("ftp://ftp.example.org/pub/")),
-                                             fileEntry(dir + QStringLiteral("/c.txt")),
-                                             urlEntry(QStringLiteral("https://example.com/"))};
+                             << QList<MFile>{urlEntry("ftp://ftp.example.org/pub/"),
+                                             fileEntry(QFile::encodeName(dir + QStringLiteral("/c.txt"))),
+                                             urlEntry("https://example.com/")};
     QTest::newRow("path longer than 1023 bytes")
         << QByteArray(QUrl::fromLocalFile(longPath).toEncoded() + "\r\n")
-        << QList<MFile>{fileEntry(longPath)};
-    QTest::newRow("encoded non-ASCII name")
-        << QByteArray("file:///tmp/%C3%BCber%20plan.txt\r\n")
-        << QList<MFile>{fileEntry(QStringLiteral("/tmp/\u00fcber plan.txt"))};
+        << QList<MFile>{fileEntry(QFile::encodeName(longPath))};
+    QTest::newRow("encoded non-ASCII name") << QByteArray("file:///tmp/%C3%BCber%20plan.txt\r\n")
+                                            << QList<MFile>{fileEntry("/tmp/\u00fcber plan.txt")};
 }
 
 void TestEntryCommands::dropsFromOutsideAreOneCommand()
@@ -679,7 +641,7 @@ void TestEntryCommands::dropsFromOutsideAreOneCommand()
     QFETCH(QList<MFile>, added);
 
     Fixture f;
-    const MFile existing = urlEntry(QStringLiteral("https://existing.example/"));
+    const MFile existing = urlEntry("https://existing.example/");
     TMain &w = showWindow(openCatalogWith(f, {existing}));
     FileWriteCounter writes(f.workDir(), contentsName);
 
@@ -698,12 +660,12 @@ void TestEntryCommands::aHandedOverStartIsOneCommand()
     FileWriteCounter writes(f.workDir(), contentsName);
     QStringList arguments{QStringLiteral("linkshelf"), QStringLiteral("--add"),
                           QStringLiteral("https://example.org/")};
-    QList<MFile> handed{urlEntry(QStringLiteral("https://example.org/"))};
+    QList<MFile> handed{urlEntry("https://example.org/")};
     for (int i = 0; i < 1000; ++i) {
         arguments.append(QStringLiteral("handed %1.txt").arg(i));
-        handed.append(fileEntry(QStringLiteral("/elsewhere/handed %1.txt").arg(i)));
+        handed.append(fileEntry(QFile::encodeName(QStringLiteral("/elsewhere/handed %1.txt").arg(i))));
     }
-    ShowForwardedStart(w, arguments, QStringLiteral("/elsewhere"));
+    showForwardedStart(w, arguments, QStringLiteral("/elsewhere"));
     QCOMPARE(writes.takeCount(), 1);
     QCOMPARE(sortedByPath(entriesOnDisk(f)), sortedByPath(handed));
     QCOMPARE(entriesOnDisk(f), entriesInList(w));

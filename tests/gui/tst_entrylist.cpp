@@ -3,6 +3,7 @@
 // view style, opened and deleted with keys that act only where they were pressed, counted,
 // kept in order, and drawn with the icon of what each entry names.
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "findallfoldersdialog.h"
 #include "modalanswerer.h"
@@ -19,19 +20,9 @@
 namespace {
 using Call = QPair<QString, QString>; // what the shell was asked to open: (file, parameters)
 
-MFile urlEntry(const char *url, const char *description = "")
-{
-    return MFile{MFile::UrlKind, url, {}, description};
-}
-
 Call opened(const char *url)
 {
     return {QString::fromLatin1(url), QString()};
-}
-
-QList<MFile> entriesOnDisk(const WindowFixture &f)
-{
-    return parseContents(f.readCatalogFile(contentsName)).entries;
 }
 
 QLabel *counter(TMain &w, const char *name)

@@ -2,7 +2,9 @@
 // The window never waits for a disk to show a folder: the icons of existing files are found
 // on worker threads and arrive later, even when the disk does not answer at all.
 #include "contentsfile.h"
+#include "entryicons.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "fakeshell.h"
 #include "folderitem.h"
 #include "foldertree.h"
@@ -68,11 +70,6 @@ private:
     std::atomic<int> m_returned = 0;
 };
 
-MFile fileEntry(const QByteArray &path)
-{
-    return MFile{MFile::FileKind, path, {}, {}};
-}
-
 // A catalog of two folders: "Near" with one URL (selected at start) and "Hanging" with the
 // given entries, and a window on it whose icons read files through a hanging disk.
 class HangingFixture
@@ -96,9 +93,10 @@ public:
                           serializeContents({MFile{MFile::UrlKind, "https://example.com/", {}, {}}}));
         writeContentsFile(paths.ContentsFilePath(MTree{"cat1.lsf"}).value(),
                           serializeContents(hangingEntries));
-        window = std::make_unique<TMain>(TMain::Services{&interaction, &shell, &icons, &registry,
-                                                         dir.filePath(QStringLiteral("prog")) + u'/',
-                                                         dir.filePath(QStringLiteral("data"))});
+        const QString programDir = dir.filePath(QStringLiteral("prog")) + u'/';
+        window = std::make_unique<TMain>(TMain::Services{
+            &interaction, &shell, &icons, &registry, programDir,
+            resolveRunWorkDirectory(registry, programDir, dir.filePath(QStringLiteral("data")))});
         window->show();
     }
 
@@ -180,7 +178,8 @@ private Q_SLOTS:
                  f.icons.IconIndexOfExtension(QStringLiteral("txt")));
         QCOMPARE(f.iconOfCaption(QStringLiteral("b.pdf")),
                  f.icons.IconIndexOfExtension(QStringLiteral("pdf")));
-        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")), f.window->session().UrlIconIndex());
+        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")),
+                 f.window->session().entryIcons().UrlIconIndex());
         QTRY_VERIFY(f.disk.calls() >= 1); // a worker is stuck on the disk now...
         bool timerFired = false;
         QTimer::singleShot(0, f.window.get(), [&timerFired] { timerFired = true; });
@@ -196,8 +195,9 @@ private Q_SLOTS:
         QVERIFY(own != f.icons.IconIndexOfExtension(QStringLiteral("txt")));
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("a.txt")), own);
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("b.pdf")), own);
-        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")), f.window->session().UrlIconIndex());
-        QTRY_VERIFY(!f.window->session().resolvingIcons());
+        QCOMPARE(f.iconOfCaption(QStringLiteral("https://example.org/")),
+                 f.window->session().entryIcons().UrlIconIndex());
+        QTRY_VERIFY(!f.window->session().entryIcons().resolving());
         QVERIFY(!uiThreadWaited);
     }
 
@@ -214,8 +214,8 @@ private Q_SLOTS:
         QCOMPARE(f.model().count(), 1);
         const int urlIcon = f.model().rowAt(0).iconIndex;
         f.disk.open();
-        QTRY_VERIFY(!f.window->session().resolvingIcons());
-        QTest::qWait(100); // time for an answer that should not come
+        QTRY_VERIFY(!f.window->session().entryIcons().resolving());
+        QCoreApplication::processEvents(); // an answer the workers posted before they ended
         QCOMPARE(f.model().rowAt(0).iconIndex, urlIcon);
         // The workers stop asking about the files of a folder that is no longer shown.
         QVERIFY2(f.disk.calls() < 50, qPrintable(QString::number(f.disk.calls())));
@@ -262,7 +262,7 @@ private Q_SLOTS:
         QTRY_COMPARE(f.iconOfCaption(QStringLiteral("new.txt")), f.iconOfHangingFiles());
         // A file that does not exist keeps its extension's icon.
         f.window->entryCommands().AddFiles(f.dir.filePath(QStringLiteral("missing.pdf")));
-        QTRY_VERIFY(!f.window->session().resolvingIcons());
+        QTRY_VERIFY(!f.window->session().entryIcons().resolving());
         QCOMPARE(f.iconOfCaption(QStringLiteral("missing.pdf")),
                  f.icons.IconIndexOfExtension(QStringLiteral("pdf")));
     }

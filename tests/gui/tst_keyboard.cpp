@@ -137,13 +137,13 @@ void TestKeyboard::focusChains()
         own = std::make_unique<PathMappingsDialog>(
             PathMappingsDialog::Rules{{QStringLiteral("C:\\Users\\me"), QStringLiteral("/home/me")}});
     } else if (window == QLatin1String("find")) {
-        w.catalogTools().FindInAllFoldersClick();
+        w.catalogTools().findInAllFoldersClick();
         shown = w.catalogTools().findDialog();
     } else if (window == QLatin1String("duplicates")) {
-        w.catalogTools().FolderDuplicatesClick();
+        w.catalogTools().folderDuplicatesClick();
         shown = w.catalogTools().duplicatesDialog();
     } else if (window == QLatin1String("check")) {
-        w.catalogTools().CheckFolderEntriesClick();
+        w.catalogTools().checkFolderEntriesClick();
         shown = w.catalogTools().checkDialog();
     }
     if (own)

@@ -2,13 +2,13 @@
 // Checking entries against a local HTTP server and temporary files: what each answer means,
 // HEAD then GET, redirects, timeouts, the bound on parallel requests, servers that would keep
 // the checker reading or waiting, and cancelling.
+#include "entrymakers.h"
 #include "linkchecker.h"
 #include "localhttpserver.h"
 #include "nativefile.h"
 #include "testenvironment.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QNetworkProxyFactory>
 #include <QSignalSpy>
 #include <QStyle>
@@ -16,16 +16,6 @@
 #include <QTest>
 
 namespace {
-
-MFile urlEntry(const QByteArray &url)
-{
-    return {MFile::UrlKind, url, {}, {}};
-}
-
-MFile fileEntry(const QString &path)
-{
-    return {MFile::FileKind, path.toLocal8Bit(), {}, {}};
-}
 
 // The requests without the repeats that the network layer sends by itself when a server
 // closed a connection it meant to reuse (HTTP allows this for HEAD and GET).
@@ -81,7 +71,6 @@ private Q_SLOTS:
     void cancelStopsEverything();
     void statusTextsAndMarks_data();
     void statusTextsAndMarks();
-    void throughput();
 
 private:
     std::unique_ptr<LocalHttpServer> m_server;
@@ -163,12 +152,10 @@ void TestLinkChecker::getStopsAfterHeaders()
 {
     // The server announces 100 MB and keeps the connection open: only the headers are read,
     // well before the timeout, and the connection is dropped.
+    // Reading the body would end in the timeout, which is no answer: Ok says it was not read.
     m_server->requests.clear();
-    QElapsedTimer timer;
-    timer.start();
     const LinkCheckResult result = check({urlEntry(m_server->url("/no-head"))}, {6, 5000, 5}).value(0);
     QCOMPARE(int(result.status), int(LinkCheckResult::Ok));
-    QVERIFY2(timer.elapsed() < 4000, "waited for the body");
     QTRY_COMPARE(m_server->open, 0);
 }
 
@@ -245,11 +232,11 @@ void TestLinkChecker::fileEntries()
     const NativeFile latin1(QFile::encodeName(dir.path()) + '/' + Latin1Name, "here\n"); // no QString's name
     QVERIFY(latin1.written());
     const QList<MFile> entries{
-        fileEntry(present.fileName()),
-        fileEntry(dir.filePath(QStringLiteral("gone.txt"))),
-        fileEntry(dir.filePath(QStringLiteral("folder"))),
-        fileEntry(QString()),
-        fileEntry(QStringLiteral("C:\\Windows\\notepad.exe")),
+        fileEntry(QFile::encodeName(present.fileName())),
+        fileEntry(QFile::encodeName(dir.filePath(QStringLiteral("gone.txt")))),
+        fileEntry(QFile::encodeName(dir.filePath(QStringLiteral("folder")))),
+        fileEntry({}),
+        fileEntry("C:\\Windows\\notepad.exe"),
         urlEntry("ftp://files.example/x"),
         urlEntry("mailto:someone@example.org"),
         urlEntry("www.example.org/no-scheme"),
@@ -273,13 +260,10 @@ void TestLinkChecker::parallelRequestsBounded()
     for (int parallel : {1, 3}) {
         m_server->mostOpen = 0;
         m_server->requests.clear();
-        QElapsedTimer timer;
-        timer.start();
         for (const LinkCheckResult &result : check(entries, {parallel, 5000, 5}))
             QCOMPARE(int(result.status), int(LinkCheckResult::Ok));
         QCOMPARE(m_server->requests.size(), 12);
         QVERIFY2(m_server->mostOpen <= parallel, qPrintable(QString::number(m_server->mostOpen)));
-        QVERIFY(timer.elapsed() >= 12 / parallel * 100 - 50);
     }
     QVERIFY(m_server->mostOpen >= 2); // the bound is used, not one at a time
 }
@@ -291,7 +275,7 @@ void TestLinkChecker::cancelStopsEverything()
     for (int i = 0; i < 8; ++i)
         entries.append(urlEntry(m_server->url("/silent")));
     for (int i = 0; i < 3000; ++i)
-        entries.append(fileEntry(dir.filePath(QString::number(i))));
+        entries.append(fileEntry(QFile::encodeName(dir.filePath(QString::number(i)))));
     LinkChecker checker;
     checker.setOptions({4, 10000, 5});
     QSignalSpy checked(&checker, &LinkChecker::entryChecked);
@@ -301,17 +285,21 @@ void TestLinkChecker::cancelStopsEverything()
     checker.cancel();
     QVERIFY(!checker.isRunning());
     const qsizetype before = checked.size();
-    QTest::qWait(200);
-    QCOMPARE(checked.size(), before);
-    QCOMPARE(finished.size(), 0);
     QTRY_COMPARE(m_server->open, 0); // the requests were aborted, not left to time out
+    // A check started after it goes through the event loop to its end: whatever the cancelled
+    // one had still queued would arrive first.
+    checker.start({urlEntry("mailto:someone@example.org")});
+    QVERIFY(finished.wait());
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(checked.size(), before + 1);
+    QCOMPARE(checked.last().at(0).toInt(), 0);
 
     // Destroyed while checking: nothing arrives afterwards from the file thread.
     auto gone = std::make_unique<LinkChecker>();
     gone->start(entries);
     gone.reset();
-    QTest::qWait(100);
     QTRY_COMPARE(m_server->open, 0);
+    QCOMPARE(check(entries.mid(8, 100)).size(), 100); // while the file thread of the gone one ends
 }
 
 void TestLinkChecker::statusTextsAndMarks_data()
@@ -337,30 +325,6 @@ void TestLinkChecker::statusTextsAndMarks()
     QFETCH(bool, marked);
     QCOMPARE(linkStatusText(result), text);
     QCOMPARE(!linkStatusIcon(result, QApplication::style()).isNull(), marked);
-}
-
-// Not a timed test: prints how many links a second the checker gets through on the local
-// server, which answers at once, so the figure is the checker's own cost.
-void TestLinkChecker::throughput()
-{
-    QList<MFile> entries;
-    for (int i = 0; i < 300; ++i)
-        entries.append(urlEntry(m_server->url(i % 3 == 0 ? "/moved" : "/ok")));
-    QTemporaryDir dir;
-    QList<MFile> files;
-    for (int i = 0; i < 20000; ++i)
-        files.append(fileEntry(dir.filePath(QString::number(i))));
-    QElapsedTimer timer;
-    timer.start();
-    for (const LinkCheckResult &result : check(entries))
-        QCOMPARE(int(result.status), int(LinkCheckResult::Ok));
-    const double urlMs = double(timer.elapsed());
-    timer.restart();
-    for (const LinkCheckResult &result : check(files))
-        QCOMPARE(int(result.status), int(LinkCheckResult::Missing));
-    const double fileMs = double(timer.elapsed());
-    qInfo("300 links (a third redirected) in %.0f ms: %.0f links/s; 20,000 files in %.0f ms", urlMs,
-          300 / urlMs * 1000, fileMs);
 }
 
 LINKSHELF_TEST_MAIN(TestLinkChecker)

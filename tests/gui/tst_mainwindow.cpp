@@ -2,6 +2,8 @@
 // The main window driven as a user drives it, with the catalog files checked on disk.
 #include "contentsfile.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
+#include "entrywindowfixture.h"
 #include "filewritecounter.h"
 #include "foldertree.h"
 #include "maintree.h"
@@ -24,29 +26,12 @@
 namespace {
 const QByteArray emptyFolder("\0\0\0\0", 4);
 
-// A key typed on widget: its press, then its release, on which the window acts.
-void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    widget->setFocus();
-    QTest::keyClick(widget, key, modifiers);
-}
-
 QStringList topCaptions(const MainTree *tree)
 {
     QStringList captions;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         captions.append(tree->topLevelItem(i)->text(0));
     return captions;
-}
-
-QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &contentsFile)
-{
-    return parseContents(f.readCatalogFile(contentsFile)).entries;
-}
-
-MFile fileEntry(const char *path)
-{
-    return MFile{MFile::FileKind, path, {}, {}};
 }
 
 // F2 on the selected folder, as a user starts renaming it; the editor that then has the focus.
@@ -189,9 +174,7 @@ private Q_SLOTS:
     void aRenameInPlaceChangesOnlyItsOwnFolder()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Alpha\r\nBeta\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+        f.writeTreeFiles("Alpha\r\nBeta\r\n", "cat0.lsf\r\ncat1.lsf\r\n", QByteArray("\x02\x00", 2));
         for (const char *name : {"cat0.lsf", "cat1.lsf"})
             f.writeCatalogFile(QLatin1String(name), emptyFolder);
         TMain &w = showWindow(f.open());
@@ -396,9 +379,7 @@ private Q_SLOTS:
     void foldersWithoutRecordsTakeNoEntries()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "Plain\r\nLost\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x02", 2));
+        f.writeTreeFiles("Plain\r\nLost\r\n", "cat0.lsf\r\nNULL\r\n", QByteArray("\x00\x02", 2));
         TMain &w = f.open();
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Lost"));
         f.interaction.fileAnswers = {{QStringLiteral("/tmp/x")}};
@@ -412,9 +393,8 @@ private Q_SLOTS:
     void aStartSelectsOneFolderHoweverManyAreMarked()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\n\tA1\r\nB\r\nC\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "NULL\r\nNULL\r\nNULL\r\nNULL\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x03\x02\x02\x02", 4));
+        f.writeTreeFiles("A\r\n\tA1\r\nB\r\nC\r\n", "NULL\r\nNULL\r\nNULL\r\nNULL\r\n",
+                         QByteArray("\x03\x02\x02\x02", 4));
         FileWriteCounter treeSaves(f.workDir(), QStringLiteral("etree.lsf"));
         TMain &w = f.open();
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("C"));
@@ -428,9 +408,7 @@ private Q_SLOTS:
     void takingTheFocusSelectsNoFolder()
     {
         WindowFixture f;
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\nB\r\n");
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\n");
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x00\x00", 2));
+        f.writeTreeFiles("A\r\nB\r\n", "cat0.lsf\r\ncat1.lsf\r\n", QByteArray("\x00\x00", 2));
         f.writeCatalogFile(QStringLiteral("cat0.lsf"), serializeContents({fileEntry("/a.txt")}));
         f.writeCatalogFile(QStringLiteral("cat1.lsf"), emptyFolder);
         FileWriteCounter treeSaves(f.workDir(), QStringLiteral("etree.lsf"));

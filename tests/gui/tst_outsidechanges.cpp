@@ -3,6 +3,7 @@
 // the window is open: the window's commands apply to the files as they are, and lose nothing.
 #include "bookmarkcommands.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "filesunder.h"
 #include "foldertree.h"
@@ -16,16 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-MFile url(const char *path, const char *description = "")
-{
-    return MFile{MFile::UrlKind, path, {}, description};
-}
-
-QList<MFile> entriesOnDisk(const WindowFixture &f)
-{
-    return sortedByRecord(readContentsFile(f.catalogFile(contentsName)).entries);
-}
 
 void writeOutside(const WindowFixture &f, const QList<MFile> &entries)
 {
@@ -78,43 +69,45 @@ private Q_SLOTS:
 void TestOutsideChanges::commandsApplyToTheFileAsItIsNow()
 {
     Fixture f;
-    TMain &w = showWindow(openCatalogWith(f, {url("https://a/"), url("https://b/"), url("https://c/")}));
+    TMain &w = showWindow(
+        openCatalogWith(f, {urlEntry("https://a/"), urlEntry("https://b/"), urlEntry("https://c/")}));
     QWidget *view = w.mainList()->currentView();
 
     // Elsewhere: x added, b deleted. Ours: an URL added.
-    writeOutside(f, {url("https://x/"), url("https://a/"), url("https://c/")});
+    writeOutside(f, {urlEntry("https://x/"), urlEntry("https://a/"), urlEntry("https://c/")});
     f.interaction.stringAnswers = {QStringLiteral("https://n/")};
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
-    QList<MFile> expected =
-        sortedByRecord({url("https://x/"), url("https://a/"), url("https://c/"), url("https://n/")});
-    QCOMPARE(entriesOnDisk(f), expected);
+    QList<MFile> expected = sortedByRecord(
+        {urlEntry("https://x/"), urlEntry("https://a/"), urlEntry("https://c/"), urlEntry("https://n/")});
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), expected);
     QCOMPARE(entriesShown(w), expected);
 
     // Elsewhere, while the question is up: y added, the order changed. Ours: a deleted.
-    clickEntry(w, rowShowing(w, url("https://a/")));
+    clickEntry(w, rowShowing(w, urlEntry("https://a/")));
     f.interaction.yesNoAnswers = {true};
     f.interaction.meanwhile = [&f] {
-        writeOutside(f, {url("https://y/"), url("https://n/"), url("https://c/"), url("https://a/"),
-                         url("https://x/")});
+        writeOutside(f, {urlEntry("https://y/"), urlEntry("https://n/"), urlEntry("https://c/"),
+                         urlEntry("https://a/"), urlEntry("https://x/")});
     };
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
-    expected = sortedByRecord({url("https://x/"), url("https://c/"), url("https://n/"), url("https://y/")});
-    QCOMPARE(entriesOnDisk(f), expected);
+    expected = sortedByRecord(
+        {urlEntry("https://x/"), urlEntry("https://c/"), urlEntry("https://n/"), urlEntry("https://y/")});
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), expected);
     QCOMPARE(entriesShown(w), expected);
 
     // Elsewhere, while the properties are edited: c deleted. Ours kept as a new entry, told.
-    clickEntry(w, rowShowing(w, url("https://c/")));
+    clickEntry(w, rowShowing(w, urlEntry("https://c/")));
     f.interaction.propertyAnswers = {
         EntryProperties{QStringLiteral("https://c/"), {}, QStringLiteral("mine")}};
     f.interaction.meanwhile = [&f] {
-        writeOutside(f, {url("https://x/"), url("https://n/"), url("https://y/")});
+        writeOutside(f, {urlEntry("https://x/"), urlEntry("https://n/"), urlEntry("https://y/")});
     };
     chooseMenuItem(w, QStringLiteral("Properties2"));
-    expected =
-        sortedByRecord({url("https://x/"), url("https://n/"), url("https://y/"), url("https://c/", "mine")});
-    QCOMPARE(entriesOnDisk(f), expected);
+    expected = sortedByRecord({urlEntry("https://x/"), urlEntry("https://n/"), urlEntry("https://y/"),
+                               urlEntry("https://c/", "mine")});
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), expected);
     QCOMPARE(entriesShown(w), expected);
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY2(f.interaction.messages.constFirst().contains(QStringLiteral("kept as a new entry")),
@@ -129,7 +122,7 @@ void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
     Fixture f;
     QList<MFile> entries;
     for (int i = 0; i < 300; ++i)
-        entries.append(url(QByteArray("https://e" + QByteArray::number(1000 + i) + "/").constData()));
+        entries.append(urlEntry(QByteArray("https://e" + QByteArray::number(1000 + i) + "/").constData()));
     TMain &w = showWindow(openCatalogWith(f, entries));
     w.GridButtonClick();
     MainList &list = *w.mainList();
@@ -140,7 +133,7 @@ void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
 
     QList<MFile> changed = entries;
     changed.removeAt(10);
-    changed.append(url("https://a/"));
+    changed.append(urlEntry("https://a/"));
     writeOutside(f, changed);
     QTRY_COMPARE(entriesShown(w), sortedByRecord(changed));
     QCOMPARE(list.model().filesAt(list.selectedRows()), QList<MFile>{entries[130]});
@@ -152,12 +145,11 @@ void TestOutsideChanges::shownFolderFollowsItsFileKeepingItsPlace()
 void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
 {
     Fixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "A\r\n\tA1\r\n\tA2\r\nB\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x01\x00\x02\x00", 4));
+    f.writeTreeFiles("A\r\n\tA1\r\n\tA2\r\nB\r\n", "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n",
+                     QByteArray("\x01\x00\x02\x00", 4));
     for (int i = 0; i < 4; ++i)
         f.writeCatalogFile(QStringLiteral("cat%1.lsf").arg(i),
-                           serializeContents({url(QByteArray::number(i))}));
+                           serializeContents({urlEntry(QByteArray::number(i))}));
     TMain &w = showWindow(f.open());
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("A2"));
 
@@ -170,7 +162,7 @@ void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
     QCOMPARE(w.mainTree()->topLevelItem(0)->text(0), QStringLiteral("New"));
     QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("A2"));
     QVERIFY(w.mainTree()->topLevelItem(1)->isExpanded());
-    QCOMPARE(entriesShown(w), QList<MFile>{url("2")});
+    QCOMPARE(entriesShown(w), QList<MFile>{urlEntry("2")});
 }
 
 // A sync tool has delivered another machine's index (and states) but not yet its tree: our
@@ -179,8 +171,8 @@ void TestOutsideChanges::treeFollowsItsFilesKeepingSelectionAndExpanded()
 void TestOutsideChanges::halfArrivedTreeIsNotWrittenOver()
 {
     Fixture f;
-    TMain &w = showWindow(openCatalogWith(f, {url("https://a/")}));
-    f.writeCatalogFile(QStringLiteral("cat7.lsf"), serializeContents({url("https://theirs/")}));
+    TMain &w = showWindow(openCatalogWith(f, {urlEntry("https://a/")}));
+    f.writeCatalogFile(QStringLiteral("cat7.lsf"), serializeContents({urlEntry("https://theirs/")}));
     QVERIFY(replaceFileFromOutside(f.catalogFile(QStringLiteral("itree.lsf")), "cat0.lsf\r\ncat7.lsf\r\n"));
     f.interaction.stringAnswers = {QStringLiteral("Mine")};
     releaseKeyIn(w, w.mainTree(), Qt::Key_F7);
@@ -213,7 +205,7 @@ void TestOutsideChanges::halfArrivedTreeIsNotWrittenOver()
 void TestOutsideChanges::foldersSharingAFileGetOneEach()
 {
     Fixture f;
-    TMain &w = showWindow(openCatalogWith(f, {url("https://a/")}));
+    TMain &w = showWindow(openCatalogWith(f, {urlEntry("https://a/")}));
     writeTreeOutside(f, "Hot Files\r\nTheirs\r\n", "cat0.lsf\r\ncat0.lsf\r\n");
     QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
     const QList<FolderRecord> folders = foldersOnDisk(f);
@@ -221,8 +213,8 @@ void TestOutsideChanges::foldersSharingAFileGetOneEach()
     QCOMPARE(folders[0].Record, std::optional<MTree>(MTree{"cat0.lsf"}));
     QVERIFY(folders[1].Record && folders[1].Record != folders[0].Record);
     QCOMPARE(readContentsFile(f.catalogFile(QString::fromLatin1(folders[1].Record->FileName))).entries,
-             QList<MFile>{url("https://a/")});
-    QCOMPARE(entriesOnDisk(f), QList<MFile>{url("https://a/")});
+             QList<MFile>{urlEntry("https://a/")});
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), QList<MFile>{urlEntry("https://a/")});
 }
 
 // The tree files changed elsewhere a moment before an import and before a rename in place ends,
@@ -231,9 +223,7 @@ void TestOutsideChanges::foldersSharingAFileGetOneEach()
 void TestOutsideChanges::importAndRenameApplyToTheTreeAsItIsNow()
 {
     Fixture f;
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\nloose\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\nNULL\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00", 2));
+    f.writeTreeFiles("Hot Files\r\nloose\r\n", "cat0.lsf\r\nNULL\r\n", QByteArray("\x02\x00", 2));
     f.writeCatalogFile(contentsName, emptyContents());
     TMain &w = showWindow(f.open());
     const QString bookmarks = f.dir.filePath(QStringLiteral("Imported.html"));
@@ -243,7 +233,7 @@ void TestOutsideChanges::importAndRenameApplyToTheTreeAsItIsNow()
     file.close();
 
     writeTreeOutside(f, "Hot Files\r\nloose\r\nTheirs\r\n", "cat0.lsf\r\nNULL\r\nNULL\r\n");
-    BookmarkCommands(w.session(), {}).ImportBookmarks(bookmarks);
+    BookmarkCommands(w.session(), {}).importBookmarks(bookmarks);
     QCOMPARE(namesOf(foldersOnDisk(f)), (QList<QByteArray>{"Hot Files", "loose", "Theirs", "Imported"}));
 
     w.mainTree()->setCurrentItem(w.mainTree()->topFolder(1));
@@ -283,7 +273,7 @@ void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
     QFETCH(QString, suffix);
     QFETCH(bool, whileOpen);
     Fixture f;
-    const MFile a = url("https://a/"), b = url("https://b/"), c = url("https://c/");
+    const MFile a = urlEntry("https://a/"), b = urlEntry("https://b/"), c = urlEntry("https://c/");
     const auto writeCopies = [&] {
         f.writeCatalogFile(QStringLiteral("cat0%1.lsf").arg(suffix), serializeContents({a, b}));
         f.writeCatalogFile(QStringLiteral("cat7.lsf"), serializeContents({c})); // the other's new folder
@@ -297,7 +287,7 @@ void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
         writeCopies();
     QTRY_COMPARE(entriesShown(w), sortedByRecord({a, b}));
     QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
-    QCOMPARE(entriesOnDisk(f), sortedByRecord({a, b}));
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), sortedByRecord({a, b}));
     const FolderTreeLoad tree = loadFolderTree(CatalogPaths::forWorkDirectory(f.workDir()));
     QCOMPARE(tree.folders.size(), 2);
     QCOMPARE(tree.folders[1].Name, QByteArray("Theirs"));
@@ -315,12 +305,12 @@ void TestOutsideChanges::conflictCopiesAreMergedAndMovedAside()
 void TestOutsideChanges::anIndexCopyAloneIsMergedAndMovedAside()
 {
     Fixture f;
-    f.writeCatalogFile(QStringLiteral("cat8.lsf"), serializeContents({url("https://c/")}));
+    f.writeCatalogFile(QStringLiteral("cat8.lsf"), serializeContents({urlEntry("https://c/")}));
     f.writeCatalogFile(QStringLiteral("itree.sync-conflict-20240101-120000-ABCDEFG.lsf"),
                        "cat0.lsf\r\ncat8.lsf\r\n");
     f.writeCatalogFile(QStringLiteral("etree.sync-conflict-20240102-120000-ABCDEFG.lsf"),
                        QByteArray(2, '\0'));
-    TMain &w = showWindow(openCatalogWith(f, {url("https://a/")}));
+    TMain &w = showWindow(openCatalogWith(f, {urlEntry("https://a/")}));
     QTRY_COMPARE(w.mainTree()->topLevelItemCount(), 2);
     const QList<FolderRecord> folders = foldersOnDisk(f);
     QCOMPARE(folders.size(), 2);

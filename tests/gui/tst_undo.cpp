@@ -3,6 +3,7 @@
 // and the menu, applied to the catalog files as they are.
 #include "backups.h"
 #include "entrylistmodel.h"
+#include "entrymakers.h"
 #include "entrywindowfixture.h"
 #include "maintree.h"
 #include "outsidewriter.h"
@@ -14,16 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-MFile url(const char *path)
-{
-    return MFile{MFile::UrlKind, path, {}, {}};
-}
-
-QList<MFile> entriesOnDisk(const WindowFixture &f, const QString &name = contentsName)
-{
-    return sortedByRecord(readContentsFile(f.catalogFile(name)).entries);
-}
 
 QAction *action(TMain &w, const char *name)
 {
@@ -56,32 +47,32 @@ private Q_SLOTS:
 void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
 {
     Fixture f;
-    const QList<MFile> all{url("https://a/"), url("https://b/"), url("https://c/")};
+    const QList<MFile> all{urlEntry("https://a/"), urlEntry("https://b/"), urlEntry("https://c/")};
     TMain &w = showWindow(openCatalogWith(f, all));
     QWidget *view = w.mainList()->currentView();
     QVERIFY(!action(w, "Undo1")->isEnabled());
     QVERIFY(!action(w, "Redo1")->isEnabled());
 
-    clickEntry(w, rowShowing(w, url("https://b/")));
+    clickEntry(w, rowShowing(w, urlEntry("https://b/")));
     f.interaction.yesNoAnswers = {true};
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
-    const QList<MFile> withoutB{url("https://a/"), url("https://c/")};
-    QCOMPARE(entriesOnDisk(f), withoutB);
+    const QList<MFile> withoutB{urlEntry("https://a/"), urlEntry("https://c/")};
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), withoutB);
     QCOMPARE(action(w, "Undo1")->text(), QStringLiteral("&Undo Delete 1 entry"));
 
     undoKey(view);
-    QCOMPARE(entriesOnDisk(f), all);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), all);
     QCOMPARE(entriesShown(w), all);
     QCOMPARE(action(w, "Redo1")->text(), QStringLiteral("&Redo Delete 1 entry"));
     QVERIFY(!action(w, "Undo1")->isEnabled());
 
     redoKey(view);
-    QCOMPARE(entriesOnDisk(f), withoutB);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), withoutB);
     QCOMPARE(entriesShown(w), withoutB);
 
     chooseMenuItem(w, QStringLiteral("Undo1"));
-    QCOMPARE(entriesOnDisk(f), all);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), all);
     showWindow(w);
 
     // In a text field the keys edit the text, and the catalog stays as it is.
@@ -91,7 +82,7 @@ void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
     QTest::keyClicks(field, QStringLiteral("zz"));
     undoKey(field);
     QCOMPARE(field->text(), QString());
-    QCOMPARE(entriesOnDisk(f), all);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), all);
     QVERIFY(action(w, "Redo1")->isEnabled());
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
@@ -101,10 +92,9 @@ void TestUndo::entryCommandsGoBackAndForthFromKeysAndMenu()
 void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
 {
     Fixture f;
-    f.writeCatalogFile(contentsName, serializeContents({url("https://a/"), url("https://b/")}));
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02\x00\x00\x00", 4));
+    f.writeCatalogFile(contentsName, serializeContents({urlEntry("https://a/"), urlEntry("https://b/")}));
+    f.writeTreeFiles("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n",
+                     "cat0.lsf\r\ncat1.lsf\r\ncat2.lsf\r\ncat3.lsf\r\n", QByteArray("\x02\x00\x00\x00", 4));
     for (const char *name : {"cat1.lsf", "cat2.lsf", "cat3.lsf"})
         f.writeCatalogFile(QString::fromLatin1(name), emptyContents());
     const QByteArray entriesFile = f.readCatalogFile(contentsName);
@@ -123,7 +113,7 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
              QByteArray("Hot Files\r\n\tSub\r\n\t\tDeep\r\nOther\r\n"));
     QCOMPARE(f.readCatalogFile(contentsName), entriesFile);
     QCOMPARE(window.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
-    QCOMPARE(entriesShown(window), (QList<MFile>{url("https://a/"), url("https://b/")}));
+    QCOMPARE(entriesShown(window), (QList<MFile>{urlEntry("https://a/"), urlEntry("https://b/")}));
 
     redoKey(tree);
     QCOMPARE(f.readCatalogFile(QStringLiteral("tree.lsf")), QByteArray("Other\r\n"));
@@ -157,29 +147,31 @@ void TestUndo::deletedFolderComesBackWithItsFileAndSubfolders()
 void TestUndo::undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged()
 {
     Fixture f;
-    TMain &w = showWindow(openCatalogWith(f, {url("https://a/"), url("https://b/"), url("https://c/")}));
+    TMain &w = showWindow(
+        openCatalogWith(f, {urlEntry("https://a/"), urlEntry("https://b/"), urlEntry("https://c/")}));
     QWidget *view = w.mainList()->currentView();
-    clickEntry(w, rowShowing(w, url("https://b/")));
+    clickEntry(w, rowShowing(w, urlEntry("https://b/")));
     f.interaction.yesNoAnswers = {true};
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
 
-    QVERIFY(
-        replaceFileFromOutside(f.catalogFile(contentsName),
-                               serializeContents({url("https://x/"), url("https://a/"), url("https://c/")})));
-    QTRY_VERIFY(rowShowing(w, url("https://x/")) >= 0); // merged into the list while the history stays
+    QVERIFY(replaceFileFromOutside(
+        f.catalogFile(contentsName),
+        serializeContents({urlEntry("https://x/"), urlEntry("https://a/"), urlEntry("https://c/")})));
+    QTRY_VERIFY(rowShowing(w, urlEntry("https://x/")) >= 0); // merged into the list while the history stays
     undoKey(view);
-    const QList<MFile> merged{url("https://a/"), url("https://b/"), url("https://c/"), url("https://x/")};
-    QCOMPARE(entriesOnDisk(f), merged);
+    const QList<MFile> merged{urlEntry("https://a/"), urlEntry("https://b/"), urlEntry("https://c/"),
+                              urlEntry("https://x/")};
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), merged);
     QCOMPARE(entriesShown(w), merged);
     QVERIFY(f.interaction.messages.isEmpty());
 
     f.interaction.stringAnswers = {QStringLiteral("https://n/")};
     QTest::keyClick(view, Qt::Key_Insert, Qt::ShiftModifier);
     QVERIFY(replaceFileFromOutside(f.catalogFile(contentsName), serializeContents(merged)));
-    QTRY_VERIFY(rowShowing(w, url("https://n/")) < 0);
+    QTRY_VERIFY(rowShowing(w, urlEntry("https://n/")) < 0);
     undoKey(view);
-    QCOMPARE(entriesOnDisk(f), merged);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), merged);
     QCOMPARE(f.interaction.messages.size(), 1);
     QVERIFY2(f.interaction.messages.constFirst().contains(QStringLiteral("changed elsewhere")),
              qPrintable(f.interaction.messages.constFirst()));
@@ -191,31 +183,31 @@ void TestUndo::undoAppliesToTheFilesAsTheyAreAndSaysWhatChanged()
 void TestUndo::restoredBackupGoesBackAndForth()
 {
     Fixture f;
-    const QList<MFile> backedUp{url("https://a/"), url("https://b/")};
+    const QList<MFile> backedUp{urlEntry("https://a/"), urlEntry("https://b/")};
     TMain &w = showWindow(openCatalogWith(f, backedUp));
     QCOMPARE(makeDailyBackup(f.workDir(), QDate(2024, 3, 1)).outcome, BackupResult::Made);
     QWidget *view = w.mainList()->currentView();
-    clickEntry(w, rowShowing(w, url("https://b/")));
+    clickEntry(w, rowShowing(w, urlEntry("https://b/")));
     f.interaction.yesNoAnswers = {true};
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
-    const QList<MFile> afterDelete{url("https://a/")};
+    const QList<MFile> afterDelete{urlEntry("https://a/")};
 
     f.interaction.stringAnswers = {QStringLiteral("2024-03-01")};
     chooseMenuItem(w, QStringLiteral("RestoreBackup1"));
-    QCOMPARE(entriesOnDisk(f), backedUp);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), backedUp);
     QCOMPARE(action(w, "Undo1")->text(), QStringLiteral("&Undo Restore backup"));
     for (int round = 0; round < 2; ++round) {
         undoKey(view);
-        QCOMPARE(entriesOnDisk(f), afterDelete);
+        QCOMPARE(sortedByRecord(entriesOnDisk(f)), afterDelete);
         QCOMPARE(entriesShown(w), afterDelete);
         redoKey(view);
-        QCOMPARE(entriesOnDisk(f), backedUp);
+        QCOMPARE(sortedByRecord(entriesOnDisk(f)), backedUp);
         QCOMPARE(entriesShown(w), backedUp);
     }
     undoKey(view);
     undoKey(view); // and the delete before it
-    QCOMPARE(entriesOnDisk(f), backedUp);
+    QCOMPARE(sortedByRecord(entriesOnDisk(f)), backedUp);
     QVERIFY(f.interaction.messages.isEmpty());
     QVERIFY(f.interaction.unexpected.isEmpty());
 }

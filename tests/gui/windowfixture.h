@@ -18,6 +18,13 @@
 
 #include <memory>
 
+// A key typed on widget: its press, then its release, on which the window acts.
+inline void releaseKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    widget->setFocus();
+    QTest::keyClick(widget, key, modifiers);
+}
+
 // Types key on widget as a user's key reaches the window: shown, with widget focused, its
 // press and then its release, on which the window acts.
 inline void releaseKeyIn(TMain &window, QWidget *widget, Qt::Key key)
@@ -74,12 +81,11 @@ public:
     TMain::Services services()
     {
         Interaction *dialogs = realDialogs ? static_cast<Interaction *>(realDialogs.get()) : &interaction;
-        return {dialogs,
-                &shell,
-                &icons,
-                &registry,
-                dir.filePath(QStringLiteral("prog")) + u'/',
-                dir.filePath(QStringLiteral("data"))};
+        const QString programDir = dir.filePath(QStringLiteral("prog")) + u'/';
+        return {
+            dialogs,    &shell,
+            &icons,     &registry,
+            programDir, resolveRunWorkDirectory(registry, programDir, dir.filePath(QStringLiteral("data")))};
     }
 
     QString workDir() const { return dir.filePath(QStringLiteral("tree")); }
@@ -97,6 +103,15 @@ public:
         QFile file(catalogFile(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+
+    // The folder tree's three files: the names and their nesting, each folder's contents file
+    // and the states.
+    void writeTreeFiles(const QByteArray &tree, const QByteArray &index, const QByteArray &states) const
+    {
+        writeCatalogFile(QStringLiteral("tree.lsf"), tree);
+        writeCatalogFile(QStringLiteral("itree.lsf"), index);
+        writeCatalogFile(QStringLiteral("etree.lsf"), states);
     }
 
     QTemporaryDir dir;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linkcheckdialog.h"
 
+#include "catalogview.h"
+#include "entrydeletion.h"
 #include "entryrow.h"
 #include "interaction.h"
 
@@ -17,14 +19,16 @@
 
 namespace {
 
+constexpr QSize InitialSize(780, 420); // room for the problems' columns
+
 enum Column { NameColumn, FolderColumn, StatusColumn };
 constexpr int EntryRole = Qt::UserRole; // the index into the checked entries
 
 } // namespace
 
-LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWidget *parent)
+LinkCheckDialog::LinkCheckDialog(CatalogView &catalog, Interaction &interaction, QWidget *parent)
     : QDialog(parent)
-    , m_sources(std::move(sources))
+    , m_catalog(catalog)
     , m_interaction(interaction)
     , m_status(new QLabel(this))
     , m_progress(new QProgressBar(this))
@@ -64,7 +68,7 @@ LinkCheckDialog::LinkCheckDialog(Sources sources, Interaction &interaction, QWid
     layout->addWidget(m_progress);
     layout->addWidget(m_problems, 1);
     layout->addWidget(buttons);
-    resize(780, 420);
+    resize(InitialSize);
 
     connect(m_cancel, &QPushButton::clicked, this, [this] {
         if (m_checker.isRunning())
@@ -91,7 +95,7 @@ LinkCheckDialog::~LinkCheckDialog() = default;
 void LinkCheckDialog::start(const QList<CatalogEntryRef> &entries)
 {
     m_entries = entries;
-    const CatalogSnapshot catalog = m_sources.catalog();
+    const CatalogSnapshot catalog = m_catalog.snapshot();
     m_encoding = catalog.encoding;
     m_problems->clear();
     m_problemCount = 0;
@@ -192,26 +196,15 @@ int LinkCheckDialog::deleteCheckedEntries()
     }
     if (chosen.isEmpty())
         return 0;
-    const QString question =
-        chosen.size() == 1
-            ? QStringLiteral("Do you really want to delete the checked entry ?")
-            : QStringLiteral("Do you really want to delete the %1 checked entries ?").arg(chosen.size());
-    if (!m_interaction.askYesNo(question))
+    const std::optional<EntryRemovalResult> result =
+        deleteAfterAsking(m_catalog, m_interaction, chosen,
+                          {QStringLiteral("the checked entry"), QStringLiteral("the %1 checked entries"),
+                           QStringLiteral("No entry was deleted."),
+                           QStringLiteral("%1 of the checked entries had changed since the check")});
+    if (!result || !result->save.ok)
         return 0;
-    const EntryRemovalResult result =
-        removeCatalogEntries(m_sources.catalog().paths, chosen, m_sources.removal());
-    if (!result.save.ok) {
-        m_interaction.showMessage(
-            QStringLiteral("The catalog could not be saved.\n%1\n\nNo entry was deleted.")
-                .arg(result.save.errorString));
-        return 0;
-    }
-    if (!result.notFound.isEmpty())
-        m_interaction.showMessage(QStringLiteral("%1 of the checked entries had changed since the check "
-                                                 "and were left as they are.")
-                                      .arg(result.notFound.size()));
     qDeleteAll(items); // deleted, or changed since: either way no longer what the list says
     m_problemCount -= int(items.size());
     updateButtons();
-    return result.removed;
+    return result->removed;
 }

@@ -106,8 +106,6 @@ CommandLineOptions parseCommandLine(const QStringList &arguments, const QString 
         QStringLiteral("Export the whole catalog to FILE: XBEL when its name ends in "
                        ".xbel or .xml, Netscape bookmark HTML otherwise."),
         QStringLiteral("FILE"));
-    // main() takes this one out before parsing, as a start that restores a backup must not
-    // hand it over; it is here to be listed by --help.
     const QCommandLineOption restoreBackup(
         QStringLiteral("restore-backup"),
         QStringLiteral("Replace the catalog with its daily backup of DATE (YYYY-MM-DD), kept in its "
@@ -159,5 +157,7 @@ CommandLineOptions parseCommandLine(const QStringList &arguments, const QString 
     options.keepPrograms = parser.isSet(keepPrograms);
     if (parser.isSet(exportTo))
         options.exportFile = absolute(parser.value(exportTo), currentDir);
+    if (parser.isSet(restoreBackup))
+        options.restoreBackupDate = parser.value(restoreBackup);
     return options;
 }

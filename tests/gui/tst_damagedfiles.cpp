@@ -24,9 +24,7 @@ QByteArray readKept(const WindowFixture &f, const QString &name)
 
 void writeOneFolderTree(WindowFixture &f)
 {
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Links\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02", 1));
+    f.writeTreeFiles("Links\r\n", "cat0.lsf\r\n", QByteArray("\x02", 1));
 }
 
 // Two whole entries, then a third whose path length runs past the end of the file.
@@ -92,9 +90,7 @@ private Q_SLOTS:
         WindowFixture f;
         const QByteArray tree("Links\r\n\tNews\r\nTools\r\n"), index("cat0.lsf\r\ncat1.lsf\r\n"),
             state("\x01\x02\x00\x00", 4);
-        f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
-        f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
-        f.writeCatalogFile(QStringLiteral("etree.lsf"), state);
+        f.writeTreeFiles(tree, index, state);
         f.writeCatalogFile(QStringLiteral("cat0.lsf"), QByteArray(4, '\0'));
         f.writeCatalogFile(QStringLiteral("cat1.lsf"), QByteArray(4, '\0'));
 
@@ -140,7 +136,7 @@ private Q_SLOTS:
         QVERIFY2(f.interaction.messages.first().contains(QStringLiteral("No copy could be kept")),
                  qPrintable(f.interaction.messages.first()));
         w.entryCommands().AddUrl(QStringLiteral("http://new.example"));
-        AddCommandLineEntries(w, {MFile{MFile::UrlKind, "http://handed.example", {}, {}}});
+        addCommandLineEntries(w, {MFile{MFile::UrlKind, "http://handed.example", {}, {}}});
         QCOMPARE(f.interaction.messages.size(), 3); // each refusal says why
         QCOMPARE(w.mainList()->model().count(), 2);
         QCOMPARE(f.readCatalogFile(QStringLiteral("cat0.lsf")), original);

@@ -5,12 +5,10 @@
 
 #include "catalogentries.h"
 #include "catalogsearch.h"
-#include "shownfolder.h"
 
 #include <QDialog>
 
-#include <functional>
-
+class CatalogView;
 class FindResultsModel;
 class QLabel;
 class QLineEdit;
@@ -21,8 +19,8 @@ class FindInAllFoldersDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    // catalog gives the folders as they are when a search starts.
-    explicit FindInAllFoldersDialog(std::function<CatalogSnapshot()> catalog, QWidget *parent = nullptr);
+    // Each search reads the folders of catalog as they are when it starts.
+    explicit FindInAllFoldersDialog(CatalogView &catalog, QWidget *parent = nullptr);
     ~FindInAllFoldersDialog() override;
     Q_DISABLE_COPY_MOVE(FindInAllFoldersDialog)
 
@@ -49,7 +47,7 @@ private:
     void showCount(bool finished);
     bool queryKey(QEvent *event);
 
-    std::function<CatalogSnapshot()> m_catalog;
+    CatalogView &m_catalog;
     CatalogSearch m_search;
     QLineEdit *m_query = nullptr;
     QTreeView *m_results = nullptr;

@@ -17,6 +17,13 @@ QString entryCaption(qint32 kind, QByteArrayView bytes, const TextEncoding &enco
     return path.mid(cut + 1);
 }
 
+QString descriptionText(const QByteArray &description, const TextEncoding &encoding)
+{
+    QString text = encoding.decode(description);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
 QString descriptionColumnText(QByteArrayView description, const TextEncoding &encoding)
 {
     if (!description.contains('\n') && !description.contains('\r'))

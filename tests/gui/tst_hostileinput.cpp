@@ -11,10 +11,10 @@
 #include "foldertree.h"
 #include "maintree.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "windowfixture.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QtEndian>
 
 #include <atomic>
@@ -34,23 +34,11 @@ QByteArray int32(qint32 value)
     return bytes;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 void writeOneFolderCatalog(WindowFixture &f, const QByteArray &contents)
 {
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), "Links\r\n");
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), "cat0.lsf\r\n");
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), QByteArray("\x02", 1));
+    f.writeTreeFiles("Links\r\n", "cat0.lsf\r\n", QByteArray("\x02", 1));
     f.writeCatalogFile(QStringLiteral("cat0.lsf"), contents);
 }
-
-// Bounded in every build: an ordinary machine reads these in well under a second.
-constexpr qint64 TimeLimitMs = 60'000;
 
 } // namespace
 
@@ -90,14 +78,10 @@ void TestHostileInput::aContentsFileOfHundredsOfMegabytes()
     writeFile(path, int32(count) + entry.repeated(count));
     QVERIFY(QFileInfo(path).size() > 300'000'000);
 
-    QElapsedTimer clock;
-    clock.start();
     const ContentsReadResult read = readContentsFile(path);
     QVERIFY(!read.damaged && !read.unreadable);
     QCOMPARE(read.entries.size(), count);
     QCOMPARE(read.entries.last().Path.size(), 64 * 1024);
-    QVERIFY2(clock.elapsed() < TimeLimitMs, qPrintable(QString::number(clock.elapsed())));
-    qInfo("300 MB contents file read in %lld ms", clock.elapsed());
 }
 
 void TestHostileInput::hugeCountsAndLengthsInAHugeSparseFile()
@@ -111,12 +95,9 @@ void TestHostileInput::hugeCountsAndLengthsInAHugeSparseFile()
         file.write(int32(std::numeric_limits<qint32>::max()) + int32(std::numeric_limits<qint32>::max()));
         QVERIFY(file.resize(400'000'000));
     }
-    QElapsedTimer clock;
-    clock.start();
     const ContentsReadResult read = readContentsFile(path);
     QVERIFY(read.damaged);
     QVERIFY(read.entries.isEmpty());
-    QVERIFY2(clock.elapsed() < TimeLimitMs, qPrintable(QString::number(clock.elapsed())));
 
     // The same count with a few real entries keeps them.
     const QByteArray two = serializeContents({MFile{0, "/a", {}, {}}, MFile{1, "http://b", {}, {}}});
@@ -208,9 +189,7 @@ void TestHostileInput::aTreeNestedAThousandDeep()
         index += "cat" + QByteArray::number(level) + ".lsf\r\n";
         state += char(level == 999 ? 2 : 1);
     }
-    f.writeCatalogFile(QStringLiteral("tree.lsf"), tree);
-    f.writeCatalogFile(QStringLiteral("itree.lsf"), index);
-    f.writeCatalogFile(QStringLiteral("etree.lsf"), state);
+    f.writeTreeFiles(tree, index, state);
     TMain &w = f.open();
     QCOMPARE(w.mainTree()->foldersInPreOrder().size(), 1000);
     QCOMPARE(w.mainTree()->selectedFolder()->level(), 999);

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 struct CommandLineOptions
 {
     enum class Action {
@@ -25,6 +27,9 @@ struct CommandLineOptions
     QString importFile;        // --import, absolute; empty: none
     bool keepPrograms = false; // --keep-programs: the imported bookmarks keep the programs they name
     QString exportFile;        // --export, absolute; empty: none
+    // --restore-backup: the date of the daily backup that replaces the catalog before the
+    // window opens; none: no restore.
+    std::optional<QString> restoreBackupDate;
 };
 
 struct ProgramArguments

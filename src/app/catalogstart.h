@@ -10,6 +10,7 @@
 #include <optional>
 
 class Interaction;
+struct WorkDirResolution;
 
 struct CatalogStart
 {
@@ -25,3 +26,21 @@ struct CatalogStart
 // over: the running Linkshelf would go on with the old catalog.
 CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandLine &commandLine,
                                Interaction &interaction, bool restoringBackup);
+
+// What a start does once settleStart is done with the catalog.
+struct StartPlan
+{
+    std::optional<int> exitCode;  // set: this start ends here, the user told why
+    bool makeDailyBackup = false; // once the window shows: only the start that writes the catalog
+};
+
+// The whole policy of a start before the window opens: the catalog's lock or the hand-over of
+// commandLine to the Linkshelf that holds it (settleCatalogLock), the temporary files a crashed
+// writer left, and the backup restored when restoreDate is set. What ends the start is told on
+// the terminal and, unless the running window told it, in a message.
+StartPlan settleStart(SingleInstance &instance, const WorkDirResolution &catalog,
+                      const std::optional<QString> &restoreDate, const ForwardedCommandLine &commandLine,
+                      Interaction &interaction);
+
+// Tells the terminal of a start's trouble, as "linkshelf: text".
+void tellTerminal(const QString &text);

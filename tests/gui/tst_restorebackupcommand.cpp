@@ -24,12 +24,12 @@ private Q_SLOTS:
         w.entryCommands().Delete2Click(); // nothing selected: a no-op that must not matter
 
         f.interaction.stringAnswers = {QStringLiteral("1999-01-01")};
-        QVERIFY(!RestoreBackupCommand(w.session()));
+        QVERIFY(!restoreBackupCommand(w.session()));
         QCOMPARE(w.mainTree()->topLevelItemCount(), 2);
         QVERIFY(f.interaction.messages.last().contains(QStringLiteral("2024-03-01")));
 
         f.interaction.stringAnswers = {QStringLiteral("2024-03-01")};
-        QVERIFY(RestoreBackupCommand(w.session()));
+        QVERIFY(restoreBackupCommand(w.session()));
         QCOMPARE(w.mainTree()->topLevelItemCount(), 1);
         QCOMPARE(w.mainTree()->selectedFolder()->text(0), QStringLiteral("Hot Files"));
         QCOMPARE(w.mainList()->model().count(), 1);

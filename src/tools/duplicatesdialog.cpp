@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "duplicatesdialog.h"
 
+#include "catalogview.h"
+#include "entrydeletion.h"
 #include "entryrow.h"
 #include "interaction.h"
 
@@ -16,15 +18,20 @@
 
 namespace {
 
+constexpr QSize InitialSize(900, 480); // room for the five columns of a group
+
 enum Column { NameColumn, FolderColumn, ProgramColumn, DescriptionColumn, PathColumn };
+// The columns before the path, wide enough for usual texts; the path takes the rest.
+constexpr std::pair<int, int> ColumnWidths[] = {
+    {NameColumn, 220}, {FolderColumn, 120}, {ProgramColumn, 140}, {DescriptionColumn, 200}};
 constexpr int EntryRole = Qt::UserRole; // the entry's index into m_entries; groups have none
 
 } // namespace
 
-DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, DuplicateScope scope,
+DuplicatesDialog::DuplicatesDialog(CatalogView &catalog, Interaction &interaction, DuplicateScope scope,
                                    QWidget *parent)
     : QDialog(parent)
-    , m_sources(std::move(sources))
+    , m_catalog(catalog)
     , m_interaction(interaction)
     , m_scope(scope)
     , m_inFolder(new QRadioButton(QStringLiteral("In the selected &folder"), this))
@@ -41,10 +48,8 @@ DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, Du
     m_groups->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Program"),
                                QStringLiteral("Description"), QStringLiteral("Path")});
     m_groups->setUniformRowHeights(true);
-    m_groups->header()->resizeSection(NameColumn, 220);
-    m_groups->header()->resizeSection(FolderColumn, 120);
-    m_groups->header()->resizeSection(ProgramColumn, 140);
-    m_groups->header()->resizeSection(DescriptionColumn, 200);
+    for (const auto &[column, width] : ColumnWidths)
+        m_groups->header()->resizeSection(column, width);
     m_delete->setObjectName(QStringLiteral("DeleteCopies"));
     // Enter in the list must never start a deletion, even one that asks first.
     m_delete->setAutoDefault(false);
@@ -65,7 +70,7 @@ DuplicatesDialog::DuplicatesDialog(Sources sources, Interaction &interaction, Du
     layout->addWidget(m_groups, 1);
     layout->addWidget(m_status);
     layout->addWidget(buttons);
-    resize(900, 480);
+    resize(InitialSize);
 
     (scope == DuplicateScope::WithinFolder ? m_inFolder : m_inCatalog)->setChecked(true);
     connect(m_inFolder, &QRadioButton::toggled, this,
@@ -88,7 +93,7 @@ void DuplicatesDialog::setScope(DuplicateScope scope)
 void DuplicatesDialog::refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const CatalogSnapshot catalog = m_sources.catalog();
+    const CatalogSnapshot catalog = m_catalog.snapshot();
     m_encoding = catalog.encoding;
     QList<CatalogFolder> folders = catalog.folders;
     if (m_scope == DuplicateScope::WithinFolder)
@@ -163,23 +168,13 @@ int DuplicatesDialog::deleteSelectedCopies()
     const QList<CatalogEntryRef> selected = selectedCopies();
     if (selected.isEmpty())
         return 0;
-    const QString question =
-        selected.size() == 1
-            ? QStringLiteral("Do you really want to delete the selected copy ?")
-            : QStringLiteral("Do you really want to delete the %1 selected copies ?").arg(selected.size());
-    if (!m_interaction.askYesNo(question))
+    const std::optional<EntryRemovalResult> result =
+        deleteAfterAsking(m_catalog, m_interaction, selected,
+                          {QStringLiteral("the selected copy"), QStringLiteral("the %1 selected copies"),
+                           QStringLiteral("No copy was deleted."),
+                           QStringLiteral("%1 of the selected copies had changed since they were found")});
+    if (!result)
         return 0;
-    const CatalogSnapshot catalog = m_sources.catalog();
-    const EntryRemovalResult result = removeCatalogEntries(catalog.paths, selected, m_sources.removal());
-    if (!result.save.ok)
-        m_interaction.showMessage(
-            QStringLiteral("The catalog could not be saved.\n%1\n\nNo copy was deleted.")
-                .arg(result.save.errorString));
-    else if (!result.notFound.isEmpty())
-        m_interaction.showMessage(
-            QStringLiteral("%1 of the selected copies had changed since they were found "
-                           "and were left as they are.")
-                .arg(result.notFound.size()));
     refresh();
-    return result.removed;
+    return result->removed;
 }

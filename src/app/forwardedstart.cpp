@@ -8,7 +8,7 @@
 
 #include <QTimer>
 
-QString ShowForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
+QString showForwardedStart(TMain &window, const QStringList &arguments, const QString &currentDir)
 {
     // Hidden in the tray or minimised, the window is where the user expects their start.
     window.ShowFromTray();
@@ -16,7 +16,7 @@ QString ShowForwardedStart(TMain &window, const QStringList &arguments, const QS
     if (options.action != CommandLineOptions::Action::Run)
         return options.message; // the later start checked it; a change of version might not
     window.interaction().hold();
-    const bool done = ApplyStartOptions(window, options);
+    const bool done = applyStartOptions(window, options);
     const QList<HoldingInteraction::Held> held = window.interaction().release();
     QTimer::singleShot(0, &window, [&window, held] { window.interaction().show(held); });
     if (done)
@@ -30,7 +30,7 @@ QString ShowForwardedStart(TMain &window, const QStringList &arguments, const QS
 
 // The entries go in as the command line made them: a path from a file: URL may hold bytes
 // that a text would change.
-bool AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
+bool addCommandLineEntries(TMain &window, const QList<MFile> &entries)
 {
     if (entries.isEmpty())
         return true;
@@ -40,18 +40,18 @@ bool AddCommandLineEntries(TMain &window, const QList<MFile> &entries)
                            "added: no folder that takes entries is selected."));
         return false;
     }
-    return window.entryCommands().AddEntries(entries); // a read-only folder says so itself
+    return window.entryCommands().addEntries(entries); // a read-only folder says so itself
 }
 
-bool ApplyStartOptions(TMain &window, const CommandLineOptions &options)
+bool applyStartOptions(TMain &window, const CommandLineOptions &options)
 {
     BookmarkCommands &bookmarks = window.bookmarkCommands();
     const auto programs =
         options.keepPrograms ? BookmarkCommands::Programs::Keep : BookmarkCommands::Programs::Drop;
     const bool imported =
-        options.importFile.isEmpty() || bookmarks.ImportBookmarks(options.importFile, programs);
+        options.importFile.isEmpty() || bookmarks.importBookmarks(options.importFile, programs);
     const bool exported =
-        options.exportFile.isEmpty() || bookmarks.ExportBookmarks(options.exportFile, nullptr);
-    const bool added = AddCommandLineEntries(window, options.add);
+        options.exportFile.isEmpty() || bookmarks.exportBookmarks(options.exportFile, nullptr);
+    const bool added = addCommandLineEntries(window, options.add);
     return imported && exported && added;
 }

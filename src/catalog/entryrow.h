@@ -21,6 +21,10 @@ struct EntryRow
 QString entryCaption(const MFile &file, const TextEncoding &encoding);
 QString entryCaption(qint32 kind, QByteArrayView path, const TextEncoding &encoding);
 
+// The description as the description pane and the properties dialog show it: its stored CR LF
+// line breaks become single ones, as a text field keeps them.
+QString descriptionText(const QByteArray &description, const TextEncoding &encoding);
+
 // The description as the list's column shows it: line breaks become blanks.
 QString descriptionColumnText(QByteArrayView description, const TextEncoding &encoding);
 

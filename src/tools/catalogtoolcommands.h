@@ -8,11 +8,11 @@
 #include <QObject>
 #include <QPointer>
 
-class CatalogSession;
+class CatalogView;
 class DuplicatesDialog;
 class FindInAllFoldersDialog;
+class Interaction;
 class LinkCheckDialog;
-class ShownEntryRows;
 class QWidget;
 struct CatalogEntryRef;
 
@@ -21,15 +21,15 @@ class CatalogToolCommands final : public QObject
     Q_OBJECT
 public:
     // The dialogs are children of window, so they close with it.
-    CatalogToolCommands(CatalogSession &session, QWidget *window);
+    CatalogToolCommands(CatalogView &catalog, Interaction &interaction, QWidget *window);
     ~CatalogToolCommands() override;
     Q_DISABLE_COPY_MOVE(CatalogToolCommands)
 
-    void FindInAllFoldersClick();
-    void CheckFolderEntriesClick();
-    void CheckAllEntriesClick();
-    void FolderDuplicatesClick();
-    void AllDuplicatesClick();
+    void findInAllFoldersClick();
+    void checkFolderEntriesClick();
+    void checkAllEntriesClick();
+    void folderDuplicatesClick();
+    void allDuplicatesClick();
 
     FindInAllFoldersDialog *findDialog() const;
     LinkCheckDialog *checkDialog() const;
@@ -47,9 +47,9 @@ private:
     void showDuplicates(bool allFolders);
     void reveal(const CatalogEntryRef &entry);
 
-    CatalogSession &m_session;
+    CatalogView &m_catalog;
+    Interaction &m_interaction;
     QWidget *m_window;
-    ShownEntryRows *m_shownRows;
     LinkChecker::Options m_checkOptions;
     QPointer<FindInAllFoldersDialog> m_find;
     QPointer<LinkCheckDialog> m_check;

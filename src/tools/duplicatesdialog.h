@@ -5,12 +5,10 @@
 
 #include "duplicatefinder.h"
 #include "entryremoval.h"
-#include "shownfolder.h"
 
 #include <QDialog>
 
-#include <functional>
-
+class CatalogView;
 class Interaction;
 class QLabel;
 class QPushButton;
@@ -22,13 +20,7 @@ class DuplicatesDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    struct Sources
-    {
-        std::function<CatalogSnapshot()> catalog;   // the folders as they are now
-        std::function<EntryRemovalHooks()> removal; // how the shown folder is changed, asked each time
-    };
-
-    DuplicatesDialog(Sources sources, Interaction &interaction, DuplicateScope scope,
+    DuplicatesDialog(CatalogView &catalog, Interaction &interaction, DuplicateScope scope,
                      QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(DuplicatesDialog)
 
@@ -47,7 +39,7 @@ private:
     void addGroup(const DuplicateGroup &group);
     void updateCount();
 
-    Sources m_sources;
+    CatalogView &m_catalog;
     TextEncoding m_encoding; // of the catalog the groups were found in
     Interaction &m_interaction;
     DuplicateScope m_scope;

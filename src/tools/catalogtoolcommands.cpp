@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogtoolcommands.h"
 
-#include "catalogsession.h"
+#include "catalogview.h"
 #include "duplicatesdialog.h"
 #include "findallfoldersdialog.h"
 #include "interaction.h"
 #include "linkcheckdialog.h"
-#include "shownfolder.h"
 
 #include <QLineEdit>
 
@@ -21,15 +20,15 @@ void showAndRaise(QWidget *dialog)
 
 } // namespace
 
-CatalogToolCommands::CatalogToolCommands(CatalogSession &session, QWidget *window)
-    : m_session(session)
+CatalogToolCommands::CatalogToolCommands(CatalogView &catalog, Interaction &interaction, QWidget *window)
+    : m_catalog(catalog)
+    , m_interaction(interaction)
     , m_window(window)
-    , m_shownRows(new ShownEntryRows(session, this))
 {}
 
 CatalogToolCommands::~CatalogToolCommands()
 {
-    // The dialogs reach the session through this object: they go first, whatever order the
+    // The dialogs reach the window's catalog through this object: they go first, whatever order the
     // window destroys its parts in.
     delete m_find.data();
     delete m_check.data();
@@ -38,17 +37,17 @@ CatalogToolCommands::~CatalogToolCommands()
 
 void CatalogToolCommands::reveal(const CatalogEntryRef &entry)
 {
-    if (!revealEntry(m_session, entry)) {
-        m_session.interaction().showMessage(QStringLiteral("The folder of this entry no longer exists."));
+    if (!m_catalog.reveal(entry)) {
+        m_interaction.showMessage(QStringLiteral("The folder of this entry no longer exists."));
         return;
     }
     m_window->activateWindow();
 }
 
-void CatalogToolCommands::FindInAllFoldersClick()
+void CatalogToolCommands::findInAllFoldersClick()
 {
     if (!m_find) {
-        m_find = new FindInAllFoldersDialog([this] { return catalogSnapshot(m_session); }, m_window);
+        m_find = new FindInAllFoldersDialog(m_catalog, m_window);
         connect(m_find, &FindInAllFoldersDialog::entryActivated, this, &CatalogToolCommands::reveal);
     }
     showAndRaise(m_find);
@@ -56,16 +55,15 @@ void CatalogToolCommands::FindInAllFoldersClick()
     m_find->queryField()->selectAll();
 }
 
-void CatalogToolCommands::CheckFolderEntriesClick()
+void CatalogToolCommands::checkFolderEntriesClick()
 {
-    if (!m_session.folderTakingEntries())
-        return;
-    startCheck(shownFolderEntries(m_session));
+    if (const std::optional<QList<CatalogEntryRef>> shown = m_catalog.shownEntries())
+        startCheck(*shown);
 }
 
-void CatalogToolCommands::CheckAllEntriesClick()
+void CatalogToolCommands::checkAllEntriesClick()
 {
-    const CatalogSnapshot catalog = catalogSnapshot(m_session);
+    const CatalogSnapshot catalog = m_catalog.snapshot();
     QList<CatalogEntryRef> entries;
     for (const FolderEntries &folder : readCatalogEntries(catalog.paths, catalog.folders))
         for (qsizetype i = 0; i < folder.entries.size(); ++i)
@@ -77,12 +75,10 @@ void CatalogToolCommands::CheckAllEntriesClick()
 void CatalogToolCommands::startCheck(const QList<CatalogEntryRef> &entries)
 {
     if (!m_check) {
-        m_check = new LinkCheckDialog({[this] { return catalogSnapshot(m_session); },
-                                       [this] { return shownFolderRemovalHooks(m_session); }},
-                                      m_session.interaction(), m_window);
+        m_check = new LinkCheckDialog(m_catalog, m_interaction, m_window);
         connect(m_check, &LinkCheckDialog::entryChecked, this,
                 [this](const CatalogEntryRef &entry, const LinkCheckResult &result) {
-                    for (int row : m_shownRows->rowsOf(entry))
+                    for (int row : m_catalog.shownRowsOf(entry))
                         Q_EMIT entryStatusFound(row, result);
                 });
         connect(m_check, &LinkCheckDialog::entryActivated, this, &CatalogToolCommands::reveal);
@@ -92,12 +88,12 @@ void CatalogToolCommands::startCheck(const QList<CatalogEntryRef> &entries)
     showAndRaise(m_check);
 }
 
-void CatalogToolCommands::FolderDuplicatesClick()
+void CatalogToolCommands::folderDuplicatesClick()
 {
     showDuplicates(false);
 }
 
-void CatalogToolCommands::AllDuplicatesClick()
+void CatalogToolCommands::allDuplicatesClick()
 {
     showDuplicates(true);
 }
@@ -106,9 +102,7 @@ void CatalogToolCommands::showDuplicates(bool allFolders)
 {
     const DuplicateScope scope = allFolders ? DuplicateScope::Catalog : DuplicateScope::WithinFolder;
     if (!m_duplicates) {
-        m_duplicates = new DuplicatesDialog({[this] { return catalogSnapshot(m_session); },
-                                             [this] { return shownFolderRemovalHooks(m_session); }},
-                                            m_session.interaction(), scope, m_window);
+        m_duplicates = new DuplicatesDialog(m_catalog, m_interaction, scope, m_window);
         // Other commands must not change the catalog between finding the copies and deleting them.
         m_duplicates->setWindowModality(Qt::WindowModal);
     } else {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "findallfoldersdialog.h"
 
+#include "catalogview.h"
 #include "findresultsmodel.h"
 
 #include <QDialogButtonBox>
@@ -21,9 +22,9 @@ constexpr int TypingPauseMs = 250;
 
 } // namespace
 
-FindInAllFoldersDialog::FindInAllFoldersDialog(std::function<CatalogSnapshot()> catalog, QWidget *parent)
+FindInAllFoldersDialog::FindInAllFoldersDialog(CatalogView &catalog, QWidget *parent)
     : QDialog(parent)
-    , m_catalog(std::move(catalog))
+    , m_catalog(catalog)
     , m_query(new QLineEdit(this))
     , m_results(new QTreeView(this))
     , m_status(new QLabel(this))
@@ -93,7 +94,7 @@ void FindInAllFoldersDialog::search()
         m_status->clear();
         return;
     }
-    const CatalogSnapshot catalog = m_catalog();
+    const CatalogSnapshot catalog = m_catalog.snapshot();
     m_folderCount = int(catalog.folders.size());
     m_model->setEncoding(catalog.encoding);
     m_status->setText(QStringLiteral("Searching %1 folders...").arg(m_folderCount));

@@ -6,12 +6,10 @@
 #include "catalogentries.h"
 #include "entryremoval.h"
 #include "linkchecker.h"
-#include "shownfolder.h"
 
 #include <QDialog>
 
-#include <functional>
-
+class CatalogView;
 class Interaction;
 class QLabel;
 class QProgressBar;
@@ -22,13 +20,7 @@ class LinkCheckDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    struct Sources
-    {
-        std::function<CatalogSnapshot()> catalog;
-        std::function<EntryRemovalHooks()> removal;
-    };
-
-    LinkCheckDialog(Sources sources, Interaction &interaction, QWidget *parent = nullptr);
+    LinkCheckDialog(CatalogView &catalog, Interaction &interaction, QWidget *parent = nullptr);
     ~LinkCheckDialog() override;
     Q_DISABLE_COPY_MOVE(LinkCheckDialog)
 
@@ -60,7 +52,7 @@ private:
     void onFinished();
     void updateButtons();
 
-    Sources m_sources;
+    CatalogView &m_catalog;
     TextEncoding m_encoding; // of the catalog the entries come from
     Interaction &m_interaction;
     LinkChecker m_checker;

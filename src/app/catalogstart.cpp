@@ -3,10 +3,15 @@
 // Linkshelf is running.
 #include "catalogstart.h"
 
+#include "atomicfile.h"
+#include "backups.h"
 #include "interaction.h"
+#include "workdirectory.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <cstdio>
 
 namespace {
 
@@ -88,4 +93,39 @@ CatalogStart settleCatalogLock(SingleInstance &instance, const ForwardedCommandL
         return ending(start,
                       running + QStringLiteral("but cannot be reached: %1.").arg(instance.channelProblem()));
     return ending(start, running + QStringLiteral("but does not answer."));
+}
+
+void tellTerminal(const QString &text)
+{
+    std::fprintf(stderr, "linkshelf: %s\n", qPrintable(text));
+}
+
+StartPlan settleStart(SingleInstance &instance, const WorkDirResolution &catalog,
+                      const std::optional<QString> &restoreDate, const ForwardedCommandLine &commandLine,
+                      Interaction &interaction)
+{
+    const CatalogStart settled =
+        catalog.usable ? settleCatalogLock(instance, commandLine, interaction, restoreDate.has_value())
+                       : CatalogStart{};
+    if (!settled.message.isEmpty()) {
+        tellTerminal(settled.message);
+        if (!settled.toldInRunningWindow)
+            interaction.showMessage(settled.message);
+    }
+    if (settled.exitCode)
+        return {settled.exitCode};
+    const bool writer = settled.start == SingleInstance::Start::Primary;
+    const QString workDirectory = catalog.paths.WorkDirectory;
+    if (writer)
+        removeAbandonedTemporaryFiles(workDirectory); // no other writer can be busy with them
+    if (restoreDate) {
+        const SaveResult restored = restoreBackup(workDirectory, *restoreDate);
+        if (!restored) {
+            tellTerminal(restored.errorString);
+            interaction.showMessage(
+                QStringLiteral("The backup was not restored.\n%1").arg(restored.errorString));
+            return {1};
+        }
+    }
+    return {std::nullopt, writer};
 }
