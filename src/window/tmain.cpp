@@ -226,8 +226,8 @@ void TMain::registerStoredSettings()
                 m_splitter1->setSizes({width, std::max(100, m_splitter1->width() - width)});
         });
     s.addProperty(
-        QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir; },
-        [this](const QString &v) { m_fileDialogInitialDir = v; });
+        QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir.path(); },
+        [this](const QString &v) { m_fileDialogInitialDir.set(v); });
     s.addProperty(
         QStringLiteral("MainList.ViewStyle"),
         [this] { return MainList::viewStyleName(m_mainList->viewStyle()); },
