@@ -11,7 +11,9 @@
 class LastFolder
 {
 public:
-    explicit LastFolder(QString path = {}) : m_path(std::move(path)) {}
+    explicit LastFolder(QString path = {})
+        : m_path(std::move(path))
+    {}
 
     const QString &path() const { return m_path; }
     void set(const QString &folder) { m_path = folder; }

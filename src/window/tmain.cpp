@@ -195,7 +195,7 @@ void TMain::connectList()
             [this](const QPoint &at) { m_filePopup->popup(at); });
     connect(m_findBar, &FindBar::filterChanged, m_mainList, &MainList::setFilterText);
     connect(m_findBar, &FindBar::findInAllFoldersRequested, this,
-            [this] { m_catalogTools->findInAllFoldersClick(); });
+            [this](const QString &query) { m_catalogTools->findInAllFoldersClick(query); });
     connect(m_catalogTools.get(), &CatalogToolCommands::entryStatusFound, this,
             [this](int row, const LinkCheckResult &result) {
                 m_model->setMark(row, linkStatusIcon(result, style()), linkStatusText(result));
