@@ -70,13 +70,13 @@ std::optional<QString> DesktopInteraction::askForString(const QString &caption, 
     return asked;
 }
 
-QStringList DesktopInteraction::chooseFiles(QString &initialDir)
+QStringList DesktopInteraction::chooseFiles(LastFolder &initialDir)
 {
-    const QStringList files =
-        QFileDialog::getOpenFileNames(m_parent, QString(), initialDir, QStringLiteral("All files (*)"));
+    const QStringList files = QFileDialog::getOpenFileNames(m_parent, QString(), initialDir.path(),
+                                                            QStringLiteral("All files (*)"));
     // The next use starts where the user last chose files.
     if (!files.isEmpty())
-        initialDir = QFileInfo(files.first()).absolutePath();
+        initialDir.rememberFolderOf(files.first());
     return files;
 }
 
@@ -91,11 +91,11 @@ int DesktopInteraction::chooseFolder(const QString &caption, const QList<FolderC
     return dialog.exec() == QDialog::Accepted ? dialog.chosenIndex() : -1;
 }
 
-bool DesktopInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+bool DesktopInteraction::editProperties(EntryProperties &values, LastFolder &fileDialogInitialDir,
                                         const TextRefusal &refusal)
 {
     TFileProp dialog(
-        m_iniFile, [this](QString &initialDir) { return chooseFiles(initialDir); }, fileDialogInitialDir,
+        m_iniFile, [this](LastFolder &initialDir) { return chooseFiles(initialDir); }, fileDialogInitialDir,
         m_parent);
     dialog.fill(values);
     dialog.setRefusal(refusal);

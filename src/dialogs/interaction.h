@@ -4,6 +4,7 @@
 #pragma once
 
 #include "entryproperties.h"
+#include "lastfolder.h"
 
 #include <QList>
 #include <QString>
@@ -45,7 +46,7 @@ public:
                                                 const TextRefusal &refusal = {}) = 0;
     // The open dialog ("All files"), several files; starts in initialDir and leaves there the
     // folder of the chosen files. Empty when cancelled.
-    virtual QStringList chooseFiles(QString &initialDir) = 0;
+    virtual QStringList chooseFiles(LastFolder &initialDir) = 0;
     // The folder chooser titled "Select a directory"; empty when cancelled.
     virtual QString chooseDirectory() = 0;
     // The folder chooser of the catalog's own folders, shown as their tree with current chosen
@@ -53,7 +54,7 @@ public:
     virtual int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) = 0;
     // The entry properties dialog, filled with values; true and the edited values on OK.
     // A field changed to a text that refusal refuses keeps the dialog open, saying why.
-    virtual bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+    virtual bool editProperties(EntryProperties &values, LastFolder &fileDialogInitialDir,
                                 const TextRefusal &refusal = {}) = 0;
     // The about box.
     virtual void showAbout() = 0;

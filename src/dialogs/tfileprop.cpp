@@ -45,7 +45,7 @@ struct TFileProp::Ui
     QToolButton *CancelBut = nullptr;
 };
 
-TFileProp::TFileProp(SettingsStore &iniFile, FileChooser chooseFiles, QString &fileDialogInitialDir,
+TFileProp::TFileProp(SettingsStore &iniFile, FileChooser chooseFiles, LastFolder &fileDialogInitialDir,
                      QWidget *parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui>())
@@ -262,12 +262,12 @@ void TFileProp::SMenuButClick()
 {
     // The open dialog is the main window's: its starting folder is given back afterwards,
     // chosen or not, so that its next use does not start among the menu entries.
-    const QString remembered = m_initialDir;
+    const QString remembered = m_initialDir.path();
     const QString folder = applicationsFolder(m_ui->AllUsers->isChecked());
     if (!folder.isEmpty())
-        m_initialDir = folder;
+        m_initialDir.set(folder);
     ProgSelButClick();
-    m_initialDir = remembered;
+    m_initialDir.set(remembered);
 }
 
 void TFileProp::DefRButClick()

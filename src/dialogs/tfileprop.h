@@ -19,9 +19,9 @@ class TFileProp final : public QDialog
     Q_OBJECT
 public:
     // chooseFiles runs the main window's open dialog from the given initial directory.
-    using FileChooser = std::function<QStringList(QString &initialDir)>;
+    using FileChooser = std::function<QStringList(LastFolder &initialDir)>;
 
-    TFileProp(SettingsStore &iniFile, FileChooser chooseFiles, QString &fileDialogInitialDir,
+    TFileProp(SettingsStore &iniFile, FileChooser chooseFiles, LastFolder &fileDialogInitialDir,
               QWidget *parent = nullptr);
     ~TFileProp() override;
     Q_DISABLE_COPY_MOVE(TFileProp)
@@ -64,7 +64,7 @@ private:
     std::unique_ptr<Ui> m_ui;
     SettingsStore &m_iniFile;
     FileChooser m_chooseFiles;
-    QString &m_initialDir;
+    LastFolder &m_initialDir;
     EntryProperties m_values;
     TextRefusal m_refusal;
     bool m_stateRestored = false;

@@ -44,13 +44,18 @@ void CatalogToolCommands::reveal(const CatalogEntryRef &entry)
     m_window->activateWindow();
 }
 
-void CatalogToolCommands::findInAllFoldersClick()
+void CatalogToolCommands::findInAllFoldersClick(const QString &query)
 {
     if (!m_find) {
         m_find = new FindInAllFoldersDialog(m_catalog, m_window);
         connect(m_find, &FindInAllFoldersDialog::entryActivated, this, &CatalogToolCommands::reveal);
     }
     showAndRaise(m_find);
+    // Asked from the find bar, the search goes on where the folder's filter stopped.
+    if (!query.isEmpty()) {
+        m_find->queryField()->setText(query);
+        m_find->search();
+    }
     m_find->queryField()->setFocus();
     m_find->queryField()->selectAll();
 }

@@ -25,7 +25,8 @@ public:
     ~CatalogToolCommands() override;
     Q_DISABLE_COPY_MOVE(CatalogToolCommands)
 
-    void findInAllFoldersClick();
+    // query: the text to search for at once (the find bar's), or none.
+    void findInAllFoldersClick(const QString &query = {});
     void checkFolderEntriesClick();
     void checkAllEntriesClick();
     void folderDuplicatesClick();

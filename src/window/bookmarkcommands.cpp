@@ -12,6 +12,7 @@
 #include "entrylistmodel.h"
 #include "folderitem.h"
 #include "interaction.h"
+#include "lastfolder.h"
 #include "levelparents.h"
 #include "maintree.h"
 
@@ -228,26 +229,27 @@ bool BookmarkCommands::exportBookmarks(const QString &path, FolderItem *folder)
 
 BookmarkCommands::FileChooser BookmarkCommands::dialogChooser(QWidget *parent)
 {
-    auto lastDir = std::make_shared<QString>(QDir::homePath());
+    auto lastDir = std::make_shared<LastFolder>(QDir::homePath());
     return [parent, lastDir](FileRole role) {
         const QString html = QStringLiteral("Bookmarks HTML (*.html *.htm)");
         const QString xbel = QStringLiteral("XBEL bookmarks (*.xbel *.xml)");
         QString path;
         if (role == FileRole::Import) {
             path = QFileDialog::getOpenFileName(
-                parent, QStringLiteral("Import bookmarks"), *lastDir,
+                parent, QStringLiteral("Import bookmarks"), lastDir->path(),
                 QStringLiteral("Bookmark files (*.html *.htm *.xbel *.xml);;%1;;%2;;All files (*)")
                     .arg(html, xbel));
         } else {
             QString filter = html;
-            path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export bookmarks"),
-                                                QDir(*lastDir).filePath(QStringLiteral("bookmarks.html")),
-                                                html + QStringLiteral(";;") + xbel, &filter);
+            path =
+                QFileDialog::getSaveFileName(parent, QStringLiteral("Export bookmarks"),
+                                             QDir(lastDir->path()).filePath(QStringLiteral("bookmarks.html")),
+                                             html + QStringLiteral(";;") + xbel, &filter);
             if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
                 path += filter == xbel ? QStringLiteral(".xbel") : QStringLiteral(".html");
         }
         if (!path.isEmpty())
-            *lastDir = QFileInfo(path).absolutePath();
+            lastDir->rememberFolderOf(path);
         return path;
     };
 }

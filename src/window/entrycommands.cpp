@@ -59,7 +59,7 @@ std::optional<QString> pastableLink(const QString &clipboardText)
     return std::nullopt;
 }
 
-EntryCommands::EntryCommands(CatalogSession &session, EntryOpener &opener, QString &fileDialogInitialDir)
+EntryCommands::EntryCommands(CatalogSession &session, EntryOpener &opener, LastFolder &fileDialogInitialDir)
     : m_session(session)
     , m_opener(opener)
     , m_fileDialogInitialDir(fileDialogInitialDir)

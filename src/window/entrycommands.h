@@ -14,6 +14,7 @@
 #include <vector>
 
 class CatalogSession;
+class LastFolder;
 class EntryOpener;
 class QCheckBox;
 
@@ -21,7 +22,7 @@ class EntryCommands final
 {
 public:
     // fileDialogInitialDir is where the open dialog starts; it follows the user's choices.
-    EntryCommands(CatalogSession &session, EntryOpener &opener, QString &fileDialogInitialDir);
+    EntryCommands(CatalogSession &session, EntryOpener &opener, LastFolder &fileDialogInitialDir);
     Q_DISABLE_COPY_MOVE(EntryCommands)
 
     void setOneClickCheck(const QCheckBox *check) { m_oneClickCheck = check; }
@@ -59,7 +60,7 @@ private:
 
     CatalogSession &m_session;
     EntryOpener &m_opener;
-    QString &m_fileDialogInitialDir;
+    LastFolder &m_fileDialogInitialDir;
     const QCheckBox *m_oneClickCheck = nullptr;
 };
 

@@ -57,7 +57,7 @@ std::optional<QString> HoldingInteraction::askForString(const QString &caption, 
     return m_shown.askForString(caption, prompt, refusal);
 }
 
-QStringList HoldingInteraction::chooseFiles(QString &initialDir)
+QStringList HoldingInteraction::chooseFiles(LastFolder &initialDir)
 {
     return m_shown.chooseFiles(initialDir);
 }
@@ -72,7 +72,7 @@ int HoldingInteraction::chooseFolder(const QString &caption, const QList<FolderC
     return m_shown.chooseFolder(caption, folders, current);
 }
 
-bool HoldingInteraction::editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+bool HoldingInteraction::editProperties(EntryProperties &values, LastFolder &fileDialogInitialDir,
                                         const TextRefusal &refusal)
 {
     return m_shown.editProperties(values, fileDialogInitialDir, refusal);

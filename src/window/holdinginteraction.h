@@ -34,10 +34,10 @@ public:
     void showError(const QString &message) override;
     std::optional<QString> askForString(const QString &caption, const QString &prompt,
                                         const TextRefusal &refusal = {}) override;
-    QStringList chooseFiles(QString &initialDir) override;
+    QStringList chooseFiles(LastFolder &initialDir) override;
     QString chooseDirectory() override;
     int chooseFolder(const QString &caption, const QList<FolderChoice> &folders, int current) override;
-    bool editProperties(EntryProperties &values, QString &fileDialogInitialDir,
+    bool editProperties(EntryProperties &values, LastFolder &fileDialogInitialDir,
                         const TextRefusal &refusal = {}) override;
     void showAbout() override;
 

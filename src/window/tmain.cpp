@@ -195,7 +195,7 @@ void TMain::connectList()
             [this](const QPoint &at) { m_filePopup->popup(at); });
     connect(m_findBar, &FindBar::filterChanged, m_mainList, &MainList::setFilterText);
     connect(m_findBar, &FindBar::findInAllFoldersRequested, this,
-            [this] { m_catalogTools->findInAllFoldersClick(); });
+            [this](const QString &query) { m_catalogTools->findInAllFoldersClick(query); });
     connect(m_catalogTools.get(), &CatalogToolCommands::entryStatusFound, this,
             [this](int row, const LinkCheckResult &result) {
                 m_model->setMark(row, linkStatusIcon(result, style()), linkStatusText(result));
@@ -226,8 +226,8 @@ void TMain::registerStoredSettings()
                 m_splitter1->setSizes({width, std::max(100, m_splitter1->width() - width)});
         });
     s.addProperty(
-        QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir; },
-        [this](const QString &v) { m_fileDialogInitialDir = v; });
+        QStringLiteral("AddFileDialog.InitialDir"), [this] { return m_fileDialogInitialDir.path(); },
+        [this](const QString &v) { m_fileDialogInitialDir.set(v); });
     s.addProperty(
         QStringLiteral("MainList.ViewStyle"),
         [this] { return MainList::viewStyleName(m_mainList->viewStyle()); },

@@ -160,7 +160,7 @@ private:
 
     Services m_services;
     HoldingInteraction m_interaction;
-    QString m_fileDialogInitialDir;
+    LastFolder m_fileDialogInitialDir;
 
     EntryListModel *m_model = nullptr;
     MainTree *m_mainTree = nullptr;

@@ -67,9 +67,9 @@ public:
             }
         return answer;
     }
-    QStringList chooseFiles(QString &initialDir) override
+    QStringList chooseFiles(LastFolder &initialDir) override
     {
-        fileDialogStarts.append(initialDir);
+        fileDialogStarts.append(initialDir.path());
         return take(fileAnswers, QStringLiteral("open dialog")).value_or(QStringList());
     }
     QString chooseDirectory() override
@@ -82,7 +82,7 @@ public:
         foldersOffered.append(folders);
         return take(folderAnswers, QStringLiteral("folder of the catalog")).value_or(-1);
     }
-    bool editProperties(EntryProperties &values, QString &, const TextRefusal & = {}) override
+    bool editProperties(EntryProperties &values, LastFolder &, const TextRefusal & = {}) override
     {
         propertiesShown.append(values);
         const auto answer = take(propertyAnswers, QStringLiteral("properties")).value_or(std::nullopt);

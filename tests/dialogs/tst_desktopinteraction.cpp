@@ -111,7 +111,7 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         const EntryProperties original{QStringLiteral("/a/b"), QString(), QStringLiteral("old")};
         EntryProperties values = original;
-        QString initialDir = QStringLiteral("/start");
+        LastFolder initialDir(QStringLiteral("/start"));
         whenModalShows([ok](QWidget *dialog) {
             auto *path = dialog->findChild<QLineEdit *>(QStringLiteral("FilePath"));
             QTest::keyClick(path, Qt::Key_End); // the field starts selected, as it has the focus
@@ -124,7 +124,7 @@ private Q_SLOTS:
         if (ok)
             expected.Path = QStringLiteral("/a/b/c");
         QCOMPARE(values, expected);
-        QCOMPARE(initialDir, QStringLiteral("/start"));
+        QCOMPARE(initialDir.path(), QStringLiteral("/start"));
     }
 
     void aboutBox()

@@ -31,10 +31,10 @@ struct ScriptedChooser
 
     TFileProp::FileChooser function()
     {
-        return [this](QString &initialDir) {
-            startedIn.append(initialDir);
+        return [this](LastFolder &initialDir) {
+            startedIn.append(initialDir.path());
             if (!answer.isEmpty())
-                initialDir = answer.first().section(QLatin1Char('/'), 0, -2);
+                initialDir.set(answer.first().section(QLatin1Char('/'), 0, -2));
             return answer;
         };
     }
@@ -76,7 +76,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<SettingsStore> m_ini;
     ScriptedChooser m_chooser;
-    QString m_initialDir;
+    LastFolder m_initialDir;
 
 private Q_SLOTS:
     void init()
@@ -84,7 +84,7 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_ini = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("linkshelf.ini")));
         m_chooser = ScriptedChooser();
-        m_initialDir = QStringLiteral("/srv/earlier");
+        m_initialDir.set(QStringLiteral("/srv/earlier"));
         qunsetenv("XDG_DATA_DIRS");
     }
 
@@ -354,7 +354,7 @@ private Q_SLOTS:
         child<QCheckBox>(dialog.get(), "AllUsers")->setChecked(allUsers);
         QTest::mouseClick(child<QToolButton>(dialog.get(), "SMenuBut"), Qt::LeftButton);
         QCOMPARE(m_chooser.startedIn, QStringList(expected));
-        QCOMPARE(m_initialDir, QStringLiteral("/srv/earlier")); // the open dialog's folder is back
+        QCOMPARE(m_initialDir.path(), QStringLiteral("/srv/earlier")); // the open dialog's folder is back
         QCOMPARE(child<QLineEdit>(dialog.get(), "FileAssoc")->text(),
                  chosen ? expected + QStringLiteral("/tool") : WithProgram.Program);
     }

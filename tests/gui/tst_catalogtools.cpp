@@ -129,8 +129,8 @@ void TestCatalogTools::findInAllFoldersLeadsToTheEntry()
     QVERIFY(f.interaction.unexpected.isEmpty());
 }
 
-// Down and Up go from the query to the results; Enter on a result shows it in the main window
-// and opens nothing; Esc closes.
+// The find bar hands its text on; Down and Up go from the query to the results; Enter on a result shows it in
+// the main window and opens nothing; Esc closes.
 void TestCatalogTools::findIsUsedFromTheKeyboard()
 {
     Fixture f;
@@ -138,13 +138,17 @@ void TestCatalogTools::findIsUsedFromTheKeyboard()
                  {{fileEntry("/a/plan-a.txt")}, {fileEntry("/b/plan-b.txt")}, {fileEntry("/c/plan-c.txt")}});
     TMain &w = f.open();
     showWindow(w);
-    w.catalogTools().findInAllFoldersClick();
+    // From the folder's find bar, the text typed there goes along to the search.
+    QTest::keyClick(w.mainList()->currentView(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("plan"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     FindInAllFoldersDialog *dialog = w.catalogTools().findDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->queryField()->text(), QStringLiteral("plan"));
+    QTRY_COMPARE(dialog->results().count(), 3);
     dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dialog));
-    QTest::keyClicks(dialog->queryField(), QStringLiteral("plan"));
-    QTest::keyClick(dialog->queryField(), Qt::Key_Return);
-    QTRY_COMPARE(dialog->results().count(), 3);
     QTest::keyClick(dialog->queryField(), Qt::Key_Up);
     QCOMPARE(QApplication::focusWidget(), dialog->resultsView());
     QCOMPARE(dialog->resultsView()->currentIndex().row(), 2);

@@ -114,12 +114,12 @@ void TestKeyboard::focusChains()
     QFETCH(QStringList, chain);
     Fixture f;
     TMain &w = openCatalogWith(f, {entry("/a/one.txt", "first"), entry("/a/two.txt")});
-    QString initialDir;
+    LastFolder initialDir;
     std::unique_ptr<QWidget> own; // a dialog made here rather than by a command
     QWidget *shown = &w;
     if (window == QLatin1String("properties")) {
         auto *dialog = new TFileProp(
-            f.iniFile, [](QString &) { return QStringList(); }, initialDir);
+            f.iniFile, [](LastFolder &) { return QStringList(); }, initialDir);
         dialog->fill({QStringLiteral("/a/one.txt"), QStringLiteral("/usr/bin/editor"), QString()});
         own.reset(dialog);
     } else if (window == QLatin1String("prompt")) {

@@ -2,15 +2,9 @@
 // The command line: every option, the entries that paths and URLs become, and the mistakes
 // that end the run with a message.
 #include "commandline.h"
-#include "contentsfile.h"
 #include "entrymakers.h"
-#include "forwardedstart.h"
-#include "maintree.h"
-#include "singleinstance.h"
 #include "testenvironment.h"
-#include "windowfixture.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,15 +14,6 @@
 
 using Action = CommandLineOptions::Action;
 Q_DECLARE_METATYPE(CommandLineOptions::Action)
-
-namespace {
-
-MFile file(const QByteArray &path)
-{
-    return MFile{MFile::FileKind, path, {}, {}};
-}
-
-} // namespace
 
 class TestCommandLine : public QObject
 {
@@ -42,8 +27,6 @@ private Q_SLOTS:
     void mistakes();
     void helpAndVersion();
     void aNameThatIsNotUtf8IsRefused();
-    void aFileUrlKeepsItsBytesIntoTheCatalog();
-    void aRunningWindowCarriesOutImportAndExportAndSaysHowItWent();
 
 private:
     QTemporaryDir m_dir; // the current directory of the parsed command lines
@@ -78,13 +61,14 @@ void TestCommandLine::options_data()
         << QStringList{QStringLiteral("b.txt"), QStringLiteral("--add"), QStringLiteral("/abs/a.pdf"),
                        QStringLiteral("--add"), QStringLiteral("https://example.org/x?y=1")}
         << QString()
-        << QList<MFile>{file("/abs/a.pdf"), urlEntry("https://example.org/x?y=1"), file(m_cwd + "/b.txt")}
+        << QList<MFile>{fileEntry("/abs/a.pdf"), urlEntry("https://example.org/x?y=1"),
+                        fileEntry(m_cwd + "/b.txt")}
         << QString() << QString();
     QTest::newRow("file URLs as a desktop passes them")
         << QStringList{QStringLiteral("file:///home/u/My%20File%C3%A9.pdf"),
                        QStringLiteral("file:///x/caf%E9")}
-        << QString() << QList<MFile>{file("/home/u/My File\xC3\xA9.pdf"), file("/x/caf\xE9")} << QString()
-        << QString();
+        << QString() << QList<MFile>{fileEntry("/home/u/My File\xC3\xA9.pdf"), fileEntry("/x/caf\xE9")}
+        << QString() << QString();
     QTest::newRow("URLs of other schemes")
         << QStringList{QStringLiteral("mailto:someone@example.org"), QStringLiteral("ftp://ftp.example.org/")}
         << QString()
@@ -92,13 +76,13 @@ void TestCommandLine::options_data()
         << QString() << QString();
     QTest::newRow("an existing file whose name looks like a URL")
         << QStringList{QStringLiteral("mailto:notes.txt")} << QString()
-        << QList<MFile>{file(m_cwd + "/mailto:notes.txt")} << QString() << QString();
+        << QList<MFile>{fileEntry(m_cwd + "/mailto:notes.txt")} << QString() << QString();
     QTest::newRow("a drive letter is not a scheme")
         << QStringList{QStringLiteral("C:missing.txt")} << QString()
-        << QList<MFile>{file(m_cwd + "/C:missing.txt")} << QString() << QString();
+        << QList<MFile>{fileEntry(m_cwd + "/C:missing.txt")} << QString() << QString();
     QTest::newRow("a missing relative file, and one after --")
         << QStringList{QStringLiteral("sub/../new.txt"), QStringLiteral("--"), QStringLiteral("--add")}
-        << QString() << QList<MFile>{file(m_cwd + "/new.txt"), file(m_cwd + "/--add")} << QString()
+        << QString() << QList<MFile>{fileEntry(m_cwd + "/new.txt"), fileEntry(m_cwd + "/--add")} << QString()
         << QString();
     QTest::newRow("import and export")
         << QStringList{QStringLiteral("--import"), QStringLiteral("in/bookmarks.html"),
@@ -207,54 +191,5 @@ void TestCommandLine::aNameThatIsNotUtf8IsRefused()
     QCOMPARE(::rmdir(folder.constData()), 0);               // nor in the folder itself
 }
 
-// What a text cannot carry reaches the catalog through a file: URL, byte for byte.
-void TestCommandLine::aFileUrlKeepsItsBytesIntoTheCatalog()
-{
-    WindowFixture f;
-    TMain &w = f.open();
-    addCommandLineEntries(
-        w, parseCommandLine({QStringLiteral("linkshelf"), QStringLiteral("file:///x/caf%E9")}).add);
-    QCOMPARE(parseContents(f.readCatalogFile(QStringLiteral("cat0.lsf"))).entries,
-             QList<MFile>{file("/x/caf\xE9")});
-}
-
-// The real program started again on a catalog that this process holds, as from a script: the
-// window here carries its command line out, and the exit code says whether it could.
-void TestCommandLine::aRunningWindowCarriesOutImportAndExportAndSaysHowItWent()
-{
-    WindowFixture f;
-    TMain &w = f.open();
-    SingleInstance holder(f.workDir());
-    QCOMPARE(holder.start({QDir::currentPath(), {QStringLiteral("linkshelf")}}),
-             SingleInstance::Start::Primary);
-    holder.setHandler([&w](const ForwardedCommandLine &later) {
-        return showForwardedStart(w, later.arguments, later.currentDir);
-    });
-    const auto startAgain = [&f](const QStringList &arguments, QByteArray *said = nullptr) {
-        QProcess program;
-        program.start(QStringLiteral(LINKSHELF_PROGRAM),
-                      QStringList{QStringLiteral("--workdir"), f.workDir()} + arguments);
-        QDeadlineTimer deadline(30000);
-        while (program.state() != QProcess::NotRunning && !deadline.hasExpired())
-            QTest::qWait(10); // this process answers on the channel meanwhile
-        if (said)
-            *said = program.readAllStandardError();
-        return program.state() == QProcess::NotRunning ? program.exitCode() : -1;
-    };
-
-    const QString exported = f.dir.filePath(QStringLiteral("out.html"));
-    QCOMPARE(startAgain({QStringLiteral("--export"), exported}), 0);
-    QFile file(exported);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().contains("Hot Files"));
-
-    QByteArray said;
-    const QString missing = f.dir.filePath(QStringLiteral("missing.html"));
-    QCOMPARE(startAgain({QStringLiteral("--import"), missing}, &said), 1);
-    QVERIFY2(said.contains("were not imported"), said.constData());
-    QTRY_COMPARE(f.interaction.messages.size(), 1); // the window says why, once the start has its answer
-    QCOMPARE(w.mainTree()->topLevelItemCount(), 1);
-}
-
-LINKSHELF_TEST_MAIN(TestCommandLine)
+LINKSHELF_TEST_CORE_MAIN(TestCommandLine)
 #include "tst_commandline.moc"
