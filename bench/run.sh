@@ -9,12 +9,12 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINKSHELF_BENCH=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" --target bench_contents bench_folderswitch bench_startup bench_adddirectory \
-    bench_sort bench_memory bench_foldertree bench_undo bench_search bench_linkchecker linkshelf >/dev/null
+    bench_sort bench_memory bench_foldertree bench_undo bench_search bench_linkchecker bench_scaling linkshelf >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
-for name in contents folderswitch startup adddirectory sort memory foldertree undo search linkchecker; do
+for name in contents folderswitch startup adddirectory sort memory foldertree undo search linkchecker scaling; do
     echo "running bench_$name ..." >&2
     "$build/bench/bench_$name" "$@" | tee -a "$results" | grep -v '^RESULT' >&2 || true
 done
@@ -22,6 +22,10 @@ done
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     echo "running close_to_exit.py ..." >&2
     python3 "$root/bench/close_to_exit.py" "$build/src/app/linkshelf" "$@" \
+        | tee -a "$results" | grep -v '^RESULT' >&2 || true
+    # The same program started on a catalog whose selected folder holds a million entries.
+    echo "running start_million.py ..." >&2
+    python3 "$root/bench/start_million.py" "$build/src/app/linkshelf" "$@" \
         | tee -a "$results" | grep -v '^RESULT' >&2 || true
 fi
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
-targets=(fuzz_contents fuzz_foldertree fuzz_treeindex fuzz_indexpaths fuzz_forwarded fuzz_bookmarks_html fuzz_xbel fuzz_chromium_bookmarks)
+targets=(fuzz_contents fuzz_contents_records fuzz_foldertree fuzz_treeindex fuzz_indexpaths fuzz_forwarded fuzz_bookmarks_html fuzz_xbel fuzz_chromium_bookmarks)
 build=build-fuzz
 
 launcher=()

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <thread>
+
 namespace {
 
 bool isAscii(const QString &text)
@@ -43,6 +45,11 @@ EntryQuery::EntryQuery(const QString &text, const TextEncoding &encoding)
 
 bool EntryQuery::matchesText(const QByteArray &text) const
 {
+    return matchesText(QByteArrayView(text));
+}
+
+bool EntryQuery::matchesText(QByteArrayView text) const
+{
     if (m_text.isEmpty())
         return true;
     if (!m_ascii)
@@ -50,7 +57,7 @@ bool EntryQuery::matchesText(const QByteArray &text) const
     if (text.size() < m_lowerQuery.size())
         return false;
     m_folded.resize(text.size());
-    const char *from = text.constData();
+    const char *from = text.data();
     char *to = m_folded.data();
     for (qsizetype i = 0, n = text.size(); i < n; ++i)
         to[i] = lowerAscii(from[i]);
@@ -62,6 +69,12 @@ bool EntryQuery::matches(const MFile &file) const
     return matchesText(file.Path) || matchesText(file.Description);
 }
 
+bool EntryQuery::matches(const ContentsRecords &records, qsizetype record) const
+{
+    return matchesText(records.text(record, ContentsRecords::PathField)) ||
+           matchesText(records.text(record, ContentsRecords::DescriptionField));
+}
+
 QList<CatalogEntryRef> searchFolderEntries(const CatalogFolder &folder, const QList<MFile> &entries,
                                            const EntryQuery &query)
 {
@@ -71,6 +84,26 @@ QList<CatalogEntryRef> searchFolderEntries(const CatalogFolder &folder, const QL
             hits.append({folder.index, folder.path, folder.contentsFileName, int(i), entries[i]});
     return hits;
 }
+
+namespace {
+
+// Folders are read and searched this many at a time, half of them on a second thread: most
+// of the time of a search is opening and reading small files.
+constexpr qsizetype FoldersPerRound = 64;
+
+QList<CatalogEntryRef> hitsInFolder(const CatalogPaths &paths, const CatalogFolder &folder,
+                                    const EntryQuery &query)
+{
+    // Records over the file's bytes: only the entries that match become records of their own.
+    const ContentsRecordsRead read = readFolderRecords(paths, MTree{folder.contentsFileName});
+    QList<CatalogEntryRef> hits;
+    for (qsizetype i = 0; i < read.records.size(); ++i)
+        if (query.matches(read.records, i))
+            hits.append({folder.index, folder.path, folder.contentsFileName, int(i), read.records.file(i)});
+    return hits;
+}
+
+} // namespace
 
 bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folders, const QString &query,
                    const TextEncoding &encoding, const std::atomic<bool> &cancel,
@@ -85,27 +118,40 @@ bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folder
             callbacks.batch(std::exchange(pending, {}));
         sinceBatch.restart();
     };
-    for (qsizetype f = 0; f < folders.size(); ++f) {
+    std::vector<QList<CatalogEntryRef>> round;
+    for (qsizetype first = 0; first < folders.size(); first += FoldersPerRound) {
         if (cancel.load(std::memory_order_relaxed))
             return false;
-        const CatalogFolder &folder = folders[f];
-        const ContentsReadResult read = readFolderContents(paths, MTree{folder.contentsFileName});
-        for (qsizetype i = 0; i < read.entries.size(); ++i) {
-            if (!matcher.matches(read.entries[i]))
-                continue;
-            pending.append({folder.index, folder.path, folder.contentsFileName, int(i), read.entries[i]});
-            if (pending.size() >= BatchHits) {
-                if (cancel.load(std::memory_order_relaxed))
-                    return false;
-                flush();
+        const qsizetype last = std::min(folders.size(), first + FoldersPerRound);
+        round.assign(size_t(last - first), {});
+        const auto search = [&](qsizetype from, qsizetype to) {
+            const EntryQuery own = matcher; // a query folds texts into a buffer of its own
+            for (qsizetype f = from; f < to && !cancel.load(std::memory_order_relaxed); ++f)
+                round[size_t(f - first)] = hitsInFolder(paths, folders[f], own);
+        };
+        const qsizetype middle = first + (last - first) / 2;
+        std::thread helper(search, middle, last);
+        search(first, middle);
+        helper.join();
+        // Hits go out in the order of the folders, as a search of one folder after another finds them.
+        for (QList<CatalogEntryRef> &hits : round) {
+            for (CatalogEntryRef &hit : hits) {
+                pending.append(std::move(hit));
+                if (pending.size() >= BatchHits) {
+                    if (cancel.load(std::memory_order_relaxed))
+                        return false;
+                    flush();
+                }
             }
         }
         if (sinceBatch.elapsed() >= BatchMs) {
             flush();
             if (callbacks.progress)
-                callbacks.progress(int(f + 1));
+                callbacks.progress(int(last));
         }
     }
+    if (cancel.load(std::memory_order_relaxed))
+        return false;
     flush();
     if (callbacks.progress)
         callbacks.progress(int(folders.size()));

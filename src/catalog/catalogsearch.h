@@ -6,6 +6,7 @@
 
 #include "catalogentries.h"
 #include "catalogpaths.h"
+#include "contentsrecords.h"
 #include "textencoding.h"
 
 #include <QByteArray>
@@ -31,7 +32,9 @@ public:
     // The entry's name is the end of its path (a URL's name is its whole path), so whatever
     // matches the name matches the path: path and description are all that need looking at.
     bool matches(const MFile &file) const;
+    bool matches(const ContentsRecords &records, qsizetype record) const;
     bool matchesText(const QByteArray &text) const;
+    bool matchesText(QByteArrayView text) const;
 
 private:
     QString m_text;

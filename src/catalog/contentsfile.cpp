@@ -18,55 +18,8 @@ namespace {
 // The smallest entry on disk: three empty texts (three lengths) and the Kind.
 constexpr qsizetype MinEntrySize = 16;
 constexpr qsizetype MaxTextLength = std::numeric_limits<qint32>::max();
-
-// A read position over one buffer that refuses every read running past its end.
-class ContentsCursor
-{
-public:
-    explicit ContentsCursor(QByteArrayView bytes)
-        : m_bytes(bytes)
-    {}
-
-    qsizetype bytesLeft() const { return m_bytes.size() - m_pos; }
-
-    bool readInt32(qint32 &value)
-    {
-        if (bytesLeft() < 4)
-            return false;
-        value = qFromLittleEndian<qint32>(m_bytes.data() + m_pos);
-        m_pos += 4;
-        return true;
-    }
-
-    // A text ends at its first zero byte, as the records never hold one, but the position
-    // still moves past all of its stored length.
-    bool readText(QByteArray &text)
-    {
-        qint32 length = 0;
-        if (!readInt32(length) || length < 0 || length > bytesLeft())
-            return false;
-        const char *start = m_bytes.data() + m_pos;
-        const void *zero = std::memchr(start, 0, size_t(length));
-        const qsizetype kept = zero ? static_cast<const char *>(zero) - start : length;
-        m_textsCut = m_textsCut || zero;
-        text = kept ? QByteArray(start, kept) : QByteArray();
-        m_pos += length;
-        return true;
-    }
-
-    bool textsCut() const { return m_textsCut; }
-
-private:
-    QByteArrayView m_bytes;
-    qsizetype m_pos = 0;
-    bool m_textsCut = false;
-};
-
-bool readEntry(ContentsCursor &cursor, MFile &entry)
-{
-    return cursor.readText(entry.Path) && cursor.readText(entry.Program) &&
-           cursor.readText(entry.Description) && cursor.readInt32(entry.Kind);
-}
+// Records hold 32-bit offsets into the file's bytes.
+constexpr qint64 MaxContentsFileSize = std::numeric_limits<quint32>::max();
 
 // A text longer than a 32-bit length can say is stored cut, so the file stays readable.
 qsizetype storedLength(const QByteArray &text)
@@ -95,33 +48,55 @@ char *putText(char *out, const QByteArray &text)
     return out + length;
 }
 
+QByteArray owned(QByteArrayView text)
+{
+    return text.isEmpty() ? QByteArray() : text.toByteArray();
+}
+
+// The one way a contents file is read: the whole regular file, then the status of the read
+// for the caller's result, with parse making the entries from the bytes.
+template <typename Result, typename Parse> Result readContents(const QString &path, Parse &&parse)
+{
+    const RegularFileRead read = readRegularFile(path, SymbolicLinks::Refuse, MaxContentsFileSize);
+    if (!read) {
+        Result result;
+        result.unreadable = true;
+        if (!read.missing)
+            result.readError = read.error;
+        return result;
+    }
+    Result result = parse(*read.bytes);
+    result.fingerprint = fingerprintOf(read.stamp, *read.bytes);
+    return result;
+}
+
+template <typename Result> Result unreadableRecord(const MTree &record)
+{
+    Result result;
+    result.unreadable = true;
+    result.readError = QStringLiteral("\"%1\" is not a name of a file in the work directory")
+                           .arg(QString::fromLocal8Bit(record.FileName));
+    return result;
+}
+
 } // namespace
 
-// A file too short for its count, a negative count, or an entry running past the end are
-// all damage: the entries read before it are kept so that the user loses as little as possible.
-// So are bytes after the last counted entry: a count too small for the entries that follow,
-// which the next write of the folder would drop.
 ContentsReadResult parseContents(QByteArrayView bytes)
 {
     ContentsReadResult result;
-    ContentsCursor cursor(bytes);
-    qint32 count = 0;
-    if (!cursor.readInt32(count) || count < 0) {
-        result.damaged = true;
-        return result;
-    }
-    // The count is untrusted: never make room for more entries than the bytes could hold.
-    result.entries.reserve(std::min<qsizetype>(count, cursor.bytesLeft() / MinEntrySize));
-    for (qint32 i = 0; i < count; ++i) {
-        MFile entry;
-        if (!readEntry(cursor, entry)) {
-            result.damaged = true;
-            break;
-        }
-        result.entries.append(std::move(entry));
-    }
-    result.damaged = result.damaged || cursor.bytesLeft() > 0;
-    result.textsCut = cursor.textsCut();
+    bool reserved = false;
+    const ContentsRecords::ScanStatus status =
+        ContentsRecords::scan(bytes, [&](qint32 kind, const QByteArrayView(&texts)[3]) {
+            if (!reserved) {
+                // Never more than the bytes could hold: the count itself is untrusted.
+                result.entries.reserve(std::min<qsizetype>(qFromLittleEndian<qint32>(bytes.data()),
+                                                           (bytes.size() - 4) / MinEntrySize));
+                reserved = true;
+            }
+            result.entries.append(MFile{kind, owned(texts[0]), owned(texts[1]), owned(texts[2])});
+        });
+    result.damaged = status.damaged;
+    result.textsCut = status.textsCut;
     return result;
 }
 
@@ -150,28 +125,34 @@ QByteArray serializeContents(qsizetype count, const std::function<const MFile &(
 
 ContentsReadResult readContentsFile(const QString &path)
 {
-    const RegularFileRead read = readRegularFile(path, SymbolicLinks::Refuse);
-    if (!read) {
-        ContentsReadResult result;
-        result.unreadable = true;
-        if (!read.missing)
-            result.readError = read.error;
+    return readContents<ContentsReadResult>(path,
+                                            [](const QByteArray &bytes) { return parseContents(bytes); });
+}
+
+ContentsRecordsRead readContentsRecords(const QString &path)
+{
+    return readContents<ContentsRecordsRead>(path, [](const QByteArray &bytes) {
+        ContentsRecordsRead result;
+        ContentsRecords::ScanStatus status;
+        result.records = ContentsRecords::parse(bytes, status);
+        result.damaged = status.damaged;
+        result.textsCut = status.textsCut;
         return result;
-    }
-    ContentsReadResult result = parseContents(*read.bytes);
-    result.fingerprint = fingerprintOf(read.stamp, *read.bytes);
-    return result;
+    });
 }
 
 ContentsReadResult readFolderContents(const CatalogPaths &paths, const MTree &record)
 {
     if (const std::optional<QString> path = paths.ContentsFilePath(record))
         return readContentsFile(*path);
-    ContentsReadResult result;
-    result.unreadable = true;
-    result.readError = QStringLiteral("\"%1\" is not a name of a file in the work directory")
-                           .arg(QString::fromLocal8Bit(record.FileName));
-    return result;
+    return unreadableRecord<ContentsReadResult>(record);
+}
+
+ContentsRecordsRead readFolderRecords(const CatalogPaths &paths, const MTree &record)
+{
+    if (const std::optional<QString> path = paths.ContentsFilePath(record))
+        return readContentsRecords(*path);
+    return unreadableRecord<ContentsRecordsRead>(record);
 }
 
 // QSaveFile writes through a link to wherever it leads, so a link is refused here.

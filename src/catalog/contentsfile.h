@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogpaths.h"
+#include "contentsrecords.h"
 #include "filefingerprint.h"
 #include "mfile.h"
 #include "saveresult.h"
@@ -14,9 +15,9 @@
 
 #include <functional>
 
-struct ContentsReadResult
+// How reading a contents file went, whatever form its entries take.
+struct ContentsReadStatus
 {
-    QList<MFile> entries;
     // A count or length ran past the data, or bytes follow the last counted entry: entries
     // holds what was read.
     bool damaged = false;
@@ -32,6 +33,17 @@ struct ContentsReadResult
     FileFingerprint fingerprint;
 };
 
+struct ContentsReadResult : ContentsReadStatus
+{
+    QList<MFile> entries;
+};
+
+// The entries as records over the file's bytes: what a big folder is read into.
+struct ContentsRecordsRead : ContentsReadStatus
+{
+    ContentsRecords records;
+};
+
 // Parses the bytes of a contents file. Never reads outside bytes, never allocates from an
 // untrusted count before checking it against the bytes left. Fewer than four bytes: no entries,
 // damaged. A text ends at its first zero byte; Kind values are kept whatever they are.
@@ -43,12 +55,14 @@ QByteArray serializeContents(const QList<MFile> &entries);
 QByteArray serializeContents(qsizetype count, const std::function<const MFile &(qsizetype)> &entryAt);
 
 // Reads the whole file and parses it: only a regular file, never through a link (see
-// readRegularFile).
+// readRegularFile). A file larger than 4 GiB is refused as unreadable, and left as it is.
 ContentsReadResult readContentsFile(const QString &path);
+ContentsRecordsRead readContentsRecords(const QString &path);
 
 // Reads the contents file of a folder's record; a record whose name is no contents file name
 // reads as unreadable, with that as its error, and nothing is opened.
 ContentsReadResult readFolderContents(const CatalogPaths &paths, const MTree &record);
+ContentsRecordsRead readFolderRecords(const CatalogPaths &paths, const MTree &record);
 
 // Replaces the file atomically with the serialised entries. A link in the file's place is
 // refused: the new file would be written where the link leads.

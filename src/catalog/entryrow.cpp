@@ -3,8 +3,13 @@
 
 QString entryCaption(const MFile &file, const TextEncoding &encoding)
 {
-    const QString path = encoding.decode(file.Path);
-    if (file.isUrl())
+    return entryCaption(file.Kind, file.Path, encoding);
+}
+
+QString entryCaption(qint32 kind, QByteArrayView bytes, const TextEncoding &encoding)
+{
+    const QString path = encoding.decode(bytes);
+    if (kind != MFile::FileKind)
         return path;
     // Cut in the text, not the bytes: in windows-31j the byte of "\\" is also the second
     // byte of many a letter.
@@ -19,11 +24,11 @@ QString descriptionText(const QByteArray &description, const TextEncoding &encod
     return text;
 }
 
-QString descriptionColumnText(const QByteArray &description, const TextEncoding &encoding)
+QString descriptionColumnText(QByteArrayView description, const TextEncoding &encoding)
 {
     if (!description.contains('\n') && !description.contains('\r'))
         return encoding.decode(description);
-    QByteArray oneLine = description;
+    QByteArray oneLine = description.toByteArray();
     oneLine.replace("\r\n", " ");
     oneLine.replace('\r', ' ');
     oneLine.replace('\n', ' ');

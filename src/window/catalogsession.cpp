@@ -131,9 +131,9 @@ bool CatalogSession::keepDamagedFileAside(const QString &file)
 
 // The next command would rewrite the file with what the list holds: a file nobody could read
 // would lose every entry, a damaged one what could not be read.
-std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
+ContentsRecords CatalogSession::readFolderRecords(const FolderItem &folder)
 {
-    ContentsReadResult read = readFolderContents(m_paths, *folder.record);
+    ContentsRecordsRead read = ::readFolderRecords(m_paths, *folder.record);
     const std::optional<QString> path = m_paths.ContentsFilePath(*folder.record);
     if (path)
         m_knownFiles.insert(*path, read.fingerprint);
@@ -147,16 +147,9 @@ std::vector<EntryRow> CatalogSession::readFolderRows(const FolderItem &folder)
     } else if (path && (read.damaged || read.textsCut)) {
         keepDamagedFileAside(*path);
     }
-    QList<QByteArray> texts;
-    texts.reserve(read.entries.size() * 3);
-    for (const MFile &file : read.entries)
-        texts << file.Path << file.Program << file.Description;
-    settleEncodingFrom(texts);
-    std::vector<EntryRow> rows;
-    rows.reserve(size_t(read.entries.size()));
-    for (MFile &file : read.entries)
-        rows.push_back(m_entryIcons->rowWithIcon(std::move(file)));
-    return rows;
+    if (!m_choices.encodingSettled())
+        settleEncoding(read.records.allUtf8());
+    return std::move(read.records);
 }
 
 void CatalogSession::LoadFolderContents(FolderItem *folder)
@@ -165,13 +158,13 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
         folder = m_controls.tree->selectedFolder();
     if (!folder)
         return;
-    std::vector<EntryRow> rows;
+    ContentsRecords records;
     if (folder->record)
-        rows = readFolderRows(*folder);
+        records = readFolderRecords(*folder);
     clearDescription();
     m_unwritten = {};          // as before any change reached the disk: the list shows the file
     m_entryIcons->cancelAll(); // the ids of the rows that were shown are given out again
-    model().resetRows(std::move(rows));
+    model().resetRecords(std::move(records));
     m_entryIcons->resolveAll();
     UpdateFileCounts();
 }
@@ -646,7 +639,12 @@ void CatalogSession::setPathMappings(const QList<PathMapping> &mappings)
 
 bool CatalogSession::settleEncodingFrom(const QList<QByteArray> &texts)
 {
-    if (m_choices.encodingSettled() || allUtf8(texts))
+    return !m_choices.encodingSettled() && settleEncoding(allUtf8(texts));
+}
+
+bool CatalogSession::settleEncoding(bool textsAreUtf8)
+{
+    if (m_choices.encodingSettled() || textsAreUtf8)
         return false;
     setTextEncoding(legacyEncodingOf(QLocale().language()), true);
     return true;

@@ -199,7 +199,7 @@ private:
     void carryWindowStates(QList<FolderRecord> &folders) const;
     // Replaces the tree's folders, selecting the one marked selected; the list follows it.
     void showFolders(const QList<FolderRecord> &folders);
-    std::vector<EntryRow> readFolderRows(const FolderItem &folder);
+    ContentsRecords readFolderRecords(const FolderItem &folder);
     std::optional<QString> readOnlyReason(const FolderItem &folder) const;
     std::optional<QString> treeReadOnlyReason() const;
     // False when the load left no tree to show.
@@ -208,6 +208,7 @@ private:
     // Until an encoding is settled, texts that are not UTF-8 settle the catalog on the code
     // page of the user's language. True when that changed the encoding.
     bool settleEncodingFrom(const QList<QByteArray> &texts);
+    bool settleEncoding(bool textsAreUtf8);
 
     CatalogControls m_controls;
     Interaction &m_interaction;

@@ -14,6 +14,10 @@ EntryIcons::EntryIcons(EntryListModel &model, SystemIcons &icons, const CatalogC
     , m_choices(choices)
     , m_resolver(std::make_unique<EntryIconResolver>(icons.iconKeyOfPath()))
 {
+    // A row's icon from its type is looked up when a view first shows the row.
+    model.setIconOfRecord([this](qint32 kind, QByteArrayView path, QByteArrayView program) {
+        return entryIconIndex(kind, path, program);
+    });
     // Rows that commands add get the icons of their files the same way as a folder's rows.
     QObject::connect(&model, &EntryListModel::rowsAdded, m_resolver.get(),
                      [this](const QList<int> &rows) { resolve(rows); });
@@ -37,11 +41,16 @@ void EntryIcons::computeUrlIconIndex()
 
 int EntryIcons::EntryIconIndex(const MFile &file)
 {
-    if (!file.Program.isEmpty())
-        return extensionIconIndex(file.Program);
-    if (file.isUrl())
+    return entryIconIndex(file.Kind, file.Path, file.Program);
+}
+
+int EntryIcons::entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView program)
+{
+    if (!program.isEmpty())
+        return extensionIconIndex(program);
+    if (kind != MFile::FileKind)
         return m_urlIconIndex;
-    return extensionIconIndex(file.Path);
+    return extensionIconIndex(path);
 }
 
 bool EntryIcons::resolving() const
@@ -51,12 +60,12 @@ bool EntryIcons::resolving() const
 
 // What SystemIcons::IconIndexOfPath gives a path that names no existing file, looked up
 // from the bytes without making a string: a folder of 100k entries has a handful of types.
-int EntryIcons::extensionIconIndex(const QByteArray &path)
+int EntryIcons::extensionIconIndex(QByteArrayView path)
 {
     const qsizetype dot = path.lastIndexOf('.');
     const qsizetype separator = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
     const qsizetype start = dot > separator ? dot + 1 : path.size();
-    const QByteArray extension = QByteArray::fromRawData(path.constData() + start, path.size() - start);
+    const QByteArray extension = QByteArray::fromRawData(path.data() + start, path.size() - start);
     if (const auto known = m_iconOfExtension.constFind(extension); known != m_iconOfExtension.cend())
         return *known;
     const QByteArray owned(extension.constData(), extension.size()); // the key outlives path
@@ -70,11 +79,13 @@ void EntryIcons::resolve(const QList<int> &rows)
     std::vector<EntryIconResolver::Request> requests;
     requests.reserve(size_t(rows.size()));
     for (int row : rows) {
-        const MFile &file = m_model.rowAt(row).file;
-        if (!file.Program.isEmpty())
-            requests.push_back({m_model.idAt(row), m_choices.systemPath(file.Program)});
-        else if (!file.isUrl())
-            requests.push_back({m_model.idAt(row), m_choices.systemPath(file.Path)});
+        const QByteArrayView program = m_model.textAt(row, ContentsRecords::ProgramField);
+        if (!program.isEmpty())
+            requests.push_back({m_model.idAt(row), m_choices.systemPath(program.toByteArray())});
+        else if (m_model.kindAt(row) == MFile::FileKind)
+            requests.push_back(
+                {m_model.idAt(row),
+                 m_choices.systemPath(m_model.textAt(row, ContentsRecords::PathField).toByteArray())});
     }
     m_resolver->resolve(std::move(requests));
 }

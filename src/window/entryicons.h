@@ -44,7 +44,8 @@ public:
     bool resolving() const;
 
 private:
-    int extensionIconIndex(const QByteArray &path);
+    int extensionIconIndex(QByteArrayView path);
+    int entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView program);
 
     EntryListModel &m_model;
     SystemIcons &m_icons;

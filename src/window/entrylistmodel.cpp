@@ -9,6 +9,7 @@
 #include <QMimeData>
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 #include <thread>
 
@@ -76,30 +77,56 @@ int EntryListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+EntryRow EntryListModel::rowAt(int row) const
+{
+    return EntryRow{fileAt(row), captionAt(row), descriptionAt(row), iconOf(row)};
+}
+
+QString EntryListModel::captionAt(int row) const
+{
+    return textOfRecord(recordOf(row), FileNameColumn);
+}
+
+QString EntryListModel::descriptionAt(int row) const
+{
+    return textOfRecord(recordOf(row), DescriptionColumn);
+}
+
+int EntryListModel::iconOf(int row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    if (r.icon < 0 && m_iconOf)
+        r.icon = m_iconOf(m_records.kind(r.record), m_records.text(r.record, ContentsRecords::PathField),
+                          m_records.text(r.record, ContentsRecords::ProgramField));
+    return r.icon;
+}
+
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
         return {};
-    const EntryRow &row = m_rows[size_t(index.row())];
+    const int row = index.row();
     switch (role) {
     case Qt::DisplayRole:
-        return index.column() == FileNameColumn ? row.caption : row.description;
+        return index.column() == FileNameColumn ? captionAt(row) : descriptionAt(row);
     case Qt::DecorationRole:
         if (index.column() == FileNameColumn) {
-            if (m_siteIcons && row.file.Kind == MFile::UrlKind)
-                if (const QIcon site = m_siteIcons->iconFor(QUrl(row.caption)); !site.isNull())
+            if (m_siteIcons && m_records.kind(recordOf(row)) == MFile::UrlKind)
+                if (const QIcon site = m_siteIcons->iconFor(QUrl(captionAt(row))); !site.isNull())
                     return site;
-            return m_icons.icon(row.iconIndex);
+            return m_icons.icon(iconOf(row));
         }
-        return m_marks.isEmpty() ? QVariant() : markOf(index.row()).icon;
+        return m_marks.isEmpty() ? QVariant() : markOf(row).icon;
     case Qt::ToolTipRole:
         return toolTipOf(index);
-    case Qt::AccessibleTextRole:
+    case Qt::AccessibleTextRole: {
         // A screen reader reads a row as "caption, description"; the cell of the description
         // column reads as itself.
-        if (index.column() == FileNameColumn && !row.description.isEmpty())
-            return row.caption + QStringLiteral(", ") + row.description;
-        return index.column() == FileNameColumn ? row.caption : row.description;
+        const QString description = descriptionAt(row);
+        if (index.column() == FileNameColumn && !description.isEmpty())
+            return captionAt(row) + QStringLiteral(", ") + description;
+        return index.column() == FileNameColumn ? captionAt(row) : description;
+    }
     case Qt::AccessibleDescriptionRole:
         return toolTipOf(index); // where the entry leads, and what a check found
     default:
@@ -109,8 +136,10 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
 
 QVariant EntryListModel::toolTipOf(const QModelIndex &index) const
 {
-    const EntryRow &row = m_rows[size_t(index.row())];
-    QString tip = index.column() == FileNameColumn ? m_encoding.decode(row.file.Path) : row.description;
+    const qsizetype record = recordOf(index.row());
+    QString tip = index.column() == FileNameColumn
+                      ? m_encoding.decode(m_records.text(record, ContentsRecords::PathField))
+                      : descriptionAt(index.row());
     if (!m_marks.isEmpty()) {
         const QString status = markOf(index.row()).text;
         if (!status.isEmpty())
@@ -160,7 +189,9 @@ QMimeData *EntryListModel::mimeData(const QModelIndexList &indexes) const
         if (index.column() == FileNameColumn)
             rows.append(index.row());
     auto *mime = new QMimeData;
-    mime->setData(entriesMimeType(), serializeContents(filesAt(rows)));
+    std::sort(rows.begin(), rows.end());
+    mime->setData(entriesMimeType(),
+                  m_records.serialized(rows.size(), [&](qsizetype i) { return recordOf(rows[i]); }));
     return mime;
 }
 
@@ -177,7 +208,10 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
     // click on a header sorts integers, not texts.
     std::vector<quint32> &ranksById = m_ranksById[size_t(m_sortColumn)];
     if (ranksById.size() != m_nextId) {
-        const std::vector<quint32> ranks = collationRanks(m_rows, m_sortColumn);
+        std::vector<qsizetype> records(m_rows.size());
+        for (size_t row = 0; row < m_rows.size(); ++row)
+            records[row] = m_rows[row].record;
+        const std::vector<quint32> ranks = collationRanks(records, m_sortColumn);
         ranksById.assign(m_nextId, 0);
         for (size_t row = 0; row < m_rows.size(); ++row)
             ranksById[m_ids[row]] = ranks[row];
@@ -209,10 +243,36 @@ void EntryListModel::moveRows(const std::vector<int> &order)
 
 void EntryListModel::resetRows(std::vector<EntryRow> rows)
 {
-    std::vector<quint32> ranks = collationRanks(rows, m_sortColumn);
+    ContentsRecords records;
+    std::vector<qint32> icons;
+    icons.reserve(rows.size());
+    for (const EntryRow &row : rows) {
+        records.append(row.file);
+        icons.push_back(row.iconIndex);
+    }
+    resetToRecords(std::move(records), std::move(icons));
+}
+
+void EntryListModel::resetRecords(ContentsRecords records)
+{
+    resetToRecords(std::move(records), {});
+}
+
+// icons: one per record, or none (every icon looked up when its row is shown).
+void EntryListModel::resetToRecords(ContentsRecords records, std::vector<qint32> icons)
+{
+    const qsizetype size = records.size();
+    std::vector<Row> rows(size_t(size), Row{0, -1});
+    std::vector<qsizetype> recordList(static_cast<size_t>(size));
+    for (qsizetype i = 0; i < size; ++i) {
+        rows[size_t(i)] = Row{quint32(i), icons.empty() ? -1 : icons[size_t(i)]};
+        recordList[size_t(i)] = i;
+    }
+    beginResetModel(); // before the records change: the views may still ask about the old rows
+    m_records = std::move(records);
+    std::vector<quint32> ranks = collationRanks(recordList, m_sortColumn);
     const std::vector<int> order = orderOfRanks(ranks, m_sortOrder);
     permute(rows, order);
-    beginResetModel();
     m_marks.clear(); // a check's marks last until the folder is left
     m_rows = std::move(rows);
     m_ids.resize(m_rows.size());
@@ -225,26 +285,39 @@ void EntryListModel::resetRows(std::vector<EntryRow> rows)
     endResetModel();
 }
 
+// Adds the rows' records to the store, each with the icon its row carries.
+std::vector<EntryListModel::Row> EntryListModel::rowsOfRecords(std::vector<EntryRow> &rows)
+{
+    std::vector<Row> added;
+    added.reserve(rows.size());
+    for (const EntryRow &row : rows)
+        added.push_back(Row{quint32(m_records.append(row.file)), row.iconIndex});
+    return added;
+}
+
 QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
 {
     if (rows.empty())
         return {};
     const int old = count();
     const int added = int(rows.size());
+    std::vector<Row> newRows = rowsOfRecords(rows);
+    std::vector<qsizetype> newRecords(newRows.size());
+    for (size_t i = 0; i < newRows.size(); ++i)
+        newRecords[i] = newRows[i].record;
     // The new rows in list order among themselves, and how many old rows come before each:
     // after equal ones, as if each had been inserted alone in the order given.
-    const std::vector<int> newOrder = sortedOrder(rows);
+    const std::vector<int> newOrder = sortedOrder(newRecords);
     std::vector<int> oldBefore(static_cast<size_t>(added));
     for (int i = 0; i < added; ++i)
-        oldBefore[size_t(i)] = sortedPosition(rows[size_t(i)]);
+        oldBefore[size_t(i)] = sortedPosition(textOfRecord(newRecords[size_t(i)], m_sortColumn));
     QList<int> positions(added);
     const int firstSlot = oldBefore[size_t(newOrder.front())];
     if (oldBefore[size_t(newOrder.back())] == firstSlot) {
         // One run (always so in an empty folder): one insert, no layout change.
         beginInsertRows({}, firstSlot, firstSlot + added - 1);
-        std::vector<EntryRow> run = permuted(std::move(rows), newOrder);
-        m_rows.insert(m_rows.begin() + firstSlot, std::make_move_iterator(run.begin()),
-                      std::make_move_iterator(run.end()));
+        std::vector<Row> run = permuted(std::move(newRows), newOrder);
+        m_rows.insert(m_rows.begin() + firstSlot, run.begin(), run.end());
         std::vector<quint32> ids(static_cast<size_t>(added));
         for (quint32 &id : ids)
             id = takeId();
@@ -257,8 +330,7 @@ QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
         // Spread among the old rows: appended in one insert, then moved to their places in
         // one layout change. Inserting them one by one would cost a pass over the list each.
         beginInsertRows({}, old, old + added - 1);
-        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
-                      std::make_move_iterator(rows.end()));
+        m_rows.insert(m_rows.end(), newRows.begin(), newRows.end());
         for (int i = 0; i < added; ++i)
             m_ids.push_back(takeId());
         forgetRowsOfIds();
@@ -310,9 +382,12 @@ void EntryListModel::removeRowsAt(QList<int> rows)
 int EntryListModel::replaceRow(int row, EntryRow replacement)
 {
     removeRowsAt({row});
-    const int slot = stablePosition(replacement, row);
+    std::vector<EntryRow> one;
+    one.push_back(std::move(replacement));
+    const Row added = rowsOfRecords(one).front();
+    const int slot = stablePosition(textOfRecord(added.record, m_sortColumn), row);
     beginInsertRows({}, slot, slot);
-    m_rows.insert(m_rows.begin() + slot, std::move(replacement));
+    m_rows.insert(m_rows.begin() + slot, added);
     m_ids.insert(m_ids.begin() + slot, takeId());
     forgetRowsOfIds();
     endInsertRows();
@@ -325,24 +400,34 @@ int EntryListModel::replaceRow(int row, EntryRow replacement)
 // Where a sort that keeps equal rows in their order puts a row that was at position `was`
 // (and is out of the list now): among the rows it sorts equal with, it keeps its place, so an
 // entry whose sort text did not change stays where it was.
-int EntryListModel::stablePosition(const EntryRow &row, int was) const
+int EntryListModel::stablePosition(const QString &text, int was) const
 {
-    const auto less = [this](const EntryRow &a, const EntryRow &b) { return lessThan(a, b); };
-    const auto at = m_rows.begin() + was;
-    if (at != m_rows.begin() && lessThan(row, *(at - 1)))
-        return int(std::upper_bound(m_rows.begin(), at, row, less) - m_rows.begin());
-    if (at != m_rows.end() && lessThan(*at, row))
-        return int(std::lower_bound(at, m_rows.end(), row, less) - m_rows.begin());
+    const auto rowText = [this](int row) { return textOfRecord(recordOf(row), m_sortColumn); };
+    if (was > 0 && lessThan(text, rowText(was - 1))) {
+        // The first row in [0, was) that sorts after the text.
+        int low = 0, high = was;
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (lessThan(text, rowText(mid)))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        return low;
+    }
+    if (was < count() && lessThan(rowText(was), text)) {
+        // The first row in [was, count) that does not sort before the text.
+        int low = was, high = count();
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (lessThan(rowText(mid), text))
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        return low;
+    }
     return was;
-}
-
-void EntryListModel::setIconIndex(int row, int iconIndex)
-{
-    if (row < 0 || row >= count() || m_rows[size_t(row)].iconIndex == iconIndex)
-        return;
-    m_rows[size_t(row)].iconIndex = iconIndex;
-    const QModelIndex cell = index(row, FileNameColumn);
-    Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
 }
 
 int EntryListModel::rowOfId(quint32 id) const
@@ -361,9 +446,9 @@ void EntryListModel::setIconIndexes(const std::vector<std::pair<quint32, int>> &
     int top = count(), bottom = -1;
     for (const auto &[id, iconIndex] : iconsById) {
         const int row = rowOfId(id);
-        if (row < 0 || m_rows[size_t(row)].iconIndex == iconIndex)
+        if (row < 0 || m_rows[size_t(row)].icon == iconIndex)
             continue;
-        m_rows[size_t(row)].iconIndex = iconIndex;
+        m_rows[size_t(row)].icon = iconIndex;
         top = std::min(top, row);
         bottom = std::max(bottom, row);
     }
@@ -374,8 +459,7 @@ void EntryListModel::setIconIndexes(const std::vector<std::pair<quint32, int>> &
 
 QByteArray EntryListModel::serialized() const
 {
-    return serializeContents(count(),
-                             [this](qsizetype i) -> const MFile & { return m_rows[size_t(i)].file; });
+    return m_records.serialized(count(), [this](qsizetype i) { return recordOf(int(i)); });
 }
 
 QList<MFile> EntryListModel::filesAt(QList<int> rows) const
@@ -385,60 +469,111 @@ QList<MFile> EntryListModel::filesAt(QList<int> rows) const
     files.reserve(rows.size());
     for (int row : rows)
         if (row >= 0 && row < count())
-            files.append(m_rows[size_t(row)].file);
+            files.append(fileAt(row));
     return files;
 }
 
-const QString &EntryListModel::sortText(const EntryRow &row) const
+QString EntryListModel::textOfRecord(qsizetype record, int column) const
 {
-    return textOf(row, m_sortColumn);
+    if (column == FileNameColumn)
+        return entryCaption(m_records.kind(record), m_records.text(record, ContentsRecords::PathField),
+                            m_encoding);
+    return descriptionColumnText(m_records.text(record, ContentsRecords::DescriptionField), m_encoding);
 }
 
-const QString &EntryListModel::textOf(const EntryRow &row, int column)
+bool EntryListModel::lessThan(const QString &a, const QString &b) const
 {
-    return column == FileNameColumn ? row.caption : row.description;
-}
-
-bool EntryListModel::lessThan(const EntryRow &a, const EntryRow &b) const
-{
-    const int c = m_collator.compare(sortText(a), sortText(b));
+    const int c = m_collator.compare(a, b);
     return m_sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
-std::vector<int> EntryListModel::sortedOrder(const std::vector<EntryRow> &rows) const
+std::vector<int> EntryListModel::sortedOrder(const std::vector<qsizetype> &records) const
 {
-    return orderOfRanks(collationRanks(rows, m_sortColumn), m_sortOrder);
+    return orderOfRanks(collationRanks(records, m_sortColumn), m_sortOrder);
 }
 
-std::vector<quint32> EntryListModel::collationRanks(const std::vector<EntryRow> &rows, int column) const
+namespace {
+QCollator collatorLike(const QCollator &model)
 {
+    QCollator collator(model.locale());
+    collator.setCaseSensitivity(model.caseSensitivity());
+    collator.setNumericMode(model.numericMode());
+    collator.setIgnorePunctuation(model.ignorePunctuation());
+    return collator;
+}
+
+// Runs work(first, last) over [0, size) in two halves, the second on a thread of its own,
+// when the list is long enough to be worth it.
+template <typename Work> void inTwoHalves(size_t size, Work &&work)
+{
+    if (size < ParallelKeysFrom) {
+        work(size_t(0), size);
+        return;
+    }
+    std::thread helper([&] { work(size / 2, size); });
+    work(size_t(0), size / 2);
+    helper.join();
+}
+} // namespace
+
+std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<qsizetype> &records,
+                                                                   int column) const
+{
+    // steps[i] compares record i - 1 with record i: -1 before, 0 alike, 1 after.
+    std::vector<qint8> steps(records.size(), 0);
+    std::atomic<bool> rising = false, falling = false;
+    inTwoHalves(records.size(), [&](size_t first, size_t last) {
+        // One collator per thread: a collator must not be shared between threads.
+        const QCollator collator = collatorLike(m_collator);
+        QString previous = first > 0 ? textOfRecord(records[first - 1], column) : QString();
+        for (size_t i = first; i < last; ++i) {
+            QString text = textOfRecord(records[i], column);
+            if (i > 0) {
+                const int c = collator.compare(previous, text);
+                steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
+                if (c != 0) {
+                    (c < 0 ? rising : falling).store(true, std::memory_order_relaxed);
+                    if (rising.load(std::memory_order_relaxed) && falling.load(std::memory_order_relaxed))
+                        return; // both ways: out of order
+                }
+            }
+            previous = std::move(text);
+        }
+    });
+    if (rising && falling)
+        return std::nullopt;
+    std::vector<quint32> ranks(records.size(), 0);
+    if (!falling) {
+        for (size_t i = 1; i < ranks.size(); ++i)
+            ranks[i] = ranks[i - 1] + (steps[i] != 0 ? 1 : 0);
+    } else {
+        for (size_t i = ranks.size() - 1; i-- > 0;)
+            ranks[i] = ranks[i + 1] + (steps[i + 1] != 0 ? 1 : 0);
+    }
+    return ranks;
+}
+
+std::vector<quint32> EntryListModel::collationRanks(const std::vector<qsizetype> &records, int column) const
+{
+    if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(records, column))
+        return std::move(*ranks);
     // A sort key per row: comparing keys is far cheaper than collating. Many descriptions
     // are empty, and share one key.
     const QCollatorSortKey emptyKey = m_collator.sortKey(QString());
-    std::vector<QCollatorSortKey> keys(rows.size(), emptyKey);
-    // Making keys is most of the work of showing a big folder: a second thread makes half of
-    // them, with a collator of its own (one collator must not be shared between threads).
-    const auto makeKeys = [&](size_t first, size_t last) {
-        QCollator collator(m_collator.locale());
-        collator.setCaseSensitivity(m_collator.caseSensitivity());
-        collator.setNumericMode(m_collator.numericMode());
-        collator.setIgnorePunctuation(m_collator.ignorePunctuation());
+    std::vector<QCollatorSortKey> keys(records.size(), emptyKey);
+    // Making keys is most of the work of sorting a big folder: a second thread makes half of
+    // them, with a collator of its own.
+    inTwoHalves(records.size(), [&](size_t first, size_t last) {
+        const QCollator collator = collatorLike(m_collator);
         for (size_t i = first; i < last; ++i)
-            if (const QString &text = textOf(rows[i], column); !text.isEmpty())
+            if (const QString text = textOfRecord(records[i], column); !text.isEmpty())
                 keys[i] = collator.sortKey(text);
-    };
-    if (rows.size() >= ParallelKeysFrom) {
-        std::thread helper(makeKeys, rows.size() / 2, rows.size());
-        makeKeys(0, rows.size() / 2);
-        helper.join();
-    } else {
-        makeKeys(0, rows.size());
-    }
-    std::vector<int> byKey(rows.size());
+    });
+    std::vector<int> byKey(records.size());
     std::iota(byKey.begin(), byKey.end(), 0);
     std::sort(byKey.begin(), byKey.end(),
               [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-    std::vector<quint32> ranks(rows.size());
+    std::vector<quint32> ranks(records.size());
     quint32 rank = 0;
     for (size_t i = 0; i < byKey.size(); ++i) {
         if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0)
@@ -452,8 +587,14 @@ std::vector<int> EntryListModel::orderOfRanks(const std::vector<quint32> &ranks,
 {
     std::vector<int> order(ranks.size());
     std::iota(order.begin(), order.end(), 0);
+    const bool ascending = direction == Qt::AscendingOrder;
+    // Already in the wanted order (a file as Linkshelf wrote it): nothing to sort.
+    const bool inPlace =
+        ascending ? std::is_sorted(ranks.begin(), ranks.end()) : std::is_sorted(ranks.rbegin(), ranks.rend());
+    if (inPlace)
+        return order;
     // Stable: rows that collate alike keep the order they had.
-    if (direction == Qt::AscendingOrder)
+    if (ascending)
         std::stable_sort(order.begin(), order.end(),
                          [&ranks](int a, int b) { return ranks[size_t(a)] < ranks[size_t(b)]; });
     else
@@ -462,11 +603,18 @@ std::vector<int> EntryListModel::orderOfRanks(const std::vector<quint32> &ranks,
     return order;
 }
 
-int EntryListModel::sortedPosition(const EntryRow &row) const
+int EntryListModel::sortedPosition(const QString &text) const
 {
-    const auto it = std::upper_bound(m_rows.begin(), m_rows.end(), row,
-                                     [this](const EntryRow &a, const EntryRow &b) { return lessThan(a, b); });
-    return int(it - m_rows.begin());
+    // After every row that does not sort after the text (upper bound).
+    int low = 0, high = count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (lessThan(text, textOfRecord(recordOf(mid), m_sortColumn)))
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low;
 }
 
 void EntryListModel::setSiteIcons(SiteIcons *icons)

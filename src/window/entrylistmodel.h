@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The entries of the selected folder, kept sorted by the chosen column, shared by the
-// icon views and the report view.
+// icon views and the report view. The rows are records over the folder file's bytes: a row's
+// caption, description and icon are made when a view asks for them, for the rows it shows.
 #pragma once
 
+#include "contentsrecords.h"
 #include "entryrow.h"
 
 #include <QAbstractTableModel>
@@ -13,6 +15,8 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class SiteIcons;
@@ -47,6 +51,11 @@ public:
 
     // Replaces every row in one reset; the rows are put in the list's sort order first.
     void resetRows(std::vector<EntryRow> rows);
+    // The same for the records of a folder's file: no row makes a string until it is shown.
+    void resetRecords(ContentsRecords records);
+    // The icon of a record that has none yet, for a row a view shows: a kind, path and program.
+    using IconOfRecord = std::function<int(qint32 kind, QByteArrayView path, QByteArrayView program)>;
+    void setIconOfRecord(IconOfRecord iconOf) { m_iconOf = std::move(iconOf); }
     // The catalog's text encoding, for what the model decodes itself (the path tooltip).
     void setTextEncoding(const TextEncoding &encoding) { m_encoding = encoding; }
     const TextEncoding &textEncoding() const { return m_encoding; }
@@ -57,7 +66,6 @@ public:
     // Replaces a row's record and icon, moves it to its sorted place, keeping its place among
     // the rows it sorts equal with; returns its new position.
     int replaceRow(int row, EntryRow replacement);
-    void setIconIndex(int row, int iconIndex);
 
     // Every row has an id that stays with it while rows move, so that work finished later
     // (an icon found on a worker thread) finds its row again. A reset gives new ids.
@@ -80,7 +88,16 @@ Q_SIGNALS:
     void rowsAdded(const QList<int> &rows);
 
 public:
-    const EntryRow &rowAt(int row) const { return m_rows[size_t(row)]; }
+    // The row as a value, its texts decoded.
+    EntryRow rowAt(int row) const;
+    MFile fileAt(int row) const { return m_records.file(recordOf(row)); }
+    qint32 kindAt(int row) const { return m_records.kind(recordOf(row)); }
+    QByteArrayView textAt(int row, ContentsRecords::Field field) const
+    {
+        return m_records.text(recordOf(row), field);
+    }
+    QString captionAt(int row) const;
+    QString descriptionAt(int row) const;
     int count() const { return int(m_rows.size()); }
 
     // The whole list as a contents file, in the order shown.
@@ -94,19 +111,31 @@ private:
         QIcon icon;
         QString text;
     };
+    struct Row
+    {
+        quint32 record;      // in m_records
+        mutable qint32 icon; // index into the shared SystemIcons table; -1: not looked up yet
+    };
+    qsizetype recordOf(int row) const { return m_rows[size_t(row)].record; }
+    int iconOf(int row) const;
     QVariant toolTipOf(const QModelIndex &index) const;
     Mark markOf(int row) const;
-    const QString &sortText(const EntryRow &row) const;
-    bool lessThan(const EntryRow &a, const EntryRow &b) const; // in the current direction
-    static const QString &textOf(const EntryRow &row, int column);
-    std::vector<int> sortedOrder(const std::vector<EntryRow> &rows) const;
-    // The place of each row's text of the column in collation order; equal texts share one.
-    std::vector<quint32> collationRanks(const std::vector<EntryRow> &rows, int column) const;
+    QString textOfRecord(qsizetype record, int column) const;
+    bool lessThan(const QString &a, const QString &b) const; // in the current direction
+    std::vector<int> sortedOrder(const std::vector<qsizetype> &records) const;
+    // The place of each record's text of the column in collation order; equal texts share one.
+    std::vector<quint32> collationRanks(const std::vector<qsizetype> &records, int column) const;
+    // The same when the records are already in order, as a file Linkshelf wrote is: found by
+    // comparing neighbours, with no sort key made. None when some record is out of place.
+    std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<qsizetype> &records,
+                                                       int column) const;
     static std::vector<int> orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction);
-    int sortedPosition(const EntryRow &row) const;
-    int stablePosition(const EntryRow &row, int was) const;
+    int sortedPosition(const QString &text) const;
+    int stablePosition(const QString &text, int was) const;
     // Puts row order[i] at position i, between layoutAboutToBeChanged and layoutChanged.
     void moveRows(const std::vector<int> &order);
+    void resetToRecords(ContentsRecords records, std::vector<qint32> icons);
+    std::vector<Row> rowsOfRecords(std::vector<EntryRow> &rows);
     quint32 takeId() { return m_nextId++; }
     void forgetRowsOfIds() { m_rowOfIdValid = false; }
 
@@ -114,7 +143,9 @@ private:
     QPointer<SiteIcons> m_siteIcons; // the window's, which may go before the views do
     QMetaObject::Connection m_siteIconsArrived;
     TextEncoding m_encoding;
-    std::vector<EntryRow> m_rows;
+    IconOfRecord m_iconOf;
+    ContentsRecords m_records; // every record shown since the folder was read, in no order
+    std::vector<Row> m_rows;
     std::vector<quint32> m_ids; // beside m_rows, moved with it
     quint32 m_nextId = 0;
     mutable std::vector<int> m_rowOfId; // by id; rebuilt after rows moved

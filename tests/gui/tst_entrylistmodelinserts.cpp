@@ -40,6 +40,48 @@ class TestEntryListModelInserts : public QObject
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
+    // A file Linkshelf wrote is in order already and is taken as it is; any other order, a
+    // file in the opposite direction included, ends in the same order a sort gives, with
+    // equal captions in the file's order.
+    void aFolderShowsInSortOrderWhateverTheFilesOrder_data()
+    {
+        QTest::addColumn<QByteArrayList>("file");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QByteArrayList>("shown");
+        const QByteArrayList sorted{"a 1", "b 1", "b 2", "c 1"};
+        const QByteArrayList reversed{"c 1", "b 1", "b 2", "a 1"};
+        const QByteArrayList mixed{"a 1", "c 1", "B 1", "b 2"};
+        QTest::newRow("in order") << sorted << int(Qt::AscendingOrder)
+                                  << QByteArrayList{"a 1", "b 1", "b 2", "c 1"};
+        QTest::newRow("reversed") << reversed << int(Qt::AscendingOrder)
+                                  << QByteArrayList{"a 1", "b 1", "b 2", "c 1"};
+        QTest::newRow("descending, reversed")
+            << reversed << int(Qt::DescendingOrder) << QByteArrayList{"c 1", "b 1", "b 2", "a 1"};
+        QTest::newRow("descending, in order")
+            << sorted << int(Qt::DescendingOrder) << QByteArrayList{"c 1", "b 1", "b 2", "a 1"};
+        QTest::newRow("one out of place")
+            << mixed << int(Qt::AscendingOrder) << QByteArrayList{"a 1", "b 2", "B 1", "c 1"};
+    }
+
+    void aFolderShowsInSortOrderWhateverTheFilesOrder()
+    {
+        QFETCH(QByteArrayList, file);
+        QFETCH(int, direction);
+        QFETCH(QByteArrayList, shown);
+        SystemIcons icons;
+        EntryListModel model(icons);
+        model.sort(EntryListModel::FileNameColumn, Qt::SortOrder(direction));
+        // Equal captions told apart by their description, which must keep the file's order.
+        std::vector<EntryRow> rows;
+        for (const QByteArray &text : file)
+            rows.push_back(urlRow(text.left(1).constData(), text.constData()));
+        model.resetRows(std::move(rows));
+        QByteArrayList descriptions;
+        for (int row = 0; row < model.count(); ++row)
+            descriptions.append(model.fileAt(row).Description);
+        QCOMPARE(descriptions, shown);
+    }
+
     void rowsSpreadAmongOldOnesKeepTheSelectionAndIds()
     {
         SystemIcons icons;

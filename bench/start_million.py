@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""How much a very large selected folder costs the real program's start: starts it under a
+virtual X server on a catalog whose selected folder holds a million entries (a file of about
+100 MB, in the order Linkshelf writes it), and on the same catalog with that folder empty, and
+times each from the start of the process to its window being shown, with the process's peak
+resident memory once the window has shown and settled. Prints result lines for bench/run.sh.
+
+Usage: start_million.py PATH_TO_LINKSHELF [--quick] [--entries N]
+"""
+
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'e2e'))
+import keyboard_session as session  # noqa: E402  (the same X server, window and catalog helpers)
+
+WINDOW_TIMEOUT = 120.0
+
+
+def big_contents(count):
+    """count entries whose captions sort the same by bytes and by collation (a fixed shape with
+    the first difference always between digits), written in that order, as Linkshelf writes."""
+    files = count // 2
+    parts = [count.to_bytes(4, 'little', signed=True)]
+    for i in range(count):
+        if i < files:
+            path = f'/home/user/Documents/projects/archive/quarterly/file-{i:07d}.pdf'.encode()
+            kind = 0
+        else:
+            path = f'https://site{i:07d}.example.org/articles/reading/page.html'.encode()
+            kind = 1
+        description = f'described entry number {i}'.encode() if i % 3 == 0 else b''
+        for text in (path, b'', description):
+            parts.append(len(text).to_bytes(4, 'little') + text)
+        parts.append(kind.to_bytes(4, 'little', signed=True))
+    return b''.join(parts)
+
+
+def status_kb(pid, field):
+    with open(f'/proc/{pid}/status') as status:
+        for line in status:
+            if line.startswith(field + ':'):
+                return int(line.split()[1])
+    return -1
+
+
+def wait_shown(desktop, pid):
+    deadline = time.monotonic() + WINDOW_TIMEOUT
+    while time.monotonic() < deadline:
+        if desktop.windows('Linkshelf', pid):
+            return
+        time.sleep(0.005)
+    raise session.Failure('the window did not show')
+
+
+def one_run(program, contents):
+    """Milliseconds from the start to the window shown, and peak resident kB after settling."""
+    with tempfile.TemporaryDirectory(prefix='linkshelf-million-') as root:
+        env, dirs = session.private_environment(root)
+        work = session.prepare_catalog(root, dirs)
+        session.write(os.path.join(work, 'cat0.lsf'), contents)
+        server, display = session.start_xvfb()
+        desktop = session.Desktop(display)
+        env['DISPLAY'] = display
+        try:
+            start = time.monotonic()
+            app = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                wait_shown(desktop, app.pid)
+                elapsed = (time.monotonic() - start) * 1000
+                time.sleep(1.0)  # what runs after the window shows counts for memory too
+                return elapsed, status_kb(app.pid, 'VmHWM')
+            finally:
+                app.kill()
+                app.wait()
+        finally:
+            server.terminate()
+            server.wait()
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    program = os.path.abspath(sys.argv[1])
+    quick = '--quick' in sys.argv
+    count = 10000 if quick else 1000000
+    if '--entries' in sys.argv:
+        count = int(sys.argv[sys.argv.index('--entries') + 1])
+    runs = 1 if quick else 5
+    contents = big_contents(count)
+    empty = bytes(4)
+    big, small = [], []
+    for _ in range(runs):  # alternated, so the machine's load falls alike on both
+        small.append(one_run(program, empty))
+        big.append(one_run(program, contents))
+    big_ms = statistics.median(t for t, _ in big)
+    small_ms = statistics.median(t for t, _ in small)
+    big_kb = statistics.median(m for _, m in big)
+    small_kb = statistics.median(m for _, m in small)
+    added_ms = big_ms - small_ms
+    added_mem = (big_kb - small_kb) * 1024 / len(contents)
+    label = f'{count // 1000}k' if count < 1000000 else f'{count // 1000000}M'
+    mb = len(contents) / 1e6
+    print(f'start, {label} entries: {", ".join(f"{t:.0f}" for t, _ in big)} ms; '
+          f'empty: {", ".join(f"{t:.0f}" for t, _ in small)} ms', file=sys.stderr)
+    print(f'RESULT\tstart-up, {label} entries selected ({mb:.0f} MB file), to window shown\t'
+          f'{big_ms:.0f} ms\t{small_ms:.0f} ms empty\t+{added_ms:.0f} ms\tadds <= 700 ms\t'
+          f'{"yes" if added_ms <= 700 else "NO"}')
+    print(f'RESULT\tpeak memory, {label} entries selected\t{big_kb / 1024:.0f} MB\t'
+          f'{small_kb / 1024:.0f} MB empty\t+{added_mem:.2f}x the file\t<= 1.5x the file\t'
+          f'{"yes" if added_mem <= 1.5 else "NO"}')
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
