@@ -36,18 +36,6 @@ void resetPeak()
         clear.write("5");
 }
 
-qint64 allocated()
-{
-    return qint64(mallinfo2().uordblks) + qint64(mallinfo2().hblkhd);
-}
-
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 int run()
 {
     QTemporaryDir files;
@@ -63,15 +51,15 @@ int run()
     }
     bench::BenchWindow window(workDir);
     TMain &w = window.openAndPaint();
-    settle(200);
+    bench::settle(200);
     resetPeak();
     const qint64 rssBefore = statusKb("VmRSS");
-    const qint64 heapBefore = allocated();
+    const qint64 heapBefore = bench::allocated();
     bench::selectAndPaint(w, bench::folderAt(w, 1));
     const qint64 peakShown = statusKb("VmHWM") - rssBefore;
-    settle(bench::quick() ? 500 : 3000); // the icons of existing files arrive meanwhile
+    bench::settle(bench::quick() ? 500 : 3000); // the icons of existing files arrive meanwhile
     const qint64 peak = (statusKb("VmHWM") - rssBefore) * 1024;
-    const qint64 held = allocated() - heapBefore;
+    const qint64 held = bench::allocated() - heapBefore;
     const qint64 budget = 2 * textBytes + 100 * qint64(count);
     const auto mb = [](qint64 bytes) {
         return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");

@@ -52,18 +52,6 @@ QByteArray contentsInListOrder(QList<MFile> entries)
     return serializeContents(sorted);
 }
 
-qint64 allocated()
-{
-    return qint64(mallinfo2().uordblks) + qint64(mallinfo2().hblkhd);
-}
-
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 struct Figures
 {
     double read = 0, rawRead = 0, switchMs = 0, sortMs = 0, resortMs = 0, findMs = 0;
@@ -113,12 +101,12 @@ Figures measure(TMain &w, FolderItem *small, FolderItem *big, const CatalogPaths
     f.resortMs =
         bench::medianMs(runs, [&] { model.sort(EntryListModel::FileNameColumn, Qt::AscendingOrder); });
     bench::selectAndPaint(w, small);
-    settle(100);
+    bench::settle(100);
     malloc_trim(0);
-    const qint64 before = allocated();
+    const qint64 before = bench::allocated();
     bench::selectAndPaint(w, big);
-    settle(bench::quick() ? 200 : 1000);
-    const qint64 held = allocated() - before;
+    bench::settle(bench::quick() ? 200 : 1000);
+    const qint64 held = bench::allocated() - before;
     f.heldPerEntry = double(held) / count;
     f.heldOfFile = double(held) / double(QFileInfo(path).size());
     const QList<CatalogFolder> one{CatalogFolder{0, {}, big->record->FileName}};

@@ -15,16 +15,33 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 #include <vector>
 
 namespace bench {
+
+// What malloc holds for the program now (its own count, not the resident size).
+inline qint64 allocated()
+{
+    return qint64(mallinfo2().uordblks) + qint64(mallinfo2().hblkhd);
+}
+
+// Runs the event loop for ms milliseconds: queued work (icons, layouts) is done meanwhile.
+inline void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 inline double median(std::vector<double> values)
 {
