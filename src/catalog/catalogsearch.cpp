@@ -2,11 +2,10 @@
 #include "catalogsearch.h"
 
 #include "contentsfile.h"
+#include "twohalves.h"
 
 #include <QElapsedTimer>
 #include <QThread>
-
-#include <thread>
 
 namespace {
 
@@ -129,10 +128,7 @@ bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folder
             for (qsizetype f = from; f < to && !cancel.load(std::memory_order_relaxed); ++f)
                 round[size_t(f - first)] = hitsInFolder(paths, folders[f], own);
         };
-        const qsizetype middle = first + (last - first) / 2;
-        std::thread helper(search, middle, last);
-        search(first, middle);
-        helper.join();
+        inTwoHalves(first, last, search);
         // Hits go out in the order of the folders, as a search of one folder after another finds them.
         for (QList<CatalogEntryRef> &hits : round) {
             for (CatalogEntryRef &hit : hits) {

@@ -4,6 +4,7 @@
 #include "contentsfile.h"
 #include "siteicons.h"
 #include "systemicons.h"
+#include "twohalves.h"
 
 #include <QCollatorSortKey>
 #include <QMimeData>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <numeric>
-#include <thread>
 
 namespace {
 // Below this many rows a second thread costs more than it saves.
@@ -502,17 +502,14 @@ QCollator collatorLike(const QCollator &model)
     return collator;
 }
 
-// Runs work(first, last) over [0, size) in two halves, the second on a thread of its own,
-// when the list is long enough to be worth it.
-template <typename Work> void inTwoHalves(size_t size, Work &&work)
+// Runs work(first, last) over [0, size), on two threads when the list is long enough to be
+// worth it.
+template <typename Work> void overRows(size_t size, Work &&work)
 {
-    if (size < ParallelKeysFrom) {
+    if (size < ParallelKeysFrom)
         work(size_t(0), size);
-        return;
-    }
-    std::thread helper([&] { work(size / 2, size); });
-    work(size_t(0), size / 2);
-    helper.join();
+    else
+        inTwoHalves(size_t(0), size, work);
 }
 } // namespace
 
@@ -522,7 +519,7 @@ std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::ve
     // steps[i] compares record i - 1 with record i: -1 before, 0 alike, 1 after.
     std::vector<qint8> steps(records.size(), 0);
     std::atomic<bool> rising = false, falling = false;
-    inTwoHalves(records.size(), [&](size_t first, size_t last) {
+    overRows(records.size(), [&](size_t first, size_t last) {
         // One collator per thread: a collator must not be shared between threads.
         const QCollator collator = collatorLike(m_collator);
         QString previous = first > 0 ? textOfRecord(records[first - 1], column) : QString();
@@ -563,7 +560,7 @@ std::vector<quint32> EntryListModel::collationRanks(const std::vector<qsizetype>
     std::vector<QCollatorSortKey> keys(records.size(), emptyKey);
     // Making keys is most of the work of sorting a big folder: a second thread makes half of
     // them, with a collator of its own.
-    inTwoHalves(records.size(), [&](size_t first, size_t last) {
+    overRows(records.size(), [&](size_t first, size_t last) {
         const QCollator collator = collatorLike(m_collator);
         for (size_t i = first; i < last; ++i)
             if (const QString text = textOfRecord(records[i], column); !text.isEmpty())
