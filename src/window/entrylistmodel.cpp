@@ -101,6 +101,24 @@ int EntryListModel::iconOf(int row) const
     return r.icon;
 }
 
+void EntryListModel::noteIconShown(int row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    if (r.wanted || !m_iconWanted)
+        return;
+    r.wanted = 1;
+    m_iconWanted(row);
+}
+
+void EntryListModel::forgetIconsWanted()
+{
+    for (Row &row : m_rows)
+        row.wanted = 0;
+    if (count() > 0)
+        Q_EMIT dataChanged(index(0, FileNameColumn), index(count() - 1, FileNameColumn),
+                           {Qt::DecorationRole});
+}
+
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
@@ -111,6 +129,7 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
         return index.column() == FileNameColumn ? captionAt(row) : descriptionAt(row);
     case Qt::DecorationRole:
         if (index.column() == FileNameColumn) {
+            noteIconShown(row);
             if (m_siteIcons && m_records.kind(recordOf(row)) == MFile::UrlKind)
                 if (const QIcon site = m_siteIcons->iconFor(QUrl(captionAt(row))); !site.isNull())
                     return site;
@@ -262,10 +281,10 @@ void EntryListModel::resetRecords(ContentsRecords records)
 void EntryListModel::resetToRecords(ContentsRecords records, std::vector<qint32> icons)
 {
     const qsizetype size = records.size();
-    std::vector<Row> rows(size_t(size), Row{0, -1});
+    std::vector<Row> rows(size_t(size), Row{0, -1, 0});
     std::vector<qsizetype> recordList(static_cast<size_t>(size));
     for (qsizetype i = 0; i < size; ++i) {
-        rows[size_t(i)] = Row{quint32(i), icons.empty() ? -1 : icons[size_t(i)]};
+        rows[size_t(i)] = Row{quint32(i), icons.empty() ? -1 : icons[size_t(i)], 0};
         recordList[size_t(i)] = i;
     }
     beginResetModel(); // before the records change: the views may still ask about the old rows
@@ -291,7 +310,7 @@ std::vector<EntryListModel::Row> EntryListModel::rowsOfRecords(std::vector<Entry
     std::vector<Row> added;
     added.reserve(rows.size());
     for (const EntryRow &row : rows)
-        added.push_back(Row{quint32(m_records.append(row.file)), row.iconIndex});
+        added.push_back(Row{quint32(m_records.append(row.file)), row.iconIndex, 0});
     return added;
 }
 
