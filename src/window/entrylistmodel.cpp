@@ -532,28 +532,60 @@ template <typename Work> void overRows(size_t size, Work &&work)
 }
 } // namespace
 
+std::optional<QByteArrayView> EntryListModel::plainBytesOf(qsizetype record, int column,
+                                                           bool asciiBytesAreAscii) const
+{
+    if (column != FileNameColumn) // line breaks are no plain ASCII: the column's text is the bytes
+        return m_records.text(record, ContentsRecords::DescriptionField);
+    // The caption is cut from the bytes only where a byte of "/" or "\\" is always that character.
+    if (!asciiBytesAreAscii)
+        return std::nullopt;
+    const QByteArrayView path = m_records.text(record, ContentsRecords::PathField);
+    if (m_records.kind(record) != MFile::FileKind)
+        return path;
+    qsizetype start = path.size(); // one pass from the end, to the last separator of either kind
+    while (start > 0 && path[start - 1] != '/' && path[start - 1] != '\\')
+        --start;
+    return path.sliced(start);
+}
+
+const AsciiWeights &EntryListModel::asciiWeights() const
+{
+    if (!m_asciiWeights)
+        m_asciiWeights.emplace(m_collator);
+    return *m_asciiWeights;
+}
+
 std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<qsizetype> &records,
                                                                    int column) const
 {
+    const AsciiWeights &weights = asciiWeights();
+    const bool asciiBytesAreAscii = m_encoding.asciiBytesAreAscii();
     // steps[i] compares record i - 1 with record i: -1 before, 0 alike, 1 after.
     std::vector<qint8> steps(records.size(), 0);
     std::atomic<bool> rising = false, falling = false;
     overRows(records.size(), [&](size_t first, size_t last) {
         // One collator per thread: a collator must not be shared between threads.
         const QCollator collator = collatorLike(m_collator);
-        QString previous = first > 0 ? textOfRecord(records[first - 1], column) : QString();
-        for (size_t i = first; i < last; ++i) {
-            QString text = textOfRecord(records[i], column);
-            if (i > 0) {
-                const int c = collator.compare(previous, text);
-                steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
-                if (c != 0) {
-                    (c < 0 ? rising : falling).store(true, std::memory_order_relaxed);
-                    if (rising.load(std::memory_order_relaxed) && falling.load(std::memory_order_relaxed))
-                        return; // both ways: out of order
-                }
+        const auto bytesOf = [&](size_t i) { return plainBytesOf(records[i], column, asciiBytesAreAscii); };
+        const size_t from = std::max<size_t>(first, 1);
+        std::optional<QByteArrayView> b = from < last ? bytesOf(from - 1) : std::nullopt;
+        for (size_t i = from; i < last; ++i) {
+            // Most neighbours are told apart from their bytes: the same bytes are the same text,
+            // and plain ASCII that differs beyond case sorts by its characters' weights.
+            const std::optional<QByteArrayView> a = b;
+            b = bytesOf(i);
+            int c = AsciiWeights::Undecided;
+            if (a && b)
+                c = *a == *b ? 0 : weights.compare(*a, *b);
+            if (c == AsciiWeights::Undecided || (c == AsciiWeights::Tied && *a != *b))
+                c = collator.compare(textOfRecord(records[i - 1], column), textOfRecord(records[i], column));
+            steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
+            if (c != 0) {
+                (c < 0 ? rising : falling).store(true, std::memory_order_relaxed);
+                if (rising.load(std::memory_order_relaxed) && falling.load(std::memory_order_relaxed))
+                    return; // both ways: out of order
             }
-            previous = std::move(text);
         }
     });
     if (rising && falling)

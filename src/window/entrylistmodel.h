@@ -4,6 +4,7 @@
 // caption, description and icon are made when a view asks for them, for the rows it shows.
 #pragma once
 
+#include "asciiweights.h"
 #include "contentsrecords.h"
 #include "entryrow.h"
 
@@ -140,6 +141,9 @@ private:
     // comparing neighbours, with no sort key made. None when some record is out of place.
     std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<qsizetype> &records,
                                                        int column) const;
+    // The bytes a column shows of a record, when they can be compared without decoding them.
+    std::optional<QByteArrayView> plainBytesOf(qsizetype record, int column, bool asciiBytesAreAscii) const;
+    const AsciiWeights &asciiWeights() const;
     static std::vector<int> orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction);
     int sortedPosition(const QString &text) const;
     int stablePosition(const QString &text, int was) const;
@@ -166,6 +170,7 @@ private:
     std::array<std::vector<quint32>, ColumnCount> m_ranksById;
     QHash<quint32, Mark> m_marks; // by row id
     QCollator m_collator;
+    mutable std::optional<AsciiWeights> m_asciiWeights; // made once, when an order is first checked
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
