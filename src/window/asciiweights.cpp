@@ -30,60 +30,90 @@ int compareByWeights(const std::vector<quint8> &a, const std::vector<quint8> &b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-int sign(int c)
-{
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
 } // namespace
 
-AsciiWeights::AsciiWeights(const QCollator &model)
+namespace {
+using Weights = std::array<quint8, 256>;
+
+// The weight of a character is how many classes of characters collate before its own.
+Weights weightsBy(const QCollator &collator)
 {
-    m_weight.fill(Outside);
-    QCollator collator(model.locale());
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    collator.setIgnorePunctuation(model.ignorePunctuation());
-    if (model.numericMode()) // digits in a row sort as numbers: no weight per character
-        return;
-    // The weight of a character is how many classes of characters collate before its own.
     std::vector<char> characters(Count);
     for (int i = 0; i < Count; ++i)
         characters[size_t(i)] = char(First + i);
     const auto before = [&](char a, char b) { return collator.compare(textOf({a}), textOf({b})) < 0; };
     std::stable_sort(characters.begin(), characters.end(), before);
-    std::array<quint8, 256> weight;
-    weight.fill(Outside);
+    Weights weight;
+    weight.fill(0xff);
     quint8 next = 0;
     for (size_t i = 0; i < characters.size(); ++i) {
         if (i > 0 && before(characters[i - 1], characters[i]))
             ++next;
         weight[uchar(characters[i])] = next;
     }
-    // Every text of up to two characters, put in the weights' order: where the collator agrees
-    // with each neighbour it agrees with the whole order, as both orders are transitive.
-    std::vector<QString> texts{QString()};
-    for (char a = First; a <= Last; ++a) {
-        texts.push_back(textOf({a}));
-        for (char b = First; b <= Last; ++b)
-            texts.push_back(textOf({a, b}));
-    }
-    const auto weightsOf = [&weight](const QString &text) {
+    return weight;
+}
+
+// True when every two texts of up to two characters that the weights tell apart sort the
+// same way by the collator. The texts are put in the weights' order, in runs that tie; when
+// the last of each run (by the collator) sorts before the first of the next, every text of a
+// run sorts before every text of the runs after it, the collator's order being transitive.
+bool collatorAgrees(const QCollator &collator, const Weights &weight)
+{
+    std::vector<std::pair<std::vector<quint8>, QString>> texts;
+    const auto add = [&](std::initializer_list<char> characters) {
         std::vector<quint8> weights;
-        for (QChar c : text)
-            weights.push_back(weight[uchar(c.toLatin1())]);
-        return weights;
+        for (char c : characters)
+            weights.push_back(weight[uchar(c)]);
+        texts.emplace_back(std::move(weights), textOf(characters));
     };
-    std::vector<std::pair<std::vector<quint8>, QString>> keyed;
-    keyed.reserve(texts.size());
-    for (QString &text : texts)
-        keyed.emplace_back(weightsOf(text), std::move(text));
-    std::stable_sort(keyed.begin(), keyed.end(),
+    add({});
+    for (char a = First; a <= Last; ++a) {
+        add({a});
+        for (char b = First; b <= Last; ++b)
+            add({a, b});
+    }
+    std::stable_sort(texts.begin(), texts.end(),
                      [](const auto &a, const auto &b) { return compareByWeights(a.first, b.first) < 0; });
-    for (size_t i = 1; i < keyed.size(); ++i)
-        if (sign(collator.compare(keyed[i - 1].second, keyed[i].second)) !=
-            compareByWeights(keyed[i - 1].first, keyed[i].first))
+    const QString *lastOfRun = nullptr;
+    for (size_t first = 0; first < texts.size();) {
+        size_t end = first + 1;
+        while (end < texts.size() && compareByWeights(texts[first].first, texts[end].first) == 0)
+            ++end;
+        const QString *firstOfRun = &texts[first].second;
+        const QString *last = firstOfRun;
+        for (size_t i = first + 1; i < end; ++i) {
+            if (collator.compare(texts[i].second, *firstOfRun) < 0)
+                firstOfRun = &texts[i].second;
+            if (collator.compare(texts[i].second, *last) > 0)
+                last = &texts[i].second;
+        }
+        if (lastOfRun && collator.compare(*lastOfRun, *firstOfRun) >= 0)
+            return false;
+        lastOfRun = last;
+        first = end;
+    }
+    return true;
+}
+} // namespace
+
+AsciiWeights::AsciiWeights(const QCollator &collator)
+{
+    m_weight.fill(Outside);
+    if (collator.numericMode()) // digits in a row sort as numbers: no weight per character
+        return;
+    // Case apart first, as most locales order letters; then as the collator itself has them
+    // (the C locale orders by code, "Z" before "a").
+    QCollator caseless(collator.locale());
+    caseless.setCaseSensitivity(Qt::CaseInsensitive);
+    caseless.setIgnorePunctuation(collator.ignorePunctuation());
+    for (const QCollator *classes : {static_cast<const QCollator *>(&caseless), &collator}) {
+        const Weights weight = weightsBy(*classes);
+        if (collatorAgrees(collator, weight)) {
+            m_weight = weight;
             return;
-    m_weight = weight;
+        }
+    }
 }
 
 AsciiWeights::Order AsciiWeights::compare(QByteArrayView a, QByteArrayView b) const

@@ -12,15 +12,15 @@ class QCollator;
 class AsciiWeights
 {
 public:
-    // The weights of the collator's first levels (case and accents aside) for the characters
-    // " " to "~", kept only when they give the collator's order of every text of up to two of
-    // those characters: a locale that joins letters ("ch", "aa") or ignores some gets none,
-    // and every comparison goes to the collator.
+    // Weights for the characters " " to "~" (case aside where the collator puts case last),
+    // kept only when every two texts of up to two of those characters that they tell apart
+    // sort the same way by the collator: a locale that joins letters ("ch", "aa") or ignores
+    // some gets none, and every comparison goes to the collator.
     explicit AsciiWeights(const QCollator &collator);
 
     enum Order { Before = -1, Tied = 0, After = 1, Undecided = 2 };
     // How a sorts against b by the weights: Tied and Undecided leave it to the collator (texts
-    // that differ only in case, or that hold a character outside " " to "~").
+    // the weights do not tell apart, or that hold a character outside " " to "~").
     Order compare(QByteArrayView a, QByteArrayView b) const;
 
 private:
