@@ -227,10 +227,7 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
     // click on a header sorts integers, not texts.
     std::vector<quint32> &ranksById = m_ranksById[size_t(m_sortColumn)];
     if (ranksById.size() != m_nextId) {
-        std::vector<qsizetype> records(m_rows.size());
-        for (size_t row = 0; row < m_rows.size(); ++row)
-            records[row] = m_rows[row].record;
-        const std::vector<quint32> ranks = collationRanks(records, m_sortColumn);
+        const std::vector<quint32> ranks = collationRanks(m_rows, m_sortColumn);
         ranksById.assign(m_nextId, 0);
         for (size_t row = 0; row < m_rows.size(); ++row)
             ranksById[m_ids[row]] = ranks[row];
@@ -282,14 +279,11 @@ void EntryListModel::resetToRecords(ContentsRecords records, std::vector<qint32>
 {
     const qsizetype size = records.size();
     std::vector<Row> rows(size_t(size), Row{0, -1, 0});
-    std::vector<qsizetype> recordList(static_cast<size_t>(size));
-    for (qsizetype i = 0; i < size; ++i) {
+    for (qsizetype i = 0; i < size; ++i)
         rows[size_t(i)] = Row{quint32(i), icons.empty() ? -1 : icons[size_t(i)], 0};
-        recordList[size_t(i)] = i;
-    }
     beginResetModel(); // before the records change: the views may still ask about the old rows
     m_records = std::move(records);
-    std::vector<quint32> ranks = collationRanks(recordList, m_sortColumn);
+    std::vector<quint32> ranks = collationRanks(rows, m_sortColumn);
     const std::vector<int> order = orderOfRanks(ranks, m_sortOrder);
     permute(rows, order);
     m_marks.clear(); // a check's marks last until the folder is left
@@ -321,15 +315,12 @@ QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
     const int old = count();
     const int added = int(rows.size());
     std::vector<Row> newRows = rowsOfRecords(rows);
-    std::vector<qsizetype> newRecords(newRows.size());
-    for (size_t i = 0; i < newRows.size(); ++i)
-        newRecords[i] = newRows[i].record;
     // The new rows in list order among themselves, and how many old rows come before each:
     // after equal ones, as if each had been inserted alone in the order given.
-    const std::vector<int> newOrder = sortedOrder(newRecords);
+    const std::vector<int> newOrder = sortedOrder(newRows);
     std::vector<int> oldBefore(static_cast<size_t>(added));
     for (int i = 0; i < added; ++i)
-        oldBefore[size_t(i)] = sortedPosition(textOfRecord(newRecords[size_t(i)], m_sortColumn));
+        oldBefore[size_t(i)] = sortedPosition(textOfRecord(newRows[size_t(i)].record, m_sortColumn));
     QList<int> positions(added);
     const int firstSlot = oldBefore[size_t(newOrder.front())];
     if (oldBefore[size_t(newOrder.back())] == firstSlot) {
@@ -506,9 +497,9 @@ bool EntryListModel::lessThan(const QString &a, const QString &b) const
     return m_sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
-std::vector<int> EntryListModel::sortedOrder(const std::vector<qsizetype> &records) const
+std::vector<int> EntryListModel::sortedOrder(const std::vector<Row> &rows) const
 {
-    return orderOfRanks(collationRanks(records, m_sortColumn), m_sortOrder);
+    return orderOfRanks(collationRanks(rows, m_sortColumn), m_sortOrder);
 }
 
 namespace {
@@ -556,18 +547,20 @@ const AsciiWeights &EntryListModel::asciiWeights() const
     return *m_asciiWeights;
 }
 
-std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<qsizetype> &records,
+std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<Row> &rows,
                                                                    int column) const
 {
     const AsciiWeights &weights = asciiWeights();
     const bool asciiBytesAreAscii = m_encoding.asciiBytesAreAscii();
     // steps[i] compares record i - 1 with record i: -1 before, 0 alike, 1 after.
-    std::vector<qint8> steps(records.size(), 0);
+    std::vector<qint8> steps(rows.size(), 0);
     std::atomic<bool> rising = false, falling = false;
-    overRows(records.size(), [&](size_t first, size_t last) {
+    overRows(rows.size(), [&](size_t first, size_t last) {
         // One collator per thread: a collator must not be shared between threads.
         const QCollator collator = collatorLike(m_collator);
-        const auto bytesOf = [&](size_t i) { return plainBytesOf(records[i], column, asciiBytesAreAscii); };
+        const auto bytesOf = [&](size_t i) {
+            return plainBytesOf(rows[i].record, column, asciiBytesAreAscii);
+        };
         const size_t from = std::max<size_t>(first, 1);
         std::optional<QByteArrayView> b = from < last ? bytesOf(from - 1) : std::nullopt;
         for (size_t i = from; i < last; ++i) {
@@ -579,7 +572,8 @@ std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::ve
             if (a && b)
                 c = *a == *b ? 0 : weights.compare(*a, *b);
             if (c == AsciiWeights::Undecided || (c == AsciiWeights::Tied && *a != *b))
-                c = collator.compare(textOfRecord(records[i - 1], column), textOfRecord(records[i], column));
+                c = collator.compare(textOfRecord(rows[i - 1].record, column),
+                                     textOfRecord(rows[i].record, column));
             steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
             if (c != 0) {
                 (c < 0 ? rising : falling).store(true, std::memory_order_relaxed);
@@ -590,7 +584,7 @@ std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::ve
     });
     if (rising && falling)
         return std::nullopt;
-    std::vector<quint32> ranks(records.size(), 0);
+    std::vector<quint32> ranks(rows.size(), 0);
     if (!falling) {
         for (size_t i = 1; i < ranks.size(); ++i)
             ranks[i] = ranks[i - 1] + (steps[i] != 0 ? 1 : 0);
@@ -601,27 +595,27 @@ std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::ve
     return ranks;
 }
 
-std::vector<quint32> EntryListModel::collationRanks(const std::vector<qsizetype> &records, int column) const
+std::vector<quint32> EntryListModel::collationRanks(const std::vector<Row> &rows, int column) const
 {
-    if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(records, column))
+    if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(rows, column))
         return std::move(*ranks);
     // A sort key per row: comparing keys is far cheaper than collating. Many descriptions
     // are empty, and share one key.
     const QCollatorSortKey emptyKey = m_collator.sortKey(QString());
-    std::vector<QCollatorSortKey> keys(records.size(), emptyKey);
+    std::vector<QCollatorSortKey> keys(rows.size(), emptyKey);
     // Making keys is most of the work of sorting a big folder: a second thread makes half of
     // them, with a collator of its own.
-    overRows(records.size(), [&](size_t first, size_t last) {
+    overRows(rows.size(), [&](size_t first, size_t last) {
         const QCollator collator = collatorLike(m_collator);
         for (size_t i = first; i < last; ++i)
-            if (const QString text = textOfRecord(records[i], column); !text.isEmpty())
+            if (const QString text = textOfRecord(rows[i].record, column); !text.isEmpty())
                 keys[i] = collator.sortKey(text);
     });
-    std::vector<int> byKey(records.size());
+    std::vector<int> byKey(rows.size());
     std::iota(byKey.begin(), byKey.end(), 0);
     std::sort(byKey.begin(), byKey.end(),
               [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-    std::vector<quint32> ranks(records.size());
+    std::vector<quint32> ranks(rows.size());
     quint32 rank = 0;
     for (size_t i = 0; i < byKey.size(); ++i) {
         if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0)

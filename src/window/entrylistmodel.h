@@ -134,13 +134,12 @@ private:
     Mark markOf(int row) const;
     QString textOfRecord(qsizetype record, int column) const;
     bool lessThan(const QString &a, const QString &b) const; // in the current direction
-    std::vector<int> sortedOrder(const std::vector<qsizetype> &records) const;
+    std::vector<int> sortedOrder(const std::vector<Row> &rows) const;
     // The place of each record's text of the column in collation order; equal texts share one.
-    std::vector<quint32> collationRanks(const std::vector<qsizetype> &records, int column) const;
+    std::vector<quint32> collationRanks(const std::vector<Row> &rows, int column) const;
     // The same when the records are already in order, as a file Linkshelf wrote is: found by
     // comparing neighbours, with no sort key made. None when some record is out of place.
-    std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<qsizetype> &records,
-                                                       int column) const;
+    std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<Row> &rows, int column) const;
     // The bytes a column shows of a record, when they can be compared without decoding them.
     std::optional<QByteArrayView> plainBytesOf(qsizetype record, int column, bool asciiBytesAreAscii) const;
     const AsciiWeights &asciiWeights() const;
