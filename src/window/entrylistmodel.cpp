@@ -554,6 +554,11 @@ std::vector<quint32> EntryListModel::collationRanks(const std::vector<qsizetype>
 {
     if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(records, column))
         return std::move(*ranks);
+    if (!m_asciiCollation)
+        m_asciiCollation = std::make_unique<AsciiCollation>(m_collator);
+    const auto textAt = [&](size_t i) { return textOfRecord(records[i], column); };
+    if (std::optional<std::vector<quint32>> ranks = asciiRanks(*m_asciiCollation, records.size(), textAt))
+        return std::move(*ranks);
     // A sort key per row: comparing keys is far cheaper than collating. Many descriptions
     // are empty, and share one key.
     const QCollatorSortKey emptyKey = m_collator.sortKey(QString());

@@ -46,6 +46,7 @@ private Q_SLOTS:
     void keysOrderAsTheCollator_data();
     void keysOrderAsTheCollator();
     void refusesWhatItCannotDecide();
+    void ranksFollowTheCollator();
 };
 
 void TestAsciiCollation::keysOrderAsTheCollator_data()
@@ -97,6 +98,35 @@ void TestAsciiCollation::refusesWhatItCannotDecide()
     QByteArray keys = "kept";
     QVERIFY(!collation.appendKey(u"caf\u00e9", keys));
     QCOMPARE(keys, QByteArray("kept")); // nothing half-written for the collator's texts
+}
+
+// Enough texts for both threads, many of them alike: alike texts share a rank, and the ranks
+// order the texts as the collator does. One text past ASCII leaves the sort to the collator.
+void TestAsciiCollation::ranksFollowTheCollator()
+{
+    QCollator collator{QLocale(QStringLiteral("en_US"))};
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    const AsciiCollation collation(collator);
+    QRandomGenerator random(7);
+    QStringList texts;
+    for (int i = 0; i < 24000; ++i)
+        texts.append(randomAscii(random).left(3));
+    const auto textAt = [&texts](size_t i) { return texts[qsizetype(i)]; };
+    const std::optional<std::vector<quint32>> ranks = asciiRanks(collation, size_t(texts.size()), textAt);
+    QVERIFY(ranks);
+    std::vector<int> byRank(size_t(texts.size()));
+    std::iota(byRank.begin(), byRank.end(), 0);
+    std::sort(byRank.begin(), byRank.end(),
+              [&](int a, int b) { return (*ranks)[size_t(a)] < (*ranks)[size_t(b)]; });
+    for (size_t i = 1; i < byRank.size(); ++i) {
+        const int a = byRank[i - 1], b = byRank[i];
+        QCOMPARE(sign(collator.compare(texts[a], texts[b])),
+                 (*ranks)[size_t(a)] == (*ranks)[size_t(b)] ? 0 : -1);
+    }
+    QCOMPARE((*ranks)[size_t(byRank.front())], 0u);
+
+    texts[12345] = QStringLiteral("\u00e9t\u00e9");
+    QVERIFY(!asciiRanks(collation, size_t(texts.size()), textAt));
 }
 
 QTEST_GUILESS_MAIN(TestAsciiCollation)
