@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "asciicollation.h"
 
-#include "twohalves.h"
-
 #include <QList>
 #include <QString>
 
@@ -148,69 +146,4 @@ bool AsciiCollation::appendKey(QStringView text, QByteArray &keys) const
     std::memmove(primary, tertiaryStart, size_t(tertiaryLength));
     keys.resize(primary + tertiaryLength - keys.data());
     return true;
-}
-
-namespace {
-
-// The keys of a run of texts, one after the other in one buffer.
-struct KeyRun
-{
-    QByteArray bytes;
-    std::vector<quint32> ends;
-    bool complete = true; // false: a text the table does not know
-};
-
-KeyRun keysOf(const AsciiCollation &collation, size_t first, size_t last,
-              const std::function<QString(size_t)> &textAt)
-{
-    KeyRun run;
-    run.ends.reserve(last - first);
-    for (size_t i = first; i < last; ++i) {
-        if (!collation.appendKey(textAt(i), run.bytes)) {
-            run.complete = false;
-            break;
-        }
-        run.ends.push_back(quint32(run.bytes.size()));
-    }
-    return run;
-}
-
-// Below this the second thread costs more than it saves.
-constexpr size_t TwoThreadsFrom = 20000;
-
-} // namespace
-
-std::optional<std::vector<quint32>> asciiRanks(const AsciiCollation &collation, size_t count,
-                                               const std::function<QString(size_t)> &textAt)
-{
-    if (!collation.usable())
-        return std::nullopt;
-    const size_t middle = count >= TwoThreadsFrom ? count / 2 : count;
-    KeyRun low, high;
-    if (middle == count)
-        low = keysOf(collation, 0, count, textAt);
-    else
-        sideBySide([&] { low = keysOf(collation, 0, middle, textAt); },
-                   [&] { high = keysOf(collation, middle, count, textAt); });
-    if (!low.complete || !high.complete)
-        return std::nullopt;
-    std::vector<QByteArrayView> keys(count);
-    for (size_t i = 0; i < count; ++i) {
-        const KeyRun &run = i < middle ? low : high;
-        const size_t at = i < middle ? i : i - middle;
-        const quint32 start = at == 0 ? 0 : run.ends[at - 1];
-        keys[i] = QByteArrayView(run.bytes.constData() + start, run.ends[at] - start);
-    }
-    std::vector<quint32> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&keys](quint32 a, quint32 b) { return keys[a].compare(keys[b]) < 0; });
-    std::vector<quint32> ranks(count);
-    quint32 rank = 0;
-    for (size_t i = 0; i < count; ++i) {
-        if (i > 0 && keys[order[i - 1]] != keys[order[i]])
-            ++rank;
-        ranks[order[i]] = rank;
-    }
-    return ranks;
 }

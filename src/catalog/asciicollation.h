@@ -8,9 +8,6 @@
 #include <QStringView>
 
 #include <array>
-#include <functional>
-#include <optional>
-#include <vector>
 
 class AsciiCollation
 {
@@ -36,9 +33,3 @@ private:
     void learn(const QCollator &collator);
     bool agreesWith(const QCollator &collator) const;
 };
-
-// The rank of each of count texts in the collation order, texts that collate alike sharing
-// one, the first 0: when every text is plain ASCII and the table usable; nothing otherwise.
-// textAt is called from two threads at once.
-std::optional<std::vector<quint32>> asciiRanks(const AsciiCollation &collation, size_t count,
-                                               const std::function<QString(size_t)> &textAt);
