@@ -147,3 +147,37 @@ bool AsciiCollation::appendKey(QStringView text, QByteArray &keys) const
     keys.resize(primary + tertiaryLength - keys.data());
     return true;
 }
+
+bool AsciiCollation::knows(QByteArrayView text) const
+{
+    for (const char c : text)
+        if (c <= 0) // zero, or a byte past ASCII as char is signed
+            return false;
+    return true;
+}
+
+AsciiCollation::Order AsciiCollation::compare(QByteArrayView a, QByteArrayView b) const
+{
+    if (!m_usable || !knows(a) || !knows(b))
+        return Undecided;
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() ? (b.isEmpty() ? Same : Before) : After;
+    // The first primary difference decides; where there is none, the first case difference.
+    Order byCase = Same;
+    qsizetype i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && m_primary[size_t(a[i])] == Ignorable)
+            ++i;
+        while (j < b.size() && m_primary[size_t(b[j])] == Ignorable)
+            ++j;
+        if (i == a.size() || j == b.size())
+            return i == a.size() ? (j == b.size() ? byCase : Before) : After;
+        const char pa = m_primary[size_t(a[i])], pb = m_primary[size_t(b[j])];
+        if (pa != pb)
+            return pa < pb ? Before : After;
+        if (byCase == Same && m_tertiary[size_t(a[i])] != m_tertiary[size_t(b[j])])
+            byCase = m_tertiary[size_t(a[i])] < m_tertiary[size_t(b[j])] ? Before : After;
+        ++i;
+        ++j;
+    }
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QCollator>
 #include <QStringView>
 
@@ -23,6 +24,11 @@ public:
     // text needs the collator. Keys compare as bytes (memcmp, shorter first on a tie).
     bool appendKey(QStringView text, QByteArray &keys) const;
 
+    enum Order { Before = -1, Same = 0, After = 1, Undecided = 2 };
+    // How a sorts against b, straight from their bytes, as their keys would: Undecided when
+    // either holds a byte past ASCII (or the table is unusable), for the collator to decide.
+    Order compare(QByteArrayView a, QByteArrayView b) const;
+
 private:
     static constexpr int Size = 128;
     static constexpr char Ignorable = 0;
@@ -30,6 +36,7 @@ private:
     std::array<char, Size> m_tertiary{};
     bool m_usable = false;
 
+    bool knows(QByteArrayView text) const;
     void learn(const QCollator &collator);
     bool agreesWith(const QCollator &collator) const;
 };

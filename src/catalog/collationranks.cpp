@@ -52,7 +52,8 @@ struct Group
 
 template <typename Key> Group sortedGroup(std::vector<std::pair<quint32, Key>> rows)
 {
-    std::stable_sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) { return a.second.compare(b.second) < 0; });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto &a, const auto &b) { return a.second.compare(b.second) < 0; });
     Group group;
     group.texts.reserve(rows.size());
     group.alikeBefore.reserve(rows.size());
@@ -88,7 +89,8 @@ Group collatorGroup(HalfKeys (&halves)[2])
 
 // Where both groups hold texts: one merge, comparing the heads of the two with the collator,
 // each text made once while it heads its group.
-std::vector<std::pair<quint32, bool>> merged(const QCollator &collator, const Group &byTable, const Group &byCollator,
+std::vector<std::pair<quint32, bool>> merged(const QCollator &collator, const Group &byTable,
+                                             const Group &byCollator,
                                              const std::function<QString(size_t)> &textAt)
 {
     std::vector<std::pair<quint32, bool>> order; // text, whether it comes from the table's group

@@ -78,6 +78,7 @@ void TestCollation::keysOrderAsTheCollator()
     for (int i = 0; i < 4000; ++i) {
         const QString a = randomAscii(random), b = randomAscii(random);
         const int byKeys = sign(keyOf(collation, a).compare(keyOf(collation, b)));
+        QCOMPARE(int(collation.compare(a.toLatin1(), b.toLatin1())), byKeys);
         if (byKeys != sign(collator.compare(a, b)))
             QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\": keys say %3, the collator %4")
                                  .arg(a, b)
@@ -99,6 +100,8 @@ void TestCollation::refusesWhatItCannotDecide()
     QByteArray keys = "kept";
     QVERIFY(!collation.appendKey(u"caf\u00e9", keys));
     QCOMPARE(keys, QByteArray("kept")); // nothing half-written for the collator's texts
+    QCOMPARE(collation.compare("zz", "caf\xc3\xa9"), AsciiCollation::Undecided);
+    QCOMPARE(AsciiCollation(numeric).compare("a", "b"), AsciiCollation::Undecided);
 }
 
 // Enough texts for both threads, many of them alike, some past ASCII (keyed by the collator,
