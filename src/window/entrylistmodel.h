@@ -4,6 +4,7 @@
 // caption, description and icon are made when a view asks for them, for the rows it shows.
 #pragma once
 
+#include "asciicollation.h"
 #include "asciiweights.h"
 #include "contentsrecords.h"
 #include "entryrow.h"
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -170,6 +172,9 @@ private:
     QHash<quint32, Mark> m_marks; // by row id
     QCollator m_collator;
     mutable std::optional<AsciiWeights> m_asciiWeights; // made once, when an order is first checked
+    // Made on the first sort that needs keys: most texts are plain ASCII, whose keys it makes
+    // without the collator.
+    mutable std::unique_ptr<AsciiCollation> m_asciiCollation;
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
