@@ -15,6 +15,11 @@
 
 namespace {
 
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // The texts the encoding dialog previews: every folder's name, then the names and
 // descriptions of the shown folder's entries.
 QList<QByteArray> previewTexts(const CatalogSession &session)
@@ -86,9 +91,15 @@ void CatalogChoiceCommands::suggestPathMapping(const QString &homeDirectory)
         return;
     const EntryListModel &model = m_session.model();
     QList<QString> paths;
-    for (int row = 0; row < model.count(); ++row)
-        if (!model.rowAt(row).file.isUrl())
-            paths.append(m_session.choices().decode(model.rowAt(row).file.Path));
+    for (int row = 0; row < model.count(); ++row) {
+        if (model.kindAt(row) != MFile::FileKind)
+            continue;
+        // Only a path that starts with a drive letter can be suggested a mapping; it is told
+        // from its first two bytes, so a folder of a million entries decodes none of the others.
+        const QByteArrayView path = model.textAt(row, ContentsRecords::PathField);
+        if (path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == ':')
+            paths.append(m_session.choices().decode(path));
+    }
     const std::optional<PathMapping> suggested = suggestedPathMapping(paths, homeDirectory);
     if (!suggested)
         return;

@@ -165,7 +165,6 @@ void CatalogSession::LoadFolderContents(FolderItem *folder)
     m_unwritten = {};          // as before any change reached the disk: the list shows the file
     m_entryIcons->cancelAll(); // the ids of the rows that were shown are given out again
     model().resetRecords(std::move(records));
-    m_entryIcons->resolveAll();
     UpdateFileCounts();
 }
 
@@ -308,7 +307,6 @@ void CatalogSession::showEntriesKeepingPlace(const QList<MFile> &entries)
         rows.push_back(m_entryIcons->rowWithIcon(file));
     m_entryIcons->cancelAll();
     model().resetRows(std::move(rows));
-    m_entryIcons->resolveAll();
     QList<MFile> files;
     files.reserve(model().count());
     for (int row = 0; row < model().count(); ++row)
@@ -627,14 +625,13 @@ void CatalogSession::setTextEncoding(const TextEncoding &encoding, bool settled)
         rows.push_back(m_entryIcons->rowWithIcon(model().rowAt(row).file));
     m_entryIcons->cancelAll();
     model().resetRows(std::move(rows));
-    m_entryIcons->resolveAll();
     clearDescription();
 }
 
 void CatalogSession::setPathMappings(const QList<PathMapping> &mappings)
 {
     m_choices.setPathMappings(mappings);
-    m_entryIcons->resolveAll(); // an entry that now leads to a file shows that file's icon
+    m_entryIcons->resolveAgain(); // an entry that now leads to a file shows that file's icon
 }
 
 bool CatalogSession::settleEncodingFrom(const QList<QByteArray> &texts)

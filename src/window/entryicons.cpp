@@ -6,7 +6,9 @@
 #include "entrylistmodel.h"
 #include "systemicons.h"
 
-#include <numeric>
+#include <QMetaObject>
+
+#include <utility>
 
 EntryIcons::EntryIcons(EntryListModel &model, SystemIcons &icons, const CatalogChoices &choices)
     : m_model(model)
@@ -18,9 +20,9 @@ EntryIcons::EntryIcons(EntryListModel &model, SystemIcons &icons, const CatalogC
     model.setIconOfRecord([this](qint32 kind, QByteArrayView path, QByteArrayView program) {
         return entryIconIndex(kind, path, program);
     });
-    // Rows that commands add get the icons of their files the same way as a folder's rows.
-    QObject::connect(&model, &EntryListModel::rowsAdded, m_resolver.get(),
-                     [this](const QList<int> &rows) { resolve(rows); });
+    // A folder's rows, and rows that commands add, ask for the icons of their files once a
+    // view shows them.
+    model.setIconWanted([this](int row) { want(row); });
     QObject::connect(m_resolver.get(), &EntryIconResolver::answered, m_resolver.get(),
                      [this](const std::vector<EntryIconResolver::Answer> &answers) {
                          std::vector<std::pair<quint32, int>> found;
@@ -32,7 +34,12 @@ EntryIcons::EntryIcons(EntryListModel &model, SystemIcons &icons, const CatalogC
                      });
 }
 
-EntryIcons::~EntryIcons() = default;
+// The model and its views outlive the icons: they must not call back into them.
+EntryIcons::~EntryIcons()
+{
+    m_model.setIconWanted({});
+    m_model.setIconOfRecord({});
+}
 
 void EntryIcons::computeUrlIconIndex()
 {
@@ -55,7 +62,7 @@ int EntryIcons::entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView 
 
 bool EntryIcons::resolving() const
 {
-    return m_resolver->busy();
+    return m_resolver->busy() || !m_wanted.empty();
 }
 
 // What SystemIcons::IconIndexOfPath gives a path that names no existing file, looked up
@@ -74,32 +81,35 @@ int EntryIcons::extensionIconIndex(QByteArrayView path)
     return index;
 }
 
-void EntryIcons::resolve(const QList<int> &rows)
+// Only the file an entry leads to has an icon of its own: its program's, or its path's.
+void EntryIcons::want(int row)
 {
-    std::vector<EntryIconResolver::Request> requests;
-    requests.reserve(size_t(rows.size()));
-    for (int row : rows) {
-        const QByteArrayView program = m_model.textAt(row, ContentsRecords::ProgramField);
-        if (!program.isEmpty())
-            requests.push_back({m_model.idAt(row), m_choices.systemPath(program.toByteArray())});
-        else if (m_model.kindAt(row) == MFile::FileKind)
-            requests.push_back(
-                {m_model.idAt(row),
-                 m_choices.systemPath(m_model.textAt(row, ContentsRecords::PathField).toByteArray())});
-    }
-    m_resolver->resolve(std::move(requests));
+    QByteArrayView file = m_model.textAt(row, ContentsRecords::ProgramField);
+    if (file.isEmpty() && m_model.kindAt(row) == MFile::FileKind)
+        file = m_model.textAt(row, ContentsRecords::PathField);
+    if (file.isEmpty())
+        return;
+    m_wanted.push_back({m_model.idAt(row), m_choices.systemPath(file.toByteArray())});
+    if (m_wanted.size() == 1) // the rows a paint shows go together, once it is done
+        QMetaObject::invokeMethod(
+            m_resolver.get(), [this] { askWanted(); }, Qt::QueuedConnection);
 }
 
-void EntryIcons::resolveAll()
+void EntryIcons::askWanted()
 {
-    QList<int> rows(m_model.count());
-    std::iota(rows.begin(), rows.end(), 0); // top first: the rows the user sees come first
-    resolve(rows);
+    if (!m_wanted.empty())
+        m_resolver->resolve(std::exchange(m_wanted, {}));
+}
+
+void EntryIcons::resolveAgain()
+{
+    m_model.forgetIconsWanted();
 }
 
 void EntryIcons::cancelAll()
 {
     m_resolver->cancelAll();
+    m_wanted.clear();
 }
 
 EntryRow EntryIcons::rowWithIcon(MFile file)

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The icons of the entry list: the one an entry shows at once, found from its texts without
-// touching the disk, and the icons of existing files, looked for by worker threads and put
-// in as they come.
+// touching the disk, and the icons of existing files, looked for by worker threads for the
+// rows a view shows and put in as they come.
 #pragma once
 
+#include "entryiconresolver.h"
 #include "entryrow.h"
 #include "mfile.h"
 
@@ -12,9 +13,9 @@
 #include <QList>
 
 #include <memory>
+#include <vector>
 
 class CatalogChoices;
-class EntryIconResolver;
 class EntryListModel;
 class SystemIcons;
 
@@ -35,9 +36,9 @@ public:
     // A list row for a record, with the icon it shows at once.
     EntryRow rowWithIcon(MFile file);
 
-    // Asks the workers for the icons of the given rows' existing files.
-    void resolve(const QList<int> &rows);
-    void resolveAll();
+    // Looks again for the icons of the files of the rows the views show, and of the others
+    // once they are shown: where the entries' paths lead has changed.
+    void resolveAgain();
     // Forgets every question asked: the ids of the rows shown are about to be given out again.
     void cancelAll();
     // True while icons of existing files are still being looked for.
@@ -46,6 +47,8 @@ public:
 private:
     int extensionIconIndex(QByteArrayView path);
     int entryIconIndex(qint32 kind, QByteArrayView path, QByteArrayView program);
+    void want(int row);
+    void askWanted();
 
     EntryListModel &m_model;
     SystemIcons &m_icons;
@@ -53,4 +56,7 @@ private:
     int m_urlIconIndex = -1;
     QHash<QByteArray, int> m_iconOfExtension; // by the bytes after the dot: one lookup per type
     std::unique_ptr<EntryIconResolver> m_resolver;
+    // The files of the rows the views showed since the workers were last asked: asked in one
+    // go from the event loop, once the views have painted.
+    std::vector<EntryIconResolver::Request> m_wanted;
 };

@@ -101,6 +101,24 @@ int EntryListModel::iconOf(int row) const
     return r.icon;
 }
 
+void EntryListModel::noteIconShown(int row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    if (r.wanted || !m_iconWanted)
+        return;
+    r.wanted = 1;
+    m_iconWanted(row);
+}
+
+void EntryListModel::forgetIconsWanted()
+{
+    for (Row &row : m_rows)
+        row.wanted = 0;
+    if (count() > 0)
+        Q_EMIT dataChanged(index(0, FileNameColumn), index(count() - 1, FileNameColumn),
+                           {Qt::DecorationRole});
+}
+
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
@@ -111,6 +129,7 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
         return index.column() == FileNameColumn ? captionAt(row) : descriptionAt(row);
     case Qt::DecorationRole:
         if (index.column() == FileNameColumn) {
+            noteIconShown(row);
             if (m_siteIcons && m_records.kind(recordOf(row)) == MFile::UrlKind)
                 if (const QIcon site = m_siteIcons->iconFor(QUrl(captionAt(row))); !site.isNull())
                     return site;
@@ -208,10 +227,7 @@ void EntryListModel::sort(int column, Qt::SortOrder order)
     // click on a header sorts integers, not texts.
     std::vector<quint32> &ranksById = m_ranksById[size_t(m_sortColumn)];
     if (ranksById.size() != m_nextId) {
-        std::vector<qsizetype> records(m_rows.size());
-        for (size_t row = 0; row < m_rows.size(); ++row)
-            records[row] = m_rows[row].record;
-        const std::vector<quint32> ranks = collationRanks(records, m_sortColumn);
+        const std::vector<quint32> ranks = collationRanks(m_rows, m_sortColumn);
         ranksById.assign(m_nextId, 0);
         for (size_t row = 0; row < m_rows.size(); ++row)
             ranksById[m_ids[row]] = ranks[row];
@@ -262,15 +278,12 @@ void EntryListModel::resetRecords(ContentsRecords records)
 void EntryListModel::resetToRecords(ContentsRecords records, std::vector<qint32> icons)
 {
     const qsizetype size = records.size();
-    std::vector<Row> rows(size_t(size), Row{0, -1});
-    std::vector<qsizetype> recordList(static_cast<size_t>(size));
-    for (qsizetype i = 0; i < size; ++i) {
-        rows[size_t(i)] = Row{quint32(i), icons.empty() ? -1 : icons[size_t(i)]};
-        recordList[size_t(i)] = i;
-    }
+    std::vector<Row> rows(size_t(size), Row{0, -1, 0});
+    for (qsizetype i = 0; i < size; ++i)
+        rows[size_t(i)] = Row{quint32(i), icons.empty() ? -1 : icons[size_t(i)], 0};
     beginResetModel(); // before the records change: the views may still ask about the old rows
     m_records = std::move(records);
-    std::vector<quint32> ranks = collationRanks(recordList, m_sortColumn);
+    std::vector<quint32> ranks = collationRanks(rows, m_sortColumn);
     const std::vector<int> order = orderOfRanks(ranks, m_sortOrder);
     permute(rows, order);
     m_marks.clear(); // a check's marks last until the folder is left
@@ -291,7 +304,7 @@ std::vector<EntryListModel::Row> EntryListModel::rowsOfRecords(std::vector<Entry
     std::vector<Row> added;
     added.reserve(rows.size());
     for (const EntryRow &row : rows)
-        added.push_back(Row{quint32(m_records.append(row.file)), row.iconIndex});
+        added.push_back(Row{quint32(m_records.append(row.file)), row.iconIndex, 0});
     return added;
 }
 
@@ -302,15 +315,12 @@ QList<int> EntryListModel::insertSorted(std::vector<EntryRow> rows)
     const int old = count();
     const int added = int(rows.size());
     std::vector<Row> newRows = rowsOfRecords(rows);
-    std::vector<qsizetype> newRecords(newRows.size());
-    for (size_t i = 0; i < newRows.size(); ++i)
-        newRecords[i] = newRows[i].record;
     // The new rows in list order among themselves, and how many old rows come before each:
     // after equal ones, as if each had been inserted alone in the order given.
-    const std::vector<int> newOrder = sortedOrder(newRecords);
+    const std::vector<int> newOrder = sortedOrder(newRows);
     std::vector<int> oldBefore(static_cast<size_t>(added));
     for (int i = 0; i < added; ++i)
-        oldBefore[size_t(i)] = sortedPosition(textOfRecord(newRecords[size_t(i)], m_sortColumn));
+        oldBefore[size_t(i)] = sortedPosition(textOfRecord(newRows[size_t(i)].record, m_sortColumn));
     QList<int> positions(added);
     const int firstSlot = oldBefore[size_t(newOrder.front())];
     if (oldBefore[size_t(newOrder.back())] == firstSlot) {
@@ -487,9 +497,9 @@ bool EntryListModel::lessThan(const QString &a, const QString &b) const
     return m_sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
-std::vector<int> EntryListModel::sortedOrder(const std::vector<qsizetype> &records) const
+std::vector<int> EntryListModel::sortedOrder(const std::vector<Row> &rows) const
 {
-    return orderOfRanks(collationRanks(records, m_sortColumn), m_sortOrder);
+    return orderOfRanks(collationRanks(rows, m_sortColumn), m_sortOrder);
 }
 
 namespace {
@@ -504,33 +514,68 @@ template <typename Work> void overRows(size_t size, Work &&work)
 }
 } // namespace
 
-std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<qsizetype> &records,
+std::optional<QByteArrayView> EntryListModel::plainBytesOf(qsizetype record, int column,
+                                                           bool asciiBytesAreAscii) const
+{
+    if (column != FileNameColumn) // line breaks are no plain ASCII: the column's text is the bytes
+        return m_records.text(record, ContentsRecords::DescriptionField);
+    // The caption is cut from the bytes only where a byte of "/" or "\\" is always that character.
+    if (!asciiBytesAreAscii)
+        return std::nullopt;
+    const QByteArrayView path = m_records.text(record, ContentsRecords::PathField);
+    if (m_records.kind(record) != MFile::FileKind)
+        return path;
+    qsizetype start = path.size(); // one pass from the end, to the last separator of either kind
+    while (start > 0 && path[start - 1] != '/' && path[start - 1] != '\\')
+        --start;
+    return path.sliced(start);
+}
+
+const AsciiWeights &EntryListModel::asciiWeights() const
+{
+    if (!m_asciiWeights)
+        m_asciiWeights.emplace(m_collator);
+    return *m_asciiWeights;
+}
+
+std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<Row> &rows,
                                                                    int column) const
 {
+    const AsciiWeights &weights = asciiWeights();
+    const bool asciiBytesAreAscii = m_encoding.asciiBytesAreAscii();
     // steps[i] compares record i - 1 with record i: -1 before, 0 alike, 1 after.
-    std::vector<qint8> steps(records.size(), 0);
+    std::vector<qint8> steps(rows.size(), 0);
     std::atomic<bool> rising = false, falling = false;
-    overRows(records.size(), [&](size_t first, size_t last) {
+    overRows(rows.size(), [&](size_t first, size_t last) {
         // One collator per thread: a collator must not be shared between threads.
         const QCollator collator = collatorLike(m_collator);
-        QString previous = first > 0 ? textOfRecord(records[first - 1], column) : QString();
-        for (size_t i = first; i < last; ++i) {
-            QString text = textOfRecord(records[i], column);
-            if (i > 0) {
-                const int c = collator.compare(previous, text);
-                steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
-                if (c != 0) {
-                    (c < 0 ? rising : falling).store(true, std::memory_order_relaxed);
-                    if (rising.load(std::memory_order_relaxed) && falling.load(std::memory_order_relaxed))
-                        return; // both ways: out of order
-                }
+        const auto bytesOf = [&](size_t i) {
+            return plainBytesOf(rows[i].record, column, asciiBytesAreAscii);
+        };
+        const size_t from = std::max<size_t>(first, 1);
+        std::optional<QByteArrayView> b = from < last ? bytesOf(from - 1) : std::nullopt;
+        for (size_t i = from; i < last; ++i) {
+            // Most neighbours are told apart from their bytes: the same bytes are the same text,
+            // and plain ASCII that differs beyond case sorts by its characters' weights.
+            const std::optional<QByteArrayView> a = b;
+            b = bytesOf(i);
+            int c = AsciiWeights::Undecided;
+            if (a && b)
+                c = *a == *b ? 0 : weights.compare(*a, *b);
+            if (c == AsciiWeights::Undecided || (c == AsciiWeights::Tied && *a != *b))
+                c = collator.compare(textOfRecord(rows[i - 1].record, column),
+                                     textOfRecord(rows[i].record, column));
+            steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
+            if (c != 0) {
+                (c < 0 ? rising : falling).store(true, std::memory_order_relaxed);
+                if (rising.load(std::memory_order_relaxed) && falling.load(std::memory_order_relaxed))
+                    return; // both ways: out of order
             }
-            previous = std::move(text);
         }
     });
     if (rising && falling)
         return std::nullopt;
-    std::vector<quint32> ranks(records.size(), 0);
+    std::vector<quint32> ranks(rows.size(), 0);
     if (!falling) {
         for (size_t i = 1; i < ranks.size(); ++i)
             ranks[i] = ranks[i - 1] + (steps[i] != 0 ? 1 : 0);
@@ -541,14 +586,14 @@ std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::ve
     return ranks;
 }
 
-std::vector<quint32> EntryListModel::collationRanks(const std::vector<qsizetype> &records, int column) const
+std::vector<quint32> EntryListModel::collationRanks(const std::vector<Row> &rows, int column) const
 {
-    if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(records, column))
+    if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(rows, column))
         return std::move(*ranks);
     if (!m_asciiCollation)
         m_asciiCollation = std::make_unique<AsciiCollation>(m_collator);
-    return ::collationRanks(m_collator, *m_asciiCollation, records.size(),
-                            [&](size_t i) { return textOfRecord(records[i], column); });
+    return ::collationRanks(m_collator, *m_asciiCollation, rows.size(),
+                            [&](size_t i) { return textOfRecord(rows[i].record, column); });
 }
 
 std::vector<int> EntryListModel::orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction)

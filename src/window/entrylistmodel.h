@@ -5,6 +5,7 @@
 #pragma once
 
 #include "asciicollation.h"
+#include "asciiweights.h"
 #include "contentsrecords.h"
 #include "entryrow.h"
 
@@ -58,6 +59,14 @@ public:
     // The icon of a record that has none yet, for a row a view shows: a kind, path and program.
     using IconOfRecord = std::function<int(qint32 kind, QByteArrayView path, QByteArrayView program)>;
     void setIconOfRecord(IconOfRecord iconOf) { m_iconOf = std::move(iconOf); }
+    // Told of a row the first time a view shows its icon, so that the icon of the row's file is
+    // looked for then: the rows nobody scrolls to cost nothing. A row is told of again after
+    // forgetIconsWanted. Called from data(): it must not change the rows.
+    using IconWanted = std::function<void(int row)>;
+    void setIconWanted(IconWanted wanted) { m_iconWanted = std::move(wanted); }
+    // Every row is told of again when a view next shows it; the views are asked to show them
+    // again, so that the rows in sight are told of at once.
+    void forgetIconsWanted();
     // The catalog's text encoding, for what the model decodes itself (the path tooltip).
     void setTextEncoding(const TextEncoding &encoding) { m_encoding = encoding; }
     const TextEncoding &textEncoding() const { return m_encoding; }
@@ -115,22 +124,27 @@ private:
     };
     struct Row
     {
-        quint32 record;      // in m_records
-        mutable qint32 icon; // index into the shared SystemIcons table; -1: not looked up yet
+        quint32 record;             // in m_records
+        mutable qint32 icon : 31;   // index into the shared SystemIcons table; -1: not looked up yet
+        mutable quint32 wanted : 1; // m_iconWanted was told of the row
     };
+    static_assert(sizeof(Row) == 8); // a million rows are 8 MB
     qsizetype recordOf(int row) const { return m_rows[size_t(row)].record; }
     int iconOf(int row) const;
+    void noteIconShown(int row) const;
     QVariant toolTipOf(const QModelIndex &index) const;
     Mark markOf(int row) const;
     QString textOfRecord(qsizetype record, int column) const;
     bool lessThan(const QString &a, const QString &b) const; // in the current direction
-    std::vector<int> sortedOrder(const std::vector<qsizetype> &records) const;
+    std::vector<int> sortedOrder(const std::vector<Row> &rows) const;
     // The place of each record's text of the column in collation order; equal texts share one.
-    std::vector<quint32> collationRanks(const std::vector<qsizetype> &records, int column) const;
+    std::vector<quint32> collationRanks(const std::vector<Row> &rows, int column) const;
     // The same when the records are already in order, as a file Linkshelf wrote is: found by
     // comparing neighbours, with no sort key made. None when some record is out of place.
-    std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<qsizetype> &records,
-                                                       int column) const;
+    std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<Row> &rows, int column) const;
+    // The bytes a column shows of a record, when they can be compared without decoding them.
+    std::optional<QByteArrayView> plainBytesOf(qsizetype record, int column, bool asciiBytesAreAscii) const;
+    const AsciiWeights &asciiWeights() const;
     static std::vector<int> orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction);
     int sortedPosition(const QString &text) const;
     int stablePosition(const QString &text, int was) const;
@@ -146,6 +160,7 @@ private:
     QMetaObject::Connection m_siteIconsArrived;
     TextEncoding m_encoding;
     IconOfRecord m_iconOf;
+    IconWanted m_iconWanted;
     ContentsRecords m_records; // every record shown since the folder was read, in no order
     std::vector<Row> m_rows;
     std::vector<quint32> m_ids; // beside m_rows, moved with it
@@ -156,6 +171,7 @@ private:
     std::array<std::vector<quint32>, ColumnCount> m_ranksById;
     QHash<quint32, Mark> m_marks; // by row id
     QCollator m_collator;
+    mutable std::optional<AsciiWeights> m_asciiWeights; // made once, when an order is first checked
     // Made on the first sort that needs keys: most texts are plain ASCII, whose keys it makes
     // without the collator.
     mutable std::unique_ptr<AsciiCollation> m_asciiCollation;

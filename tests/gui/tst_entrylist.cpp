@@ -257,7 +257,8 @@ void TestEntryList::propertiesKeepAnEntryInPlaceAmongItsEquals()
 void TestEntryList::aDirectoryEntryShowsTheFolderIcon()
 {
     Fixture f;
-    TMain &w = openCatalogWith(f, {MFile{MFile::FileKind, QFile::encodeName(m_files.path()), {}, {}}});
+    TMain &w =
+        showWindow(openCatalogWith(f, {MFile{MFile::FileKind, QFile::encodeName(m_files.path()), {}, {}}}));
     const int folderIcon = f.icons.iconIndexOfMimeType(QStringLiteral("inode/directory"));
     QVERIFY(folderIcon != f.icons.IconIndexOfExtension(QString()));
     QTRY_COMPARE(w.mainList()->model().rowAt(0).iconIndex, folderIcon);

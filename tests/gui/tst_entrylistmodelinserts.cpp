@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Many entries added at once land at their sorted places in one insert and at most one
-// layout change, with the selection and the rows' ids following them.
+// layout change, with the selection and the rows' ids following them; a folder shows in the
+// collator's order however its file was ordered.
 #include "entrylistmodel.h"
 #include "entryrow.h"
 #include "systemicons.h"
 #include "testenvironment.h"
 
 #include <QAbstractItemModelTester>
+#include <QCollator>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 
@@ -202,6 +204,41 @@ private Q_SLOTS:
             tags += model.rowAt(i).file.Description;
         QCOMPARE(tags, order);
         QCOMPARE(placed, int(order.indexOf('*')));
+    }
+
+    // A file in order is taken as it is, found by comparing neighbours, most of them by their
+    // bytes: an order that only looks right (bytes, ASCII case folded) is still sorted.
+    void aFolderShowsInTheCollatorsOrderWhateverItsFilesOrder()
+    {
+        QStringList texts = {QStringLiteral("b"),   QStringLiteral("B"),   QStringLiteral("a b"),
+                             QStringLiteral("a-b"), QStringLiteral("a_b"), QStringLiteral("ab"),
+                             QStringLiteral("aB"),  QStringLiteral("Ab"),  QStringLiteral("x10"),
+                             QStringLiteral("x2"),  QStringLiteral("x 2"), QStringLiteral("~z"),
+                             QStringLiteral("é"),   QStringLiteral("e"),   QStringLiteral("f"),
+                             QStringLiteral("ea"),  QStringLiteral("éa"),  QStringLiteral("Z"),
+                             QStringLiteral("1"),   QStringLiteral("!"),   QStringLiteral("b")};
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        QStringList collated = texts;
+        std::stable_sort(collated.begin(), collated.end(),
+                         [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+        QStringList byBytes = texts;
+        std::sort(byBytes.begin(), byBytes.end());
+        QStringList foldedBytes = texts;
+        std::sort(foldedBytes.begin(), foldedBytes.end(),
+                  [](const QString &a, const QString &b) { return a.toLower() < b.toLower(); });
+        QStringList reversed(collated.crbegin(), collated.crend());
+        for (const QStringList &order : {collated, byBytes, foldedBytes, reversed}) {
+            SystemIcons icons;
+            EntryListModel model(icons);
+            std::vector<EntryRow> rows;
+            for (const QString &text : order)
+                rows.push_back(urlRow(text.toUtf8().constData()));
+            model.resetRows(std::move(rows));
+            QCOMPARE(captions(model), collated);
+            model.sort(EntryListModel::FileNameColumn, Qt::DescendingOrder);
+            QCOMPARE(captions(model), QStringList(collated.crbegin(), collated.crend()));
+        }
     }
 
     void iconsFoundLaterFindTheirRowsAfterASort()
