@@ -148,10 +148,12 @@ bool AsciiCollation::appendKey(QStringView text, QByteArray &keys) const
     return true;
 }
 
-bool AsciiCollation::knows(QByteArrayView text) const
+// Printable ASCII only: a control character (a line break of a description) may be shown as
+// something else than its byte, and the bytes are to compare as the text shown does.
+bool AsciiCollation::knows(QByteArrayView text)
 {
     for (const char c : text)
-        if (c <= 0) // zero, or a byte past ASCII as char is signed
+        if (c < ' ' || c == 0x7f) // below space: controls, and bytes past ASCII as char is signed
             return false;
     return true;
 }

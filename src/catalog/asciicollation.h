@@ -26,7 +26,8 @@ public:
 
     enum Order { Before = -1, Same = 0, After = 1, Undecided = 2 };
     // How a sorts against b, straight from their bytes, as their keys would: Undecided when
-    // either holds a byte past ASCII (or the table is unusable), for the collator to decide.
+    // either holds a byte outside printable ASCII (or the table is unusable), for the
+    // collator to decide.
     Order compare(QByteArrayView a, QByteArrayView b) const;
 
 private:
@@ -36,7 +37,7 @@ private:
     std::array<char, Size> m_tertiary{};
     bool m_usable = false;
 
-    bool knows(QByteArrayView text) const;
+    static bool knows(QByteArrayView text);
     void learn(const QCollator &collator);
     bool agreesWith(const QCollator &collator) const;
 };

@@ -531,17 +531,17 @@ std::optional<QByteArrayView> EntryListModel::plainBytesOf(qsizetype record, int
     return path.sliced(start);
 }
 
-const AsciiWeights &EntryListModel::asciiWeights() const
+const AsciiCollation &EntryListModel::asciiCollation() const
 {
-    if (!m_asciiWeights)
-        m_asciiWeights.emplace(m_collator);
-    return *m_asciiWeights;
+    if (!m_asciiCollation)
+        m_asciiCollation = std::make_unique<AsciiCollation>(m_collator);
+    return *m_asciiCollation;
 }
 
 std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::vector<Row> &rows,
                                                                    int column) const
 {
-    const AsciiWeights &weights = asciiWeights();
+    const AsciiCollation &table = asciiCollation();
     const bool asciiBytesAreAscii = m_encoding.asciiBytesAreAscii();
     // steps[i] compares record i - 1 with record i: -1 before, 0 alike, 1 after.
     std::vector<qint8> steps(rows.size(), 0);
@@ -556,13 +556,13 @@ std::optional<std::vector<quint32>> EntryListModel::ranksIfInOrder(const std::ve
         std::optional<QByteArrayView> b = from < last ? bytesOf(from - 1) : std::nullopt;
         for (size_t i = from; i < last; ++i) {
             // Most neighbours are told apart from their bytes: the same bytes are the same text,
-            // and plain ASCII that differs beyond case sorts by its characters' weights.
+            // and printable ASCII sorts by the table learnt from the collator.
             const std::optional<QByteArrayView> a = b;
             b = bytesOf(i);
-            int c = AsciiWeights::Undecided;
+            int c = AsciiCollation::Undecided;
             if (a && b)
-                c = *a == *b ? 0 : weights.compare(*a, *b);
-            if (c == AsciiWeights::Undecided || (c == AsciiWeights::Tied && *a != *b))
+                c = *a == *b ? 0 : table.compare(*a, *b);
+            if (c == AsciiCollation::Undecided)
                 c = collator.compare(textOfRecord(rows[i - 1].record, column),
                                      textOfRecord(rows[i].record, column));
             steps[i] = qint8(c < 0 ? -1 : (c > 0 ? 1 : 0));
@@ -590,9 +590,7 @@ std::vector<quint32> EntryListModel::collationRanks(const std::vector<Row> &rows
 {
     if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(rows, column))
         return std::move(*ranks);
-    if (!m_asciiCollation)
-        m_asciiCollation = std::make_unique<AsciiCollation>(m_collator);
-    return ::collationRanks(m_collator, *m_asciiCollation, rows.size(),
+    return ::collationRanks(m_collator, asciiCollation(), rows.size(),
                             [&](size_t i) { return textOfRecord(rows[i].record, column); });
 }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "asciicollation.h"
-#include "asciiweights.h"
 #include "contentsrecords.h"
 #include "entryrow.h"
 
@@ -144,7 +143,9 @@ private:
     std::optional<std::vector<quint32>> ranksIfInOrder(const std::vector<Row> &rows, int column) const;
     // The bytes a column shows of a record, when they can be compared without decoding them.
     std::optional<QByteArrayView> plainBytesOf(qsizetype record, int column, bool asciiBytesAreAscii) const;
-    const AsciiWeights &asciiWeights() const;
+    // Made on the first order check or sort: most texts are plain ASCII, which it orders
+    // without the collator.
+    const AsciiCollation &asciiCollation() const;
     static std::vector<int> orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction);
     int sortedPosition(const QString &text) const;
     int stablePosition(const QString &text, int was) const;
@@ -171,9 +172,6 @@ private:
     std::array<std::vector<quint32>, ColumnCount> m_ranksById;
     QHash<quint32, Mark> m_marks; // by row id
     QCollator m_collator;
-    mutable std::optional<AsciiWeights> m_asciiWeights; // made once, when an order is first checked
-    // Made on the first sort that needs keys: most texts are plain ASCII, whose keys it makes
-    // without the collator.
     mutable std::unique_ptr<AsciiCollation> m_asciiCollation;
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -5,6 +5,7 @@
 #include "collationranks.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
@@ -78,7 +79,9 @@ void TestCollation::keysOrderAsTheCollator()
     for (int i = 0; i < 4000; ++i) {
         const QString a = randomAscii(random), b = randomAscii(random);
         const int byKeys = sign(keyOf(collation, a).compare(keyOf(collation, b)));
-        QCOMPARE(int(collation.compare(a.toLatin1(), b.toLatin1())), byKeys);
+        const bool printable = !(a + b).contains(QRegularExpression(QStringLiteral("[^ -~]")));
+        QCOMPARE(int(collation.compare(a.toLatin1(), b.toLatin1())),
+                 printable ? byKeys : AsciiCollation::Undecided);
         if (byKeys != sign(collator.compare(a, b)))
             QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\": keys say %3, the collator %4")
                                  .arg(a, b)
