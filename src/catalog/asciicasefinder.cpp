@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "asciicasefinder.h"
 
-#include <cstring>
+#include <QtEndian>
+
+#include <bit>
 
 namespace {
 
@@ -19,11 +21,10 @@ constexpr quint64 everyLane(uchar byte)
 constexpr quint64 LowBits = everyLane(0x01);
 constexpr quint64 HighBits = everyLane(0x80);
 
+// Lane i is the byte at + i, whatever the machine's byte order.
 quint64 load64(const uchar *at)
 {
-    quint64 word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
+    return qFromLittleEndian<quint64>(at);
 }
 
 // The high bit of each zero lane is set; a lane above a zero lane may be set too (a borrow),
@@ -46,8 +47,9 @@ AsciiCaseFinder::AsciiCaseFinder(QByteArrayView needle)
     }
 }
 
-// The first byte is looked for eight at a time, folded the same way; only where it is found
-// is the rest compared. Texts are short and most hold no match, so that first pass is the cost.
+// The first and the last byte are looked for eight starts at a time, folded the same way;
+// only where both are found is the whole needle compared. Most bytes hold neither, so that
+// first pass is the cost: one step per eight bytes whatever the needle is.
 bool AsciiCaseFinder::isIn(QByteArrayView haystack) const
 {
     const qsizetype length = m_lower.size();
@@ -58,24 +60,25 @@ bool AsciiCaseFinder::isIn(QByteArrayView haystack) const
     const auto *lower = reinterpret_cast<const uchar *>(m_lower.constData());
     const auto *caseBits = reinterpret_cast<const uchar *>(m_caseBits.constData());
     const auto matchesAt = [&](const uchar *at) {
-        for (qsizetype i = 1; i < length; ++i)
+        for (qsizetype i = 0; i < length; ++i)
             if ((at[i] | caseBits[i]) != lower[i])
                 return false;
         return true;
     };
     const auto *at = reinterpret_cast<const uchar *>(haystack.data());
     const uchar *const lastStart = at + (haystack.size() - length);
-    const quint64 firstBits = everyLane(caseBits[0]);
-    const quint64 first = everyLane(lower[0]);
-    for (; at + 8 <= lastStart + 1; at += 8) {
-        if (!zeroLanes((load64(at) | firstBits) ^ first))
-            continue;
-        for (int lane = 0; lane < 8; ++lane)
-            if ((at[lane] | caseBits[0]) == lower[0] && matchesAt(at + lane))
+    const qsizetype end = length - 1;
+    const quint64 firstBits = everyLane(caseBits[0]), first = everyLane(lower[0]);
+    const quint64 lastBits = everyLane(caseBits[end]), last = everyLane(lower[end]);
+    for (; lastStart - at >= 7; at += 8) {
+        quint64 candidates =
+            zeroLanes((load64(at) | firstBits) ^ first) & zeroLanes((load64(at + end) | lastBits) ^ last);
+        for (; candidates; candidates &= candidates - 1)
+            if (matchesAt(at + std::countr_zero(candidates) / 8))
                 return true;
     }
     for (; at <= lastStart; ++at)
-        if ((*at | caseBits[0]) == lower[0] && matchesAt(at))
+        if (matchesAt(at))
             return true;
     return false;
 }
