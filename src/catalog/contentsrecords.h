@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The entries of one folder as the bytes of its contents file and a few offsets per entry:
-// a text becomes a string only when something needs it, and an entry added or changed since
-// the file was read keeps its texts in an arena beside the file's bytes.
+// The entries of one folder as the bytes of its contents file and 12 bytes per entry: a text
+// becomes a string only when something needs it, and an entry added or changed since the file
+// was read keeps its bytes in an arena beside the file's.
 #pragma once
 
 #include "mfile.h"
@@ -48,24 +48,26 @@ public:
     bool allUtf8() const;
 
     // The contents file of the given records in that order: one buffer filled in one pass,
-    // each text copied as it is held, so a text nobody edited goes back as it came.
+    // each entry copied as it is held, so an entry nobody edited goes back as it came.
     QByteArray serialized(qsizetype count, const std::function<qsizetype(qsizetype)> &recordAt) const;
 
 private:
-    struct Span
-    {
-        quint32 start = 0;
-        quint32 length = 0;
-    };
+    // Where an entry's bytes begin, as stored on disk: three texts, each after its 32-bit
+    // length, then the kind. The kind is kept here too, as it is asked for every row.
     struct Record
     {
+        quint32 start = 0;
         qint32 kind = MFile::FileKind;
-        quint32 inArena = 0; // one bit per field: its span is in m_arena, not m_file
-        Span texts[3];
+        quint32 inArena = 0; // the bytes are in m_arena, not m_file
     };
-    static_assert(sizeof(Record) == 32);
+    static_assert(sizeof(Record) == 12);
 
     QByteArray m_file;  // the file as read
-    QByteArray m_arena; // texts of records added since
+    QByteArray m_arena; // entries added since, and entries whose texts were cut, laid out as on disk
     std::vector<Record> m_records;
+
+    const char *entryStart(const Record &record) const;
+    // The entry's bytes as they go to disk.
+    QByteArrayView entryBytes(qsizetype record) const;
+    void appendToArena(qint32 kind, const QByteArrayView (&texts)[3]);
 };

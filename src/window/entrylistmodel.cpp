@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "entrylistmodel.h"
 
+#include "collationranks.h"
 #include "contentsfile.h"
 #include "siteicons.h"
 #include "systemicons.h"
 #include "twohalves.h"
 
-#include <QCollatorSortKey>
 #include <QMimeData>
 
 #include <algorithm>
@@ -493,15 +493,6 @@ std::vector<int> EntryListModel::sortedOrder(const std::vector<qsizetype> &recor
 }
 
 namespace {
-QCollator collatorLike(const QCollator &model)
-{
-    QCollator collator(model.locale());
-    collator.setCaseSensitivity(model.caseSensitivity());
-    collator.setNumericMode(model.numericMode());
-    collator.setIgnorePunctuation(model.ignorePunctuation());
-    return collator;
-}
-
 // Runs work(first, last) over [0, size), on two threads when the list is long enough to be
 // worth it.
 template <typename Work> void overRows(size_t size, Work &&work)
@@ -554,30 +545,10 @@ std::vector<quint32> EntryListModel::collationRanks(const std::vector<qsizetype>
 {
     if (std::optional<std::vector<quint32>> ranks = ranksIfInOrder(records, column))
         return std::move(*ranks);
-    // A sort key per row: comparing keys is far cheaper than collating. Many descriptions
-    // are empty, and share one key.
-    const QCollatorSortKey emptyKey = m_collator.sortKey(QString());
-    std::vector<QCollatorSortKey> keys(records.size(), emptyKey);
-    // Making keys is most of the work of sorting a big folder: a second thread makes half of
-    // them, with a collator of its own.
-    overRows(records.size(), [&](size_t first, size_t last) {
-        const QCollator collator = collatorLike(m_collator);
-        for (size_t i = first; i < last; ++i)
-            if (const QString text = textOfRecord(records[i], column); !text.isEmpty())
-                keys[i] = collator.sortKey(text);
-    });
-    std::vector<int> byKey(records.size());
-    std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(),
-              [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-    std::vector<quint32> ranks(records.size());
-    quint32 rank = 0;
-    for (size_t i = 0; i < byKey.size(); ++i) {
-        if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0)
-            ++rank;
-        ranks[size_t(byKey[i])] = rank;
-    }
-    return ranks;
+    if (!m_asciiCollation)
+        m_asciiCollation = std::make_unique<AsciiCollation>(m_collator);
+    return ::collationRanks(m_collator, *m_asciiCollation, records.size(),
+                            [&](size_t i) { return textOfRecord(records[i], column); });
 }
 
 std::vector<int> EntryListModel::orderOfRanks(const std::vector<quint32> &ranks, Qt::SortOrder direction)

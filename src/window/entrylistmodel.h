@@ -4,6 +4,7 @@
 // caption, description and icon are made when a view asks for them, for the rows it shows.
 #pragma once
 
+#include "asciicollation.h"
 #include "contentsrecords.h"
 #include "entryrow.h"
 
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -154,6 +156,9 @@ private:
     std::array<std::vector<quint32>, ColumnCount> m_ranksById;
     QHash<quint32, Mark> m_marks; // by row id
     QCollator m_collator;
+    // Made on the first sort that needs keys: most texts are plain ASCII, whose keys it makes
+    // without the collator.
+    mutable std::unique_ptr<AsciiCollation> m_asciiCollation;
     int m_sortColumn = FileNameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The contents file against hand-built fixtures, damaged files and the file I/O around it.
 #include "contentsfile.h"
+#include "contentsrecords.h"
 #include "testenvironment.h"
 #include "testfiles.h"
 
@@ -152,7 +153,16 @@ void TestContentsFile::zeroByteCutsTextButNotPosition()
         le32(1) + text(QByteArray("/a\0hidden", 9)) + text("/bin/x") + text("") + le32(0);
     const ContentsReadResult read = parseContents(bytes);
     QVERIFY(!read.damaged);
+    QVERIFY(read.textsCut);
     QCOMPARE(read.entries, (QList<MFile>{{0, "/a", "/bin/x", {}}}));
+
+    // The records over the file's bytes show and write back the cut text, like the entries.
+    ContentsRecords::ScanStatus status;
+    const ContentsRecords records = ContentsRecords::parse(bytes + bytes.mid(4), status);
+    QVERIFY(status.textsCut && status.damaged); // the second copy is past the count
+    QCOMPARE(records.file(0), read.entries[0]);
+    QCOMPARE(records.text(0, ContentsRecords::ProgramField), "/bin/x");
+    QCOMPARE(records.serialized(1, [](qsizetype i) { return i; }), serializeContents(read.entries));
 }
 
 void TestContentsFile::roundTripKeepsEveryByte_data()
