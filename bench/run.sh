@@ -27,6 +27,14 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     echo "running start_million.py ..." >&2
     python3 "$root/bench/start_million.py" "$build/src/app/linkshelf" "$@" \
         | tee -a "$results" | grep -v '^RESULT' >&2 || true
+    # Beside a peer: the KDE bookmark editor on the same tree as XBEL, when it is installed.
+    if command -v keditbookmarks >/dev/null; then
+        echo "running start_beside_peer.py ..." >&2
+        python3 "$root/bench/start_beside_peer.py" "$build/src/app/linkshelf" "$@" \
+            | tee -a "$results" | grep -v '^RESULT' >&2 || true
+    else
+        echo "start_beside_peer.py skipped: keditbookmarks is not installed" >&2
+    fi
 fi
 
 {

@@ -49,31 +49,41 @@ def status_kb(pid, field):
     return -1
 
 
-def wait_shown(desktop, pid):
+def linkshelf_shown(desktop, pid):
+    return bool(desktop.windows('Linkshelf', pid))
+
+
+def wait_shown(desktop, app, shown, log):
     deadline = time.monotonic() + WINDOW_TIMEOUT
-    while time.monotonic() < deadline:
-        if desktop.windows('Linkshelf', pid):
+    while time.monotonic() < deadline and app.poll() is None:
+        if shown(desktop, app.pid):
             return
         time.sleep(0.005)
-    raise session.Failure('the window did not show')
+    with open(log, errors='replace') as output:
+        said = output.read()[-2000:]
+    ended = 'it is still running' if app.poll() is None else f'it ended with {app.returncode}'
+    raise session.Failure(f'the window did not show; {ended}, saying:\n{said}')
 
 
-def one_run(program, contents):
-    """Milliseconds from the start to the window shown, and peak resident kB after settling."""
-    with tempfile.TemporaryDirectory(prefix='linkshelf-million-') as root:
+def time_to_window(prepare, shown=linkshelf_shown, settle=1.0):
+    """Milliseconds from a program's start to shown(desktop, pid) telling its window is shown,
+    and its peak resident kB after settling. prepare(root, dirs, env) writes what the program
+    reads under root, its private home, and returns the command line."""
+    with tempfile.TemporaryDirectory(prefix='linkshelf-start-') as root:
         env, dirs = session.private_environment(root)
-        work = session.prepare_catalog(root, dirs)
-        session.write(os.path.join(work, 'cat0.lsf'), contents)
+        command = prepare(root, dirs, env)
         server, display = session.start_xvfb()
         desktop = session.Desktop(display)
         env['DISPLAY'] = display
         try:
+            log = os.path.join(root, 'output.log')
             start = time.monotonic()
-            app = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            with open(log, 'w') as output:
+                app = subprocess.Popen(command, env=env, stdout=output, stderr=subprocess.STDOUT)
             try:
-                wait_shown(desktop, app.pid)
+                wait_shown(desktop, app, shown, log)
                 elapsed = (time.monotonic() - start) * 1000
-                time.sleep(1.0)  # what runs after the window shows counts for memory too
+                time.sleep(settle)  # what runs after the window shows counts for memory too
                 return elapsed, status_kb(app.pid, 'VmHWM')
             finally:
                 app.kill()
@@ -81,6 +91,15 @@ def one_run(program, contents):
         finally:
             server.terminate()
             server.wait()
+
+
+def one_run(program, contents):
+    """Linkshelf on the three-folder catalog of the tests, its selected folder holding contents."""
+    def prepare(root, dirs, env):
+        work = session.prepare_catalog(root, dirs)
+        session.write(os.path.join(work, 'cat0.lsf'), contents)
+        return [program]
+    return time_to_window(prepare)
 
 
 def main():

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogsearch.h"
 
-#include "contentsfile.h"
+#include "regularfile.h"
 #include "twohalves.h"
 
 #include <QElapsedTimer>
 #include <QThread>
+
+#include <limits>
 
 namespace {
 
@@ -17,9 +19,13 @@ bool isAscii(const QString &text)
     return true;
 }
 
-char lowerAscii(char c)
+// Compared ignoring case, two characters match when they fold to the same one.
+bool foldsPastAscii(const QString &text)
 {
-    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+    for (const char32_t c : text.toUcs4())
+        if (QChar::toCaseFolded(c) >= 0x80)
+            return true;
+    return false;
 }
 
 // Matches go to the caller in batches of this size at most, and at least this often, so the
@@ -33,45 +39,33 @@ EntryQuery::EntryQuery(const QString &text, const TextEncoding &encoding)
     : m_text(text)
     , m_encoding(encoding)
     , m_ascii(isAscii(text) && encoding.asciiBytesAreAscii())
-{
-    if (m_ascii) {
-        m_lowerQuery = text.toLatin1();
-        for (char &c : m_lowerQuery)
-            c = lowerAscii(c);
-        m_matcher.setPattern(m_lowerQuery);
-    }
-}
-
-bool EntryQuery::matchesText(const QByteArray &text) const
-{
-    return matchesText(QByteArrayView(text));
-}
+    , m_finder(m_ascii ? QByteArrayView(text.toLatin1()) : QByteArrayView())
+    , m_needsNonAscii(!m_ascii && encoding.asciiBytesAreAscii() && foldsPastAscii(text))
+{}
 
 bool EntryQuery::matchesText(QByteArrayView text) const
 {
     if (m_text.isEmpty())
         return true;
-    if (!m_ascii)
-        return m_encoding.decode(text).contains(m_text, Qt::CaseInsensitive);
-    if (text.size() < m_lowerQuery.size())
+    if (m_ascii)
+        return m_finder.isIn(text);
+    if (m_needsNonAscii && !hasNonAsciiByte(text))
         return false;
-    m_folded.resize(text.size());
-    const char *from = text.data();
-    char *to = m_folded.data();
-    for (qsizetype i = 0, n = text.size(); i < n; ++i)
-        to[i] = lowerAscii(from[i]);
-    return m_matcher.indexIn(m_folded.constData(), m_folded.size()) >= 0;
+    return m_encoding.decode(text).contains(m_text, Qt::CaseInsensitive);
+}
+
+bool EntryQuery::mayMatchWithin(QByteArrayView bytes) const
+{
+    if (m_text.isEmpty())
+        return true;
+    if (m_ascii)
+        return m_finder.isIn(bytes);
+    return !m_needsNonAscii || hasNonAsciiByte(bytes);
 }
 
 bool EntryQuery::matches(const MFile &file) const
 {
     return matchesText(file.Path) || matchesText(file.Description);
-}
-
-bool EntryQuery::matches(const ContentsRecords &records, qsizetype record) const
-{
-    return matchesText(records.text(record, ContentsRecords::PathField)) ||
-           matchesText(records.text(record, ContentsRecords::DescriptionField));
 }
 
 QList<CatalogEntryRef> searchFolderEntries(const CatalogFolder &folder, const QList<MFile> &entries,
@@ -90,15 +84,35 @@ namespace {
 // of the time of a search is opening and reading small files.
 constexpr qsizetype FoldersPerRound = 64;
 
+// Records hold 32-bit offsets: a larger contents file reads as damaged, with no entries.
+constexpr qint64 MaxContentsFileSize = std::numeric_limits<quint32>::max();
+
+QByteArray owned(QByteArrayView text)
+{
+    return text.isEmpty() ? QByteArray() : text.toByteArray();
+}
+
+// The file's bytes are looked through whole before any record is made of them; a file with a
+// candidate is scanned, and only the entries that match are copied out. Nothing is kept of the
+// read to compare with later, so the file's fingerprint is never computed.
 QList<CatalogEntryRef> hitsInFolder(const CatalogPaths &paths, const CatalogFolder &folder,
                                     const EntryQuery &query)
 {
-    // Records over the file's bytes: only the entries that match become records of their own.
-    const ContentsRecordsRead read = readFolderRecords(paths, MTree{folder.contentsFileName});
     QList<CatalogEntryRef> hits;
-    for (qsizetype i = 0; i < read.records.size(); ++i)
-        if (query.matches(read.records, i))
-            hits.append({folder.index, folder.path, folder.contentsFileName, int(i), read.records.file(i)});
+    const std::optional<QString> path = paths.ContentsFilePath(MTree{folder.contentsFileName});
+    if (!path)
+        return hits;
+    const RegularFileRead read = readRegularFile(*path, SymbolicLinks::Refuse, MaxContentsFileSize);
+    if (!read || !query.mayMatchWithin(*read.bytes))
+        return hits;
+    int index = 0;
+    ContentsRecords::scan(*read.bytes, [&](qint32 kind, const QByteArrayView(&texts)[3]) {
+        if (query.matchesText(texts[ContentsRecords::PathField]) ||
+            query.matchesText(texts[ContentsRecords::DescriptionField]))
+            hits.append({folder.index, folder.path, folder.contentsFileName, index,
+                         MFile{kind, owned(texts[0]), owned(texts[1]), owned(texts[2])}});
+        ++index;
+    });
     return hits;
 }
 
@@ -124,9 +138,8 @@ bool searchCatalog(const CatalogPaths &paths, const QList<CatalogFolder> &folder
         const qsizetype last = std::min(folders.size(), first + FoldersPerRound);
         round.assign(size_t(last - first), {});
         const auto search = [&](qsizetype from, qsizetype to) {
-            const EntryQuery own = matcher; // a query folds texts into a buffer of its own
             for (qsizetype f = from; f < to && !cancel.load(std::memory_order_relaxed); ++f)
-                round[size_t(f - first)] = hitsInFolder(paths, folders[f], own);
+                round[size_t(f - first)] = hitsInFolder(paths, folders[f], matcher);
         };
         inTwoHalves(first, last, search);
         // Hits go out in the order of the folders, as a search of one folder after another finds them.

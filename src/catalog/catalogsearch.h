@@ -4,13 +4,13 @@
 // thread and hands the matches back in batches.
 #pragma once
 
+#include "asciicasefinder.h"
 #include "catalogentries.h"
 #include "catalogpaths.h"
 #include "contentsrecords.h"
 #include "textencoding.h"
 
 #include <QByteArray>
-#include <QByteArrayMatcher>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -21,7 +21,7 @@
 
 class QThread;
 
-// One query. Not shared between threads: it keeps a buffer for folding case.
+// One query. Const and free of buffers, so one query serves every thread of a search.
 class EntryQuery
 {
 public:
@@ -32,9 +32,10 @@ public:
     // The entry's name is the end of its path (a URL's name is its whole path), so whatever
     // matches the name matches the path: path and description are all that need looking at.
     bool matches(const MFile &file) const;
-    bool matches(const ContentsRecords &records, qsizetype record) const;
-    bool matchesText(const QByteArray &text) const;
     bool matchesText(QByteArrayView text) const;
+    // False when no text held in bytes can match: a whole contents file, counts and lengths
+    // included, is looked through at once, and most files hold no match at all.
+    bool mayMatchWithin(QByteArrayView bytes) const;
 
 private:
     QString m_text;
@@ -44,9 +45,10 @@ private:
     // double-byte code page (where a letter's second byte may be an ASCII letter), are matched
     // on the decoded text and fold as Unicode does.
     bool m_ascii = true;
-    QByteArray m_lowerQuery;
-    QByteArrayMatcher m_matcher;
-    mutable QByteArray m_folded;
+    AsciiCaseFinder m_finder;
+    // A query that still holds a non-ASCII character once folded cannot match a text of ASCII
+    // bytes alone (where those bytes are ASCII), so such a text is never decoded.
+    bool m_needsNonAscii = false;
 };
 
 // The matches in one folder's entries, in file order.

@@ -93,6 +93,10 @@ void TestCatalogSearch::queryMatches_data()
         << QStringLiteral("budget\r\nline") << fileEntry("/a", "Budget\r\nLine") << true;
     QTest::newRow("absent") << QStringLiteral("zebra") << fileEntry("/zoo/lion", "big cat") << false;
     QTest::newRow("query longer than text") << QStringLiteral("abcdef") << fileEntry("abc") << false;
+    QTest::newRow("match ending the text, past eight-byte steps")
+        << QStringLiteral("PDF") << fileEntry("/home/user/reports/2024.pdf") << true;
+    // Only letters fold: "[" and "{" differ by the same bit as "A" and "a".
+    QTest::newRow("punctuation keeps its case") << QStringLiteral("[x]") << fileEntry("/a/{x}") << false;
     QTest::newRow("program is not searched")
         << QStringLiteral("firefox") << MFile{1, "http://a", "firefox", {}} << false;
     QTest::newRow("non-ASCII, other case")
@@ -101,6 +105,8 @@ void TestCatalogSearch::queryMatches_data()
                                               << fileEntry("/a", "STRA\xc3\x9f"
                                                                  "E")
                                               << true;
+    // The Kelvin sign folds to an ASCII "k", so a text of ASCII alone can still match it.
+    QTest::newRow("non-ASCII query, ASCII text") << QStringLiteral("\u212a") << fileEntry("/x/kilo") << true;
     QTest::newRow("non-ASCII absent") << QStringLiteral("\u00e9t\u00e9") << fileEntry("/x/ete.jpg") << false;
     // Bytes above 0x7f never fold into ASCII letters on the byte path.
     QTest::newRow("ASCII query, 8-bit text") << QStringLiteral("a") << fileEntry("\xc1\xe1") << false;
