@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogsearch.h"
 
+#include "contentsfile.h"
 #include "regularfile.h"
 #include "twohalves.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <limits>
 
 namespace {
 
@@ -83,9 +83,6 @@ namespace {
 // Folders are read and searched this many at a time, half of them on a second thread: most
 // of the time of a search is opening and reading small files.
 constexpr qsizetype FoldersPerRound = 64;
-
-// Records hold 32-bit offsets: a larger contents file reads as damaged, with no entries.
-constexpr qint64 MaxContentsFileSize = std::numeric_limits<quint32>::max();
 
 QByteArray owned(QByteArrayView text)
 {

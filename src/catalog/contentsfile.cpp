@@ -19,8 +19,6 @@ namespace {
 // The smallest entry on disk: three empty texts (three lengths) and the Kind.
 constexpr qsizetype MinEntrySize = 16;
 constexpr qsizetype MaxTextLength = std::numeric_limits<qint32>::max();
-// Records hold 32-bit offsets into the file's bytes.
-constexpr qint64 MaxContentsFileSize = std::numeric_limits<quint32>::max();
 // Above this (some 40,000 entries) a second thread pays for its start.
 constexpr qsizetype BigContentsFile = 4 * 1024 * 1024;
 

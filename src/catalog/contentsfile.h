@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 // How reading a contents file went, whatever form its entries take.
 struct ContentsReadStatus
@@ -43,6 +44,9 @@ struct ContentsRecordsRead : ContentsReadStatus
 {
     ContentsRecords records;
 };
+
+// The largest contents file read: records find their entries by 32-bit offsets.
+inline constexpr qint64 MaxContentsFileSize = std::numeric_limits<quint32>::max();
 
 // Parses the bytes of a contents file. Never reads outside bytes, never allocates from an
 // untrusted count before checking it against the bytes left. Fewer than four bytes: no entries,
