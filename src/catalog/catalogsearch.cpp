@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-
 namespace {
 
 bool isAscii(const QString &text)
