@@ -45,7 +45,8 @@ public:
         if (!readInt32(length) || length < 0 || length > bytesLeft())
             return false;
         const char *start = m_bytes.data() + m_pos;
-        const void *zero = std::memchr(start, 0, size_t(length));
+        // Most programs and many descriptions are empty: no call for those.
+        const void *zero = length > 0 ? std::memchr(start, 0, size_t(length)) : nullptr;
         const qsizetype kept = zero ? static_cast<const char *>(zero) - start : length;
         m_textsCut = m_textsCut || zero;
         m_entryCut = m_entryCut || zero;
