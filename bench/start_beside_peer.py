@@ -126,18 +126,6 @@ def peer_shown(desktop, pid):
                              for window in out.splitlines())
 
 
-def timed(prepare, shown=start_million.linkshelf_shown):
-    """One start; one that never showed is tried again, twice at most: on a machine shared with
-    other virtual X servers a program now and then cannot reach the display it was given."""
-    for attempt in range(3):
-        try:
-            return start_million.time_to_window(prepare, shown)
-        except session.Failure as failure:
-            if attempt == 2:
-                raise
-            print(f'a start failed and is tried again: {failure}', file=sys.stderr)
-
-
 def median_ms(runs):
     return statistics.median(t for t, _ in runs)
 
@@ -160,10 +148,10 @@ def main():
     empty_document = xbel([(0, 'Folder 0', bytes(4))])
     ours, ours_empty, peer, peer_empty = [], [], [], []
     for _ in range(runs):  # alternated, so the machine's load falls alike on all four
-        ours_empty.append(timed(linkshelf_on(program, None)))
-        ours.append(timed(linkshelf_on(program, folders)))
-        peer_empty.append(timed(peer_on(empty_document), peer_shown))
-        peer.append(timed(peer_on(document), peer_shown))
+        ours_empty.append(start_million.timed(linkshelf_on(program, None)))
+        ours.append(start_million.timed(linkshelf_on(program, folders)))
+        peer_empty.append(start_million.timed(peer_on(empty_document), peer_shown))
+        peer.append(start_million.timed(peer_on(document), peer_shown))
     ours_ms, ours_empty_ms = median_ms(ours), median_ms(ours_empty)
     peer_ms, peer_empty_ms = median_ms(peer), median_ms(peer_empty)
     added = ours_ms - ours_empty_ms
