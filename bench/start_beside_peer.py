@@ -137,12 +137,7 @@ def main():
     if not shutil.which(PEER):
         print(f'start_beside_peer.py: {PEER} is not installed; skipped', file=sys.stderr)
         return 0
-    program = os.path.abspath(sys.argv[1])
-    quick = '--quick' in sys.argv
-    count = 10000 if quick else 100000
-    if '--entries' in sys.argv:
-        count = int(sys.argv[sys.argv.index('--entries') + 1])
-    runs = 1 if quick else 5
+    program, count, runs = start_million.arguments(100000)
     folders = catalog(count)
     document = xbel(folders)
     empty_document = xbel([(0, 'Folder 0', bytes(4))])

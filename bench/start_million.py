@@ -114,16 +114,21 @@ def one_run(program, contents):
     return timed(prepare)
 
 
+def arguments(full_count):
+    """The program, the number of entries (--entries N; 10,000 with --quick) and of runs."""
+    program = os.path.abspath(sys.argv[1])
+    quick = '--quick' in sys.argv
+    count = 10000 if quick else full_count
+    if '--entries' in sys.argv:
+        count = int(sys.argv[sys.argv.index('--entries') + 1])
+    return program, count, 1 if quick else 5
+
+
 def main():
     if len(sys.argv) < 2:
         print(__doc__, file=sys.stderr)
         return 2
-    program = os.path.abspath(sys.argv[1])
-    quick = '--quick' in sys.argv
-    count = 10000 if quick else 1000000
-    if '--entries' in sys.argv:
-        count = int(sys.argv[sys.argv.index('--entries') + 1])
-    runs = 1 if quick else 5
+    program, count, runs = arguments(1000000)
     contents = big_contents(count)
     empty = bytes(4)
     big, small = [], []
