@@ -2,6 +2,8 @@
 // The contents file as records over its bytes: little-endian 32-bit counts and lengths.
 #include "contentsrecords.h"
 
+#include "asciicasefinder.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -209,22 +211,12 @@ void ContentsRecords::appendToArena(qint32 kind, const QByteArrayView (&texts)[3
     m_records.push_back({quint32(start), kind, 1});
 }
 
-namespace {
-// Most texts are plain ASCII: those need no UTF-8 decoder.
-bool isAscii(QByteArrayView text)
-{
-    unsigned char any = 0;
-    for (const char c : text)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
-} // namespace
-
 bool ContentsRecords::allUtf8() const
 {
+    // Most texts are plain ASCII: those need no UTF-8 decoder.
     for (qsizetype i = 0; i < size(); ++i)
         for (Field f : {PathField, ProgramField, DescriptionField})
-            if (const QByteArrayView t = text(i, f); !isAscii(t) && !t.isValidUtf8())
+            if (const QByteArrayView t = text(i, f); hasNonAsciiByte(t) && !t.isValidUtf8())
                 return false;
     return true;
 }
